@@ -1,0 +1,12 @@
+// A pixel of a paint box: column and row, origin at the top-left corner, rows growing downwards.
+#pragma once
+
+namespace orrimar {
+
+struct TPixelPoint {
+    int X = 0;  // column
+    int Y = 0;  // row
+    bool operator==(const TPixelPoint&) const = default;
+};
+
+}  // namespace orrimar
