@@ -1,1 +1,78 @@
-// in progress
+#include "model/earth_moon.h"
+
+#include <cmath>
+
+namespace orrimar {
+
+void EarthMoonRhs(int /*n*/, double /*x*/, const Vector& y, Vector& f)
+{
+    const long double x1 = y[1];
+    const long double x3 = y[3];
+    const long double a = x1 + Mu;  // x-distance from the Earth
+    const long double r1sq = x3 * x3 + a * a;
+    const long double r1cube = r1sq * std::sqrt(r1sq);
+    const long double b = a - 1.0L;  // x-distance from the Moon
+    const long double r2sq = x3 * x3 + b * b;
+    const long double r2cube = r2sq * std::sqrt(r2sq);
+
+    f[1] = y[2];
+    f[3] = y[4];
+    f[2] = static_cast<double>(2.0L * y[4] + x1 - OneMinusMu * a / r1cube - Mu * b / r2cube);
+    f[4] = static_cast<double>(-2.0L * y[2] + x3 - (OneMinusMu / r1cube + Mu / r2cube) * x3);
+}
+
+double JacobiConstant(const Vector& y)
+{
+    const long double x1 = y[1];
+    const long double x3 = y[3];
+    const double r0 = static_cast<double>(std::hypot(x1, x3));
+    const double r1 = static_cast<double>(std::hypot(x1 + Mu, x3));
+    const double r2 = static_cast<double>(std::hypot(x1 + Mu - 1.0L, x3));
+    const long double v2 = y[2];
+    const long double v4 = y[4];
+    const long double r0l = r0;
+    return static_cast<double>(r0l * r0l + 2.0L * (OneMinusMu / r1 + Mu / r2) + MuOneMinusMu -
+                               v2 * v2 - v4 * v4);
+}
+
+Vector LaunchState(double altitudeKm, double velocityKms, double angleDeg)
+{
+    const double r0 = static_cast<double>(altitudeKm / DistanceUnitKm + EarthRadius);
+    const double v0 = static_cast<double>(velocityKms / VelocityUnitKms);
+    const double theta = static_cast<double>(angleDeg * DegreeFactor);
+    const long double s = std::sin(static_cast<long double>(theta));
+    const long double c = std::cos(static_cast<long double>(theta));
+
+    Vector y(StateSize + 1);
+    // Non-rotating, Earth-centred.
+    y[1] = static_cast<double>(c * r0);
+    y[2] = static_cast<double>(-s * v0);
+    y[3] = static_cast<double>(s * r0);
+    y[4] = static_cast<double>(c * v0);
+    // Shift to the barycentre, then take out the frame's motion (y[1] already shifted).
+    y[1] = static_cast<double>(y[1] - Mu);
+    y[2] = static_cast<double>(y[2] + FrameRate * y[3]);
+    y[4] = static_cast<double>(y[4] - FrameRate * y[1]);
+    return y;
+}
+
+GeocentricPicture RotatingToGeocentric(double t, const Vector& y)
+{
+    const long double alpha = FrameRate * t;
+    const long double s = std::sin(alpha);
+    const long double c = std::cos(alpha);
+    auto rotate = [&](long double p, long double q) {
+        return TPlotPoint{static_cast<double>(c * p - s * q), static_cast<double>(s * p + c * q)};
+    };
+    const TPlotPoint craft = rotate(y[1], y[3]);
+    const TPlotPoint velocity = rotate(y[2], y[4]);
+    const TPlotPoint earth = rotate(-Mu, 0.0L);
+    const TPlotPoint moon = rotate(OneMinusMu, 0.0L);
+    return GeocentricPicture{
+        TPlotPoint{craft.X - earth.X, craft.Y - earth.Y},
+        velocity,
+        TPlotPoint{moon.X - earth.X, moon.Y - earth.Y},
+    };
+}
+
+}  // namespace orrimar

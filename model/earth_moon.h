@@ -1,0 +1,56 @@
+// The planar circular restricted three-body problem of the Earth, the Moon and a
+// massless craft, in nondimensional units in a frame turning with the Moon about
+// the barycentre: units, constants, equations of motion, Jacobi integral, launch
+// state and the non-rotating Earth-centred picture. Intermediates are computed in
+// long double (80-bit extended on x86-64); results are stored as double.
+//
+// State vector (5 elements, index 0 unused): 1 x, 2 x-velocity, 3 y, 4 y-velocity,
+// relative to the rotating frame, origin at the barycentre.
+#pragma once
+
+#include "integrator/vector.h"
+#include "plot/plot_point.h"
+
+namespace orrimar {
+
+inline constexpr long double DistanceUnitKm = 384400.0L;
+inline constexpr long double VelocityUnitKms = 1.0231572608128980364L;  // km/s per unit
+inline constexpr long double DaysPerTimeUnit = 4.34837756078599930L;
+
+inline constexpr long double Mu = 0.012150520649809844353L;          // Moon's mass share
+inline constexpr long double OneMinusMu = 0.98784947935019015567L;   // Earth's mass share
+inline constexpr long double MuOneMinusMu = 0.0120028854977483889L;  // μ(1 − μ)
+inline constexpr long double EarthRadius = 0.016592455775234131114L;  // 6378.14 km
+inline constexpr long double MoonRadius = 0.004521331945889698231L;   // 1738.0 km
+inline constexpr double EarthImpactDistance = 0.01685;  // 6477.14 km from the Earth's centre
+inline constexpr long double DegreeFactor = 0.017453292519943295769L;  // π/180
+// Rate of the frame in the two frame conversions (1/√(1 − μ)); the equations of
+// motion turn at rate 1.
+inline constexpr long double FrameRate = 1.00613119010895646L;
+
+inline constexpr int StateSize = 4;
+
+// Right-hand side of the equations of motion: f[1..4] = d/dt y[1..4]. n and x are
+// not used (the system is autonomous). Throws std::out_of_range when y or f has
+// fewer than 5 elements.
+void EarthMoonRhs(int n, double x, const Vector& y, Vector& f);
+
+// The Jacobi integral of state y, constant along an exact trajectory.
+double JacobiConstant(const Vector& y);
+
+// The state of a craft launched from a circle of altitudeKm above the Earth's
+// surface with velocityKms perpendicular to its radius at angleDeg (0 towards the
+// Moon, counter-clockwise positive; a negative velocity launches clockwise).
+Vector LaunchState(double altitudeKm, double velocityKms, double angleDeg);
+
+// The craft and the Moon at time t in non-rotating axes relative to the Earth's
+// centre, in distance units. Velocity is only rotated: its length is the speed
+// relative to the rotating frame.
+struct GeocentricPicture {
+    TPlotPoint Craft;
+    TPlotPoint Velocity;
+    TPlotPoint Moon;
+};
+GeocentricPicture RotatingToGeocentric(double t, const Vector& y);
+
+}  // namespace orrimar

@@ -1,0 +1,547 @@
+// DOP853: accuracy on problems with known solutions, the order of the method, the
+// step-size control, the output routine's contract and the failure codes.
+#include "integrator/dop853.h"
+#include "integrator/dop853_report.h"
+#include "support/ode_problems.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace orrimar {
+namespace {
+
+using test::CountingRhs;
+
+const TSolOutProc noOutput = [](int, double, double, const Vector&, int, bool&) {};
+
+// Captures what the integrator reports while a test runs.
+class ReportCapture {
+public:
+    ReportCapture()
+    {
+        previous_ = SetDop853ReportHook(
+            [this](ReportKind kind, const std::string& text) { reports.emplace_back(kind, text); });
+    }
+    ~ReportCapture() { SetDop853ReportHook(std::move(previous_)); }
+    std::vector<std::pair<ReportKind, std::string>> reports;
+
+private:
+    Dop853ReportHook previous_;
+};
+
+struct RunResult {
+    int code;
+    double x;
+    double h;
+};
+
+RunResult Integrate(int n, const TRhsProc& f, Vector& y, double x0, double xEnd, double h,
+              double tol, double hMax = 0.0, const TSolOutProc& out = noOutput, int iOut = 0)
+{
+    double x = x0;
+    const int code = Dop853(n, f, x, y, xEnd, h, hMax, tol, tol, out, iOut);
+    return {code, x, h};
+}
+
+// --- Accuracy ---------------------------------------------------------------
+
+TEST(Dop853Accuracy, ExponentialGrowthToOne)
+{
+    Vector y{0.0, 1.0};
+    const RunResult run = Integrate(1, test::Growth, y, 0.0, 1.0, 0.0, 1e-10);
+    EXPECT_EQ(run.code, Dop853Reached);
+    EXPECT_EQ(run.x, 1.0);
+    EXPECT_NEAR(y[1], std::exp(1.0), 1e-9);
+}
+
+TEST(Dop853Accuracy, BackwardIntegrationOfGrowth)
+{
+    Vector y{0.0, std::exp(1.0)};
+    const RunResult run = Integrate(1, test::Growth, y, 1.0, 0.0, 0.0, 1e-10);
+    EXPECT_EQ(run.code, Dop853Reached);
+    EXPECT_EQ(run.x, 0.0);
+    EXPECT_NEAR(y[1], 1.0, 1e-9);
+}
+
+TEST(Dop853Accuracy, OscillatorOverHundredPeriods)
+{
+    Vector y{0.0, 0.0, 1.0};
+    const double xEnd = 200.0 * M_PI;
+    const RunResult run = Integrate(2, test::Oscillator, y, 0.0, xEnd, 0.0, 1e-10);
+    EXPECT_EQ(run.code, Dop853Reached);
+    EXPECT_NEAR(y[1], std::sin(xEnd), 1e-7);
+    EXPECT_NEAR(y[2], std::cos(xEnd), 1e-7);
+}
+
+TEST(Dop853Accuracy, ArenstorfOrbitClosesAfterOnePeriod)
+{
+    Vector y = test::ArenstorfStart;
+    const RunResult run = Integrate(4, test::Arenstorf, y, 0.0, test::ArenstorfPeriod, 0.0, 1e-10);
+    EXPECT_EQ(run.code, Dop853Reached);
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_NEAR(y[i], test::ArenstorfStart[i], 1e-5) << "component " << i;
+}
+
+// With the tolerance so loose that every step is accepted and hMax fixing the step,
+// halving the step must shrink the error by about 2^8.
+TEST(Dop853Accuracy, ErrorShrinksWithEighthPowerOfStep)
+{
+    auto errorWithStep = [](double step) {
+        Vector y{0.0, 0.0, 1.0};
+        Integrate(2, test::Oscillator, y, 0.0, 8.0, step, 1e6, step);
+        return std::hypot(y[1] - std::sin(8.0), y[2] - std::cos(8.0));
+    };
+    const double coarse = errorWithStep(0.8);
+    const double fine = errorWithStep(0.4);
+    const double ratio = coarse / fine;
+    EXPECT_GT(ratio, 180.0) << "coarse " << coarse << " fine " << fine;
+    EXPECT_LT(ratio, 360.0) << "coarse " << coarse << " fine " << fine;
+}
+
+// --- Dense output -----------------------------------------------------------
+
+TEST(Dop853Dense, MatchesExactSolutionInsideEverySteps)
+{
+    Vector y{0.0, 0.0, 1.0};
+    double worst = 0.0;
+    int calls = 0;
+    auto out = [&](int nr, double xPrev, double x, const Vector&, int, bool&) {
+        ++calls;
+        if (nr == 0)
+            return;
+        for (int k = 0; k <= 10; ++k) {
+            const double t = xPrev + (x - xPrev) * k / 10.0;
+            worst = std::max(worst, std::abs(Contd8(1, t) - std::sin(t)));
+            worst = std::max(worst, std::abs(Contd8(2, t) - std::cos(t)));
+        }
+    };
+    Integrate(2, test::Oscillator, y, 0.0, 20.0, 0.0, 1e-10, 0.0, out, 2);
+    EXPECT_GT(calls, 10);
+    EXPECT_LT(worst, 1e-8);
+}
+
+TEST(Dop853Dense, EndsOfTheStepGiveOldAndNewSolutionAndSlopes)
+{
+    Vector y{0.0, 1.0};
+    double previous = 1.0;  // solution at the start of the step just taken
+    int checked = 0;
+    auto out = [&](int nr, double xPrev, double x, const Vector& yNow, int, bool&) {
+        if (nr > 0) {
+            EXPECT_EQ(XOld(), xPrev);
+            EXPECT_DOUBLE_EQ(HOut(), x - xPrev);
+            EXPECT_EQ(Contd8(1, xPrev), previous) << "step " << nr;
+            EXPECT_NEAR(Contd8(1, x), yNow[1], 1e-15 * yNow[1]) << "step " << nr;
+            // For y' = y the slope at both ends equals the solution there.
+            const double eps = 1e-5 * (x - xPrev);
+            const double slopeStart = (Contd8(1, xPrev + eps) - Contd8(1, xPrev - eps)) / (2 * eps);
+            const double slopeEnd = (Contd8(1, x + eps) - Contd8(1, x - eps)) / (2 * eps);
+            EXPECT_NEAR(slopeStart, previous, 1e-7 * previous);
+            EXPECT_NEAR(slopeEnd, yNow[1], 1e-7 * yNow[1]);
+            ++checked;
+        }
+        previous = yNow[1];
+    };
+    Integrate(1, test::Growth, y, 0.0, 2.0, 0.0, 1e-9, 0.0, out, 2);
+    EXPECT_GT(checked, 3);
+}
+
+TEST(Dop853Dense, InitialCallSeesZeroTable)
+{
+    Vector y{0.0, 3.0, 4.0};
+    std::vector<double> seen;
+    auto out = [&](int nr, double, double x, const Vector&, int, bool& stop) {
+        EXPECT_EQ(nr, 0);
+        EXPECT_TRUE(DenseOn());
+        seen = {Contd8(1, x), Contd8(2, x + 0.5)};
+        stop = true;
+    };
+    Integrate(2, test::Oscillator, y, 0.0, 1.0, 0.1, 1e-8, 0.0, out, 2);
+    EXPECT_EQ(seen, (std::vector<double>{0.0, 0.0}));
+    EXPECT_FALSE(DenseOn());
+}
+
+TEST(Dop853Dense, ComponentOutsideTheSystemIsARangeError)
+{
+    Vector y{0.0, 1.0};
+    auto out = [&](int, double, double x, const Vector&, int, bool& stop) {
+        EXPECT_THROW(Contd8(0, x), std::out_of_range);
+        EXPECT_THROW(Contd8(2, x), std::out_of_range);
+        stop = true;
+    };
+    Integrate(1, test::Growth, y, 0.0, 1.0, 0.1, 1e-8, 0.0, out, 2);
+}
+
+TEST(Dop853DenseDeathTest, Contd8WithoutDenseOutputHalts)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto withoutDenseOutput = [] {
+        Vector y{0.0, 1.0};
+        auto out = [](int, double, double x, const Vector&, int, bool&) { Contd8(1, x); };
+        Integrate(1, test::Growth, y, 0.0, 1.0, 0.1, 1e-8, 0.0, out, 1);
+    };
+    EXPECT_EXIT(withoutDenseOutput(), testing::ExitedWithCode(EXIT_FAILURE),
+                "No dense output available. Halt");
+    EXPECT_EXIT(Contd8(1, 0.0), testing::ExitedWithCode(EXIT_FAILURE),
+                "No dense output available. Halt");
+}
+
+// --- The output routine's contract ----------------------------------------
+
+TEST(Dop853Output, NrCountsAcceptedStepsWithoutGapsAcrossRejections)
+{
+    // A first step of 1 on y' = y at 1e-12 is far too long and is rejected.
+    long evaluations = 0;
+    const TRhsProc f = CountingRhs{test::Growth, &evaluations};
+    std::vector<int> nrs;
+    auto out = [&](int nr, double, double, const Vector&, int, bool&) { nrs.push_back(nr); };
+    Vector y{0.0, 1.0};
+    const RunResult run = Integrate(1, f, y, 0.0, 3.0, 1.0, 1e-12, 0.0, out, 1);
+    ASSERT_EQ(run.code, Dop853Reached);
+    const long accepted = static_cast<long>(nrs.size()) - 1;
+    for (std::size_t i = 0; i < nrs.size(); ++i)
+        EXPECT_EQ(nrs[i], static_cast<int>(i));
+    // 1 at the start, 11 per attempt, 1 more per accepted step (no dense output).
+    const long attempts = (evaluations - 1 - accepted) / 11;
+    EXPECT_EQ((evaluations - 1 - accepted) % 11, 0);
+    EXPECT_GT(attempts, accepted) << "the problem was meant to reject some steps";
+}
+
+TEST(Dop853Output, DenseOutputCostsThreeEvaluationsPerAcceptedStep)
+{
+    auto countFor = [](int iOut, long& accepted) {
+        long evaluations = 0;
+        const TRhsProc f = CountingRhs{test::Oscillator, &evaluations};
+        accepted = 0;
+        auto out = [&](int nr, double, double, const Vector&, int, bool&) { accepted = nr; };
+        Vector y{0.0, 0.0, 1.0};
+        Integrate(2, f, y, 0.0, 10.0, 0.01, 1e-9, 0.0, out, iOut);
+        return evaluations;
+    };
+    long accepted1 = 0;
+    long accepted2 = 0;
+    const long evaluations1 = countFor(1, accepted1);
+    const long evaluations2 = countFor(2, accepted2);
+    EXPECT_EQ(accepted1, accepted2);
+    EXPECT_EQ(evaluations2 - evaluations1, 3 * accepted2);
+}
+
+TEST(Dop853Output, StopOnTheFirstCallAttemptsNoStep)
+{
+    for (double h0 : {0.1, 0.0}) {
+        long evaluations = 0;
+        const TRhsProc f = CountingRhs{test::Growth, &evaluations};
+        int calls = 0;
+        auto out = [&](int nr, double xPrev, double x, const Vector& y, int n, bool& stop) {
+            ++calls;
+            EXPECT_EQ(nr, 0);
+            EXPECT_EQ(xPrev, 0.5);
+            EXPECT_EQ(x, 0.5);
+            EXPECT_EQ(y[1], 2.0);
+            EXPECT_EQ(n, 1);
+            EXPECT_FALSE(stop);
+            stop = true;
+        };
+        Vector y{0.0, 2.0};
+        const RunResult run = Integrate(1, f, y, 0.5, 1.0, h0, 1e-8, 0.0, out, 2);
+        EXPECT_EQ(run.code, Dop853Stopped);
+        EXPECT_EQ(calls, 1);
+        EXPECT_EQ(evaluations, h0 == 0.0 ? 2 : 1);
+        EXPECT_EQ(y[1], 2.0);
+    }
+}
+
+TEST(Dop853Output, StopAfterAStepKeepsThatStep)
+{
+    Vector y{0.0, 1.0};
+    double lastStep = 0.0;
+    auto out = [&](int nr, double xPrev, double x, const Vector&, int, bool& stop) {
+        lastStep = x - xPrev;
+        stop = nr == 3;
+    };
+    const RunResult run = Integrate(1, test::Growth, y, 0.0, 10.0, 0.01, 1e-8, 0.0, out, 1);
+    EXPECT_EQ(run.code, Dop853Stopped);
+    EXPECT_DOUBLE_EQ(run.h, lastStep);
+    EXPECT_NEAR(y[1], std::exp(run.x), 1e-8 * y[1]);
+}
+
+TEST(Dop853Output, NoOutputWhenIOutIsZero)
+{
+    Vector y{0.0, 1.0};
+    int calls = 0;
+    auto out = [&](int, double, double, const Vector&, int, bool&) { ++calls; };
+    EXPECT_EQ(Integrate(1, test::Growth, y, 0.0, 1.0, 0.0, 1e-8, 0.0, out, 0).code, Dop853Reached);
+    EXPECT_EQ(calls, 0);
+    EXPECT_FALSE(DenseOn());
+}
+
+TEST(Dop853Output, RunToTheEndCallsOutputOncePerAcceptedStepPlusOne)
+{
+    Vector y{0.0, 0.0, 1.0};
+    int calls = 0;
+    int lastNr = -1;
+    double lastX = -1.0;
+    auto out = [&](int nr, double, double x, const Vector&, int, bool&) {
+        ++calls;
+        lastNr = nr;
+        lastX = x;
+    };
+    const RunResult run = Integrate(2, test::Oscillator, y, 0.0, 5.0, 0.0, 1e-8, 0.0, out, 1);
+    EXPECT_EQ(run.code, Dop853Reached);
+    EXPECT_EQ(calls, lastNr + 1);
+    EXPECT_EQ(lastX, 5.0);  // the last step is stretched onto XEnd exactly
+}
+
+// --- Step-size control ------------------------------------------------------
+
+TEST(Dop853StepControl, NoGrowthRightAfterARejection)
+{
+    // Counting evaluations between output calls shows which accepted steps
+    // followed a rejected attempt (15 per clean accepted step with dense output).
+    long evaluations = 0;
+    const TRhsProc f = CountingRhs{test::Arenstorf, &evaluations};
+    std::vector<double> steps;
+    std::vector<bool> afterRejection;
+    long before = 0;
+    auto out = [&](int nr, double xPrev, double x, const Vector&, int, bool&) {
+        if (nr > 0) {
+            steps.push_back(x - xPrev);
+            afterRejection.push_back(evaluations - before > 15);
+        }
+        before = evaluations;
+    };
+    Vector y = test::ArenstorfStart;
+    Integrate(4, f, y, 0.0, test::ArenstorfPeriod, 0.0, 1e-7, 0.0, out, 2);
+    int seen = 0;
+    for (std::size_t i = 0; i + 2 < steps.size(); ++i) {
+        if (!afterRejection[i])
+            continue;
+        ++seen;
+        EXPECT_LE(steps[i + 1], steps[i]) << "step " << i + 1;
+    }
+    EXPECT_GT(seen, 0) << "the run was meant to reject some steps";
+}
+
+TEST(Dop853StepControl, StepsNeverExceedHMax)
+{
+    Vector y{0.0, 0.0, 1.0};
+    double longest = 0.0;
+    auto out = [&](int, double xPrev, double x, const Vector&, int, bool&) {
+        longest = std::max(longest, x - xPrev);
+    };
+    double x = 0.0;
+    double h = 0.0;
+    double hMax = -0.25;  // its absolute value counts
+    Dop853(2, test::Oscillator, x, y, 10.0, h, hMax, 1e-4, 1e-4, out, 1);
+    EXPECT_EQ(hMax, 0.25);
+    EXPECT_LE(longest, 0.25 * (1.0 + 1e-14));
+    EXPECT_GT(longest, 0.2);
+}
+
+TEST(Dop853StepControl, ZeroHMaxMeansTheWholeInterval)
+{
+    Vector y{0.0, 1.0};
+    double x = 1.0;
+    double h = 0.1;
+    double hMax = 0.0;
+    Dop853(1, test::Growth, x, y, -2.0, h, hMax, 1e-8, 1e-8, noOutput, 0);
+    EXPECT_EQ(hMax, 3.0);
+}
+
+TEST(Dop853StepControl, ExactStepsGrowSixfold)
+{
+    // y' = 0 has zero error estimates: each step is accepted and grows by 6.
+    Vector y{0.0, 1.0};
+    std::vector<double> steps;
+    auto out = [&](int nr, double xPrev, double x, const Vector&, int, bool&) {
+        if (nr > 0)
+            steps.push_back(x - xPrev);
+    };
+    Integrate(1, test::Zero, y, 0.0, 100.0, 1e-3, 1e-8, 0.0, out, 1);
+    ASSERT_GE(steps.size(), 3u);
+    EXPECT_EQ(steps[0], 1e-3);
+    EXPECT_DOUBLE_EQ(steps[1], 6e-3);
+    EXPECT_DOUBLE_EQ(steps[2], 36e-3);
+}
+
+// --- Initial step -----------------------------------------------------------
+
+TEST(Dop853HInit, GrowthProblemGivesTheExpectedGuess)
+{
+    const Vector y{0.0, 1.0};
+    const Vector f0{0.0, 1.0};
+    Vector f1(2);
+    Vector yy1(2);
+    const double h = HInit(1, test::Growth, 0.0, y, 1, f0, f1, yy1, 1.0, 1e-8, 1e-8);
+    EXPECT_NEAR(h, std::pow(0.01 / 5e7, 1.0 / 8.0), 1e-15);
+    EXPECT_NEAR(h, 0.0613, 1e-4);
+    EXPECT_DOUBLE_EQ(yy1[1], 1.01);  // the Euler trial step of 0.01
+    const double back = HInit(1, test::Growth, 0.0, y, -1, f0, f1, yy1, 1.0, 1e-8, 1e-8);
+    EXPECT_LT(back, 0.0);
+}
+
+TEST(Dop853HInit, ZeroProblemAndItsHMaxCut)
+{
+    const Vector y{0.0, 0.0, 0.0};
+    const Vector f0{0.0, 0.0, 0.0};
+    Vector f1(3);
+    Vector yy1(3);
+    EXPECT_EQ(HInit(2, test::Zero, 0.0, y, 1, f0, f1, yy1, 1.0, 1e-8, 1e-8), 1e-6);
+    EXPECT_EQ(HInit(2, test::Zero, 0.0, y, -1, f0, f1, yy1, 1e-7, 1e-8, 1e-8), -1e-7);
+    // A zero hMax gives a zero step instead of a division by zero.
+    EXPECT_EQ(HInit(2, test::Zero, 0.0, y, 1, f0, f1, yy1, 0.0, 1e-8, 1e-8), 0.0);
+}
+
+TEST(Dop853HInit, NeverExceedsHMaxNorHundredTrialSteps)
+{
+    const Vector y{0.0, 1.0, 0.0};
+    const Vector f0{0.0, 0.0, -1.0};
+    Vector f1(3);
+    Vector yy1(3);
+    for (double hMax : {1e-3, 0.1, 10.0}) {
+        const double h = HInit(2, test::Oscillator, 0.0, y, 1, f0, f1, yy1, hMax, 1e-6, 1e-6);
+        EXPECT_GT(h, 0.0);
+        EXPECT_LE(h, hMax);
+    }
+}
+
+// --- Failures -----------------------------------------------------------------
+
+TEST(Dop853Failure, AttemptLimit)
+{
+    ReportCapture capture;
+    long evaluations = 0;
+    const TRhsProc f = CountingRhs{test::Zero, &evaluations};
+    int outputs = 0;
+    auto out = [&](int, double, double, const Vector&, int, bool&) { ++outputs; };
+    Vector y{0.0, 1.0};
+    double x = 0.0;
+    double h = 1e-6;
+    double hMax = 1e-6;
+    const int code = Dop853(1, f, x, y, 1.0, h, hMax, 1e-8, 1e-8, out, 1);
+    EXPECT_EQ(code, Dop853TooManySteps);
+    EXPECT_EQ(outputs, Dop853MaxSteps + 2);  // the initial call and 200001 steps
+    EXPECT_EQ(evaluations, 1 + 12L * (Dop853MaxSteps + 1));
+    ASSERT_EQ(capture.reports.size(), 1u);
+    EXPECT_EQ(capture.reports[0].first, ReportKind::Message);
+    EXPECT_EQ(capture.reports[0].second, "More than NMax= 200000 steps needed");
+}
+
+TEST(Dop853Failure, StepTooSmall)
+{
+    ReportCapture capture;
+    Vector y{0.0, 1.0};
+    double x = 1.0;
+    double h = 1e-17;
+    double hMax = 0.0;
+    EXPECT_EQ(Dop853(1, test::Growth, x, y, 2.0, h, hMax, 1e-8, 1e-8, noOutput, 0),
+              Dop853StepTooSmall);
+    ASSERT_EQ(capture.reports.size(), 1u);
+    EXPECT_EQ(capture.reports[0].second, "Step size too small, H= 1E-17");
+    EXPECT_EQ(x, 1.0);
+}
+
+// y' = -lambda·(y - cos x): the explicit method's steps are held at its stability
+// boundary, which the stiffness test detects.
+TEST(Dop853Failure, StiffProblemIsReported)
+{
+    ReportCapture capture;
+    auto stiff = [](int, double x, const Vector& y, Vector& f) {
+        f[1] = -1000.0 * (y[1] - std::cos(x));
+    };
+    Vector y{0.0, 0.0};
+    double x = 0.0;
+    double h = 0.0;
+    double hMax = 0.0;
+    const int code = Dop853(1, stiff, x, y, 100.0, h, hMax, 1e-6, 1e-6, noOutput, 0);
+    EXPECT_EQ(code, Dop853Stiff);
+    ASSERT_EQ(capture.reports.size(), 1u);
+    EXPECT_EQ(capture.reports[0].second.rfind("The problem seems to become stiff at X=", 0), 0u)
+        << capture.reports[0].second;
+    EXPECT_NEAR(y[1], std::cos(x), 1e-3);  // the state stays the last accepted one
+    EXPECT_LT(x, 100.0);
+}
+
+TEST(Dop853Failure, ReachingTheEndOrStoppingReportsNothing)
+{
+    ReportCapture capture;
+    Vector y{0.0, 1.0};
+    Integrate(1, test::Growth, y, 0.0, 1.0, 0.0, 1e-8);
+    EXPECT_TRUE(capture.reports.empty());
+}
+
+TEST(Dop853Failure, ShortStateVectorIsARangeError)
+{
+    Vector y{0.0, 1.0};
+    double x = 0.0;
+    double h = 0.1;
+    double hMax = 0.0;
+    EXPECT_THROW(Dop853(2, test::Oscillator, x, y, 1.0, h, hMax, 1e-8, 1e-8, noOutput, 0),
+                 std::out_of_range);
+}
+
+TEST(Dop853Failure, CallbackErrorLeavesTheIntegratorReusable)
+{
+    Vector y{0.0, 1.0};
+    auto throwing = [](int nr, double, double, const Vector&, int, bool&) {
+        if (nr == 2)
+            throw std::runtime_error("drawing failed");
+    };
+    EXPECT_THROW(Integrate(1, test::Growth, y, 0.0, 1.0, 0.01, 1e-8, 0.0, throwing, 2),
+                 std::runtime_error);
+    EXPECT_FALSE(DenseOn());
+    Vector z{0.0, 1.0};
+    EXPECT_EQ(Integrate(1, test::Growth, z, 0.0, 1.0, 0.0, 1e-10).code, Dop853Reached);
+    EXPECT_NEAR(z[1], std::exp(1.0), 1e-9);
+}
+
+TEST(Dop853Failure, SecondIntegrationInsideTheFirstIsRefused)
+{
+    Vector y{0.0, 1.0};
+    bool refused = false;
+    auto nested = [&](int nr, double, double, const Vector&, int, bool& stop) {
+        if (nr != 1)
+            return;
+        Vector inner{0.0, 1.0};
+        try {
+            Integrate(1, test::Growth, inner, 0.0, 1.0, 0.0, 1e-8);
+        } catch (const std::logic_error&) {
+            refused = true;
+        }
+        EXPECT_TRUE(DenseOn());  // the outer run's dense output is untouched
+        stop = true;
+    };
+    Integrate(1, test::Growth, y, 0.0, 1.0, 0.01, 1e-8, 0.0, nested, 2);
+    EXPECT_TRUE(refused);
+}
+
+// --- Message numbers ---------------------------------------------------------
+
+TEST(FormatGeneral, FifteenSignificantDigitsFixedOrScientific)
+{
+    const std::pair<double, const char*> cases[] = {
+        {0.0, "0"},
+        {1.0, "1"},
+        {-2.5, "-2.5"},
+        {0.1 + 0.2, "0.3"},
+        {123.456, "123.456"},
+        {0.0001, "0.0001"},
+        {0.00001, "0.00001"},
+        {0.000001234, "1.234E-6"},
+        {1e-17, "1E-17"},
+        {-3.25e-300, "-3.25E-300"},
+        {123456789012345.0, "123456789012345"},
+        {1e15, "1E15"},
+        {1.328125e306, "1.328125E306"},
+        {3.1415926535897935e-05, "0.0000314159265358979"},
+        {2.0 / 3.0, "0.666666666666667"},
+    };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(FormatGeneral(value), text) << value;
+}
+
+}  // namespace
+}  // namespace orrimar
