@@ -58,16 +58,16 @@ std::string FormatGeneral(double value)
     if (exponent < -5 || exponent >= 15) {
         out += digits[0];
         if (digits.size() > 1)
-            out += "." + digits.substr(1);
-        out += "E" + std::to_string(exponent);
+            out.append(1, '.').append(digits, 1);
+        out.append(1, 'E').append(std::to_string(exponent));
     } else if (exponent < 0) {
-        out += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+        out.append("0.").append(static_cast<std::size_t>(-exponent - 1), '0').append(digits);
     } else {
         const std::size_t intDigits = static_cast<std::size_t>(exponent) + 1;
         if (digits.size() <= intDigits) {
-            out += digits + std::string(intDigits - digits.size(), '0');
+            out.append(digits).append(intDigits - digits.size(), '0');
         } else {
-            out += digits.substr(0, intDigits) + "." + digits.substr(intDigits);
+            out.append(digits, 0, intDigits).append(1, '.').append(digits, intDigits);
         }
     }
     return out;
