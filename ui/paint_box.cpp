@@ -1,0 +1,62 @@
+#include "ui/paint_box.h"
+
+#include <QEvent>
+#include <QFont>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+
+namespace orrimar {
+
+PaintBox::PaintBox(QWidget* parent)
+    : QWidget(parent), canvas_(width(), height(), QColor(255, 255, 255))
+{
+    // paintEvent covers every pixel from the image: no background erase needed.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    canvas_.SetFont(font());
+    canvas_.Changed = [this](const QRect& area) { update(area); };
+}
+
+orrimar::Canvas& PaintBox::GetCanvas()
+{
+    SyncSize();
+    return canvas_;
+}
+
+void PaintBox::SetFontPixelSize(int pixels)
+{
+    QFont f = font();
+    f.setPixelSize(pixels);
+    setFont(f);
+    canvas_.SetFont(font());
+}
+
+// A hidden widget gets its resize event only when shown, but its size changes at once:
+// the canvas follows the size whenever it is asked for.
+void PaintBox::SyncSize()
+{
+    if (canvas_.Width() != width() || canvas_.Height() != height())
+        canvas_.Resize(width(), height(), color_);
+}
+
+void PaintBox::paintEvent(QPaintEvent* event)
+{
+    SyncSize();
+    QPainter painter(this);
+    painter.drawImage(event->rect(), canvas_.Image(), event->rect());
+}
+
+void PaintBox::resizeEvent(QResizeEvent* event)
+{
+    SyncSize();
+    QWidget::resizeEvent(event);
+}
+
+void PaintBox::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange)
+        canvas_.SetFont(font());
+    QWidget::changeEvent(event);
+}
+
+}  // namespace orrimar

@@ -1,0 +1,49 @@
+// A widget that keeps what is drawn on it: an off-screen image with a canvas, shown on
+// repaint, and a frame target for the plot frames.
+#pragma once
+
+#include "plot/aplotutl.h"
+#include "ui/canvas.h"
+
+#include <QColor>
+#include <QImage>
+#include <QWidget>
+
+namespace orrimar {
+
+class PaintBox : public QWidget, public FrameTarget {
+    Q_OBJECT
+
+public:
+    explicit PaintBox(QWidget* parent = nullptr);
+
+    // The canvas to draw on; its image always has the widget's current size. Drawing shows
+    // at the next repaint.
+    orrimar::Canvas& GetCanvas();
+
+    int ClientWidth() const override { return width(); }
+    int ClientHeight() const override { return height(); }
+
+    // Colour of area that a resize adds (white unless set).
+    void SetColor(const QColor& color) { color_ = color; }
+    QColor Color() const { return color_; }
+
+    // Height of the canvas font in pixels.
+    void SetFontPixelSize(int pixels);
+
+    // A copy of everything drawn so far.
+    QImage Snapshot() { return GetCanvas().Snapshot(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void SyncSize();
+
+    QColor color_{255, 255, 255};
+    orrimar::Canvas canvas_;
+};
+
+}  // namespace orrimar
