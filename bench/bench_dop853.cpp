@@ -1,0 +1,54 @@
+// The cost of one DOP853 step on the Earth–Moon problem: the default flight
+// (100.17 km, 10.98 km/s, 226.5°) from t = 0 to 10 with dense output, as the
+// window integrates it (tolerance 1e-8, first step π/100000).
+#include "integrator/dop853.h"
+#include "model/earth_moon.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using namespace orrimar;
+
+void BM_DefaultFlightTenTimeUnits(benchmark::State& state)
+{
+    long steps = 0;
+    long evaluations = 0;
+    const TRhsProc rhs = [&evaluations](int n, double x, const Vector& y, Vector& f) {
+        ++evaluations;
+        EarthMoonRhs(n, x, y, f);
+    };
+    const TSolOutProc out = [&steps](int nr, double, double, const Vector&, int, bool&) {
+        if (nr > 0)
+            ++steps;
+    };
+    for (auto _ : state) {
+        Vector y = LaunchState(100.17, 10.98, 226.5);
+        double t = 0.0;
+        double h = 3.1415926535897935e-05;
+        double hMax = 0.0;
+        benchmark::DoNotOptimize(Dop853(4, rhs, t, y, 10.0, h, hMax, 1e-8, 1e-8, out, 2));
+        benchmark::DoNotOptimize(y.Data());
+    }
+    state.counters["accepted_steps"] = benchmark::Counter(
+        static_cast<double>(steps), benchmark::Counter::kAvgIterations);
+    state.counters["rhs_per_step"] =
+        benchmark::Counter(static_cast<double>(evaluations) / static_cast<double>(steps));
+    state.counters["time_per_step"] = benchmark::Counter(
+        static_cast<double>(steps), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_DefaultFlightTenTimeUnits)->Unit(benchmark::kMicrosecond);
+
+void BM_EarthMoonRhs(benchmark::State& state)
+{
+    const Vector y = LaunchState(100.17, 10.98, 226.5);
+    Vector f(5);
+    for (auto _ : state) {
+        EarthMoonRhs(4, 0.0, y, f);
+        benchmark::DoNotOptimize(f.Data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_EarthMoonRhs);
+
+}  // namespace
