@@ -1,8 +1,7 @@
 // Orrimar: fly a spacecraft from a parking orbit around the Earth towards the Moon.
+#include "ui/application.h"
+#include "ui/main_window.h"
 #include "ui/startup.h"
-
-#include <QApplication>
-#include <QMainWindow>
 
 #include <cstdio>
 
@@ -15,11 +14,8 @@ int main(int argc, char* argv[])
     }
     orrimar::InstallFatalMessageExit();
 
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Orrimar");
-
-    QMainWindow window;
-    window.setWindowTitle("Orrimar");
-    window.showMaximized();
+    orrimar::Application app(argc, argv);
+    orrimar::TMain window;
+    window.show();
     return app.exec();
 }

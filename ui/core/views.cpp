@@ -24,9 +24,9 @@ void SetGeocentricFrame(FrameTarget& geo)
              -GeocentricHalfWidth);
 }
 
-int EarthRadiusPx(double pixelsPerUnit) { return ClampRound(pixelsPerUnit * ViewEarthRadius); }
+int EarthDiscRadius(double pixelsPerUnit) { return ClampRound(pixelsPerUnit * ViewEarthRadius); }
 
-int MoonRadiusPx(double pixelsPerUnit)
+int MoonDiscRadius(double pixelsPerUnit)
 {
     return std::max(MinMoonRadiusPx, ClampRound(pixelsPerUnit * ViewMoonRadius));
 }

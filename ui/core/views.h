@@ -22,7 +22,7 @@ void SetGeocentricFrame(FrameTarget& geo);
 
 // Disc radii in pixels for a view of pixelsPerUnit (round half even); the Moon's is
 // at least MinMoonRadiusPx.
-int EarthRadiusPx(double pixelsPerUnit);
-int MoonRadiusPx(double pixelsPerUnit);
+int EarthDiscRadius(double pixelsPerUnit);
+int MoonDiscRadius(double pixelsPerUnit);
 
 }  // namespace orrimar

@@ -263,14 +263,14 @@ TEST(Views, FullViewGeometryAtDesignSize)
     SetFullViewFrame(full, true);
     EXPECT_NEAR(PixelsPerUnit(), 528 / 2.1, 1e-12);
     EXPECT_EQ(XYToPixel(0, 0), (TPixelPoint{264, 314}));
-    EXPECT_EQ(EarthRadiusPx(PixelsPerUnit()), 4);
-    EXPECT_EQ(MoonRadiusPx(PixelsPerUnit()), 4);
+    EXPECT_EQ(EarthDiscRadius(PixelsPerUnit()), 4);
+    EXPECT_EQ(MoonDiscRadius(PixelsPerUnit()), 4);
 
     SetFullViewFrame(full, false);
     EXPECT_NEAR(PixelsPerUnit(), 528 / 1.15, 1e-12);
     EXPECT_EQ(XYToPixel(0, 0), (TPixelPoint{46, 521}));
-    EXPECT_EQ(EarthRadiusPx(PixelsPerUnit()), 8);
-    EXPECT_EQ(MoonRadiusPx(PixelsPerUnit()), 4);  // 2 raised to the minimum
+    EXPECT_EQ(EarthDiscRadius(PixelsPerUnit()), 8);
+    EXPECT_EQ(MoonDiscRadius(PixelsPerUnit()), 4);  // 2 raised to the minimum
 }
 
 TEST(Views, InsetDiscCorners)
@@ -289,8 +289,8 @@ TEST(Views, TinyFullViewKeepsAVisibleMoon)
 {
     Box full(20, 20);
     SetFullViewFrame(full, true);
-    EXPECT_EQ(MoonRadiusPx(PixelsPerUnit()), 4);
-    EXPECT_EQ(EarthRadiusPx(PixelsPerUnit()), 0);
+    EXPECT_EQ(MoonDiscRadius(PixelsPerUnit()), 4);
+    EXPECT_EQ(EarthDiscRadius(PixelsPerUnit()), 0);
 }
 
 }  // namespace
