@@ -1,0 +1,276 @@
+// The main window headless: its state at start, the control toggling around a
+// flight, presets, steppers, the error box, the clipboard, and whole flights drawn
+// in the three views.
+#include "ui/application.h"
+#include "ui/core/views.h"
+#include "ui/error_box.h"
+#include "ui/main_window.h"
+#include "ui/mask_edit.h"
+#include "ui/paint_box.h"
+#include "ui/status_bar.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <stdexcept>
+
+using namespace orrimar;
+
+namespace {
+
+int CountColour(const QImage& image, QColor colour)
+{
+    int count = 0;
+    const QRgb wanted = colour.rgb();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += (image.pixel(x, y) & 0xFFFFFF) == (wanted & 0xFFFFFF);
+    return count;
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        UseDotDecimalSeparator();
+        SetErrorBoxHandler([this](const QString& text) { errors_.append(text); });
+    }
+    void init()
+    {
+        errors_.clear();
+        window_ = new TMain(false);
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_));
+    }
+    void cleanup()
+    {
+        delete window_;
+        window_ = nullptr;
+    }
+
+    void InitialState()
+    {
+        QVERIFY(window_->windowState() & Qt::WindowMaximized);
+        QCOMPARE(window_->windowTitle(), QString("Orrimar - terminated by user, collision or escape"));
+        QVERIFY(!window_->BttnTerm->isEnabled());
+        QVERIFY(window_->BttnStart->isEnabled());
+        QVERIFY(window_->CheckBox1->isChecked());
+        QCOMPARE(window_->MaskEdit1->Text(), QString("00100.17"));
+        QCOMPARE(window_->MaskEdit2->Text(), QString("+10.9800"));
+        QCOMPARE(window_->MaskEdit3->Text(), QString("+226.500"));
+        QCOMPARE(window_->ComboBox1->currentIndex(), -1);
+        QCOMPARE(window_->ComboBox1->count(), 5);
+        QCOMPARE(window_->ProgressBar1->parentWidget(), window_->StatusBar1);
+        QCOMPARE(window_->ProgressBar1->pos(), QPoint(373, 5));
+        QCOMPARE(window_->ProgressBar1->size(), QSize(150, 17));
+        QCOMPARE(window_->ProgressBar1->maximum(), 150);
+        const QStringList headings{"Step", "Error Jacobi", "Jacobi 0", "Time", "Velocity", ""};
+        for (int i = 0; i < headings.size(); ++i)
+            QCOMPARE(window_->StatusBar1->PanelText(i), headings[i]);
+        QCOMPARE(window_->StatusBar1->height(), 25);
+        QCOMPARE(window_->Panel4->width(), 120);
+        QCOMPARE(window_->TrackBar1->value(), 42);
+        QCOMPARE(window_->TrackBar1->maximum(), 95);
+        QCOMPARE(window_->BttnTerm->toolTip(), QString("Abbruch"));
+        QCOMPARE(window_->BttnConf->toolTip(), QString("Startkonfiguration"));
+        QCOMPARE(window_->BttnAbout->toolTip(), QString("Programmautor"));
+        QCOMPARE(window_->PBox2->size(), QSize(180, 180));
+        QCOMPARE(window_->PBox3->size(), QSize(180, 180));
+        // The lunocentric inset sits at the full view's right edge.
+        QCOMPARE(window_->Panel2->geometry().right() + 1, window_->PBox1->width());
+    }
+
+    void ToggleControlsFlipsExactlyTheTaggedControls()
+    {
+        QWidget* const tagged[] = {window_->BttnStart, window_->BttnConf, window_->BttnAbout,
+                                   window_->BttnExit, window_->ComboBox1, window_->CheckBox1};
+        QWidget* const untouched[] = {window_->MaskEdit1, window_->MaskEdit2, window_->MaskEdit3,
+                                      window_->UpDown1,   window_->UpDown2,   window_->UpDown3,
+                                      window_->TrackBar1, window_->BttnClipBoard};
+        window_->ToggleControls();
+        for (QWidget* w : tagged)
+            QVERIFY2(!w->isEnabled(), qPrintable(w->metaObject()->className()));
+        for (QWidget* w : untouched)
+            QVERIFY(w->isEnabled());
+        QVERIFY(window_->BttnTerm->isEnabled());
+        QVERIFY(!(window_->windowFlags() & Qt::WindowMaximizeButtonHint));
+        window_->ToggleControls();
+        for (QWidget* w : tagged)
+            QVERIFY(w->isEnabled());
+        QVERIFY(!window_->BttnTerm->isEnabled());
+        QVERIFY(window_->windowFlags() & Qt::WindowMaximizeButtonHint);
+    }
+
+    void StartAndConfigAreOneGroupThatMayBeAllUp()
+    {
+        window_->BttnStart->setChecked(true);
+        window_->BttnConf->setChecked(true);
+        QVERIFY(!window_->BttnStart->isChecked());
+        window_->BttnConf->setChecked(false);
+        QVERIFY(!window_->BttnStart->isChecked() && !window_->BttnConf->isChecked());
+    }
+
+    void PresetsFillTheFieldsAndMoveTheFocus()
+    {
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_));
+        window_->ComboBox1->setCurrentIndex(1);
+        window_->ComboBox1Change(1);
+        QCOMPARE(window_->MaskEdit1->Text(), QString("00100.00"));
+        QCOMPARE(window_->MaskEdit2->Text(), QString("+11.0085"));
+        QCOMPARE(window_->MaskEdit3->Text(), QString("+229.700"));
+        QCOMPARE(QApplication::focusWidget(), window_->TrackBar1);
+        window_->ComboBox1Change(4);
+        QCOMPARE(window_->MaskEdit3->Text(), QString("+226.500"));
+        window_->ComboBox1Change(-1);  // nothing picked: nothing changes
+        QCOMPARE(window_->MaskEdit3->Text(), QString("+226.500"));
+    }
+
+    void SteppersChangeTheLastDecimalPlace()
+    {
+        window_->UpDown1Click(TUDBtnType::btNext);
+        QCOMPARE(window_->MaskEdit1->Text(), QString("00100.18"));
+        window_->UpDown2Click(TUDBtnType::btPrev);
+        QCOMPARE(window_->MaskEdit2->Text(), QString("+10.9799"));
+        window_->UpDown3Click(TUDBtnType::btNext);
+        QCOMPARE(window_->MaskEdit3->Text(), QString("+226.501"));
+        window_->MaskEdit3->SetText("+000.000");
+        window_->UpDown3Click(TUDBtnType::btPrev);
+        QCOMPARE(window_->MaskEdit3->Text(), QString("-000.001"));
+        window_->MaskEdit2->SetText("+00.0000");
+        window_->UpDown2Click(TUDBtnType::btPrev);
+        QCOMPARE(window_->MaskEdit2->Text(), QString("-00.0001"));
+        QVERIFY(errors_.isEmpty());
+    }
+
+    void SteppingATextWithAGapReportsAndKeepsIt()
+    {
+        window_->MaskEdit2->SetText("+1_.9800");
+        const QString before = window_->MaskEdit2->Text();
+        window_->UpDown2Click(TUDBtnType::btNext);
+        QCOMPARE(window_->MaskEdit2->Text(), before);
+        QCOMPARE(errors_.size(), 1);
+        QCOMPARE(errors_[0], "'" + before + "' ist kein gültiger Gleitkommawert.");
+    }
+
+    void ExceptionsBecomeErrorBoxesWithTheFinalDotRule()
+    {
+        RunGuarded([] { throw std::runtime_error("PaintBox 7 not found"); });
+        RunGuarded([] { throw std::runtime_error("Already a sentence."); });
+        RunGuarded([] { throw std::runtime_error("Gone!"); });
+        QCOMPARE(errors_, (QStringList{"PaintBox 7 not found.", "Already a sentence.", "Gone!"}));
+    }
+
+    void ClipboardHoldsTheFullViewsPixels()
+    {
+        window_->PBox1->GetCanvas().Brush.Color = QColor(0, 0, 255);
+        window_->PBox1->GetCanvas().FillRect(TRect{10, 10, 20, 20});
+        window_->BttnClipBoardClick();
+        const QImage copied = QGuiApplication::clipboard()->image();
+        QCOMPARE(copied.size(), window_->PBox1->size());
+        QCOMPARE(QColor(copied.pixel(15, 15)), QColor(0, 0, 255));
+        QCOMPARE(QColor(copied.pixel(25, 25)), QColor(255, 255, 255));
+    }
+
+    void CollisionFlightDrawsAndRestoresTheControls()
+    {
+        window_->TrackBar1->setValue(95);
+        window_->ComboBox1Change(1);  // "Collision"
+        window_->BttnStartClick();
+        QVERIFY(!window_->Flying());
+        QVERIFY(window_->BttnStart->isEnabled());
+        QVERIFY(!window_->BttnStart->isChecked());
+        QVERIFY(!window_->BttnTerm->isEnabled());
+        QCOMPARE(window_->StatusBar1->PanelText(2), QString("2.04165"));
+        QVERIFY(window_->StatusBar1->PanelText(0).toInt() > 10);
+        QVERIFY(window_->ProgressBar1->value() > 0);
+        const QImage full = window_->PBox1->Snapshot();
+        QVERIFY(CountColour(full, QColor(0, 0, 255)) > 200);  // the trajectory
+        QVERIFY(CountColour(window_->PBox3->Snapshot(), QColor(0, 0, 255)) > 20);
+        // Only the last Moon disc is left: the earlier ones were erased as it moved.
+        const int teal = CountColour(full, QColor(0, 128, 128));
+        QVERIFY2(teal > 0 && teal <= 64, qPrintable(QString::number(teal)));
+        QVERIFY(!window_->Panel2->isVisible());
+    }
+
+    void InsetsShowTheirBodiesAndLabels()
+    {
+        window_->TrackBar1->setValue(95);
+        window_->CheckBox1->setChecked(false);
+        QTimer::singleShot(0, window_, [this] { window_->BttnTermClick(); });
+        window_->BttnStartClick();
+        QVERIFY(window_->Panel2->isVisible());
+        const QImage luno = window_->PBox2->Snapshot();
+        const QImage geo = window_->PBox3->Snapshot();
+        QCOMPARE(QColor(luno.pixel(90, 90)), QColor(0, 128, 128));   // Moon at the centre
+        QCOMPARE(QColor(luno.pixel(72, 90)), QColor(0, 0, 0));       // its outline
+        QCOMPARE(QColor(luno.pixel(70, 90)), QColor(255, 255, 255));
+        QCOMPARE(QColor(geo.pixel(90, 90)), QColor(0, 255, 255));    // Earth
+        QCOMPARE(QColor(geo.pixel(68, 90)), QColor(0, 0, 0));
+        // The labels are dark text at the top centre.
+        QVERIFY(CountColour(luno.copy(0, 0, 180, 20), QColor(255, 255, 255)) < 180 * 20);
+        QVERIFY(CountColour(geo.copy(0, 0, 180, 20), QColor(255, 255, 255)) < 180 * 20);
+    }
+
+    // Events are handled at every output point even without waiting: a Cancel
+    // queued before Start ends the flight after its first step's points.
+    void CancelAtFullSpeedEndsTheFlightEarly()
+    {
+        window_->TrackBar1->setValue(95);
+        QTimer::singleShot(0, window_, [this] { window_->BttnTerm->click(); });
+        window_->BttnStartClick();
+        QVERIFY(!window_->Flying());
+        QVERIFY(window_->StatusBar1->PanelText(0).toInt() <= 2);
+        // The drawing and the panels keep what the flight showed.
+        QCOMPARE(window_->StatusBar1->PanelText(3), QString("0 - 00"));
+        QCOMPARE(window_->StatusBar1->PanelText(4), QString(" 10.9540"));
+        QCOMPARE(window_->ProgressBar1->value(), 110);
+    }
+
+    void ClosingDuringAFlightEndsItFirst()
+    {
+        window_->TrackBar1->setValue(0);  // slow: the close arrives mid-flight
+        QSignalSpy destroyed(window_, &QObject::destroyed);
+        window_->setAttribute(Qt::WA_DeleteOnClose);
+        QTimer::singleShot(50, window_, [this] { window_->close(); });
+        window_->BttnStartClick();
+        QVERIFY(!window_->Flying());
+        QTRY_COMPARE(destroyed.count(), 1);
+        window_ = nullptr;
+    }
+
+    void ASecondStartInsideAFlightIsIgnored()
+    {
+        window_->TrackBar1->setValue(95);
+        int nested = 0;
+        QTimer::singleShot(0, window_, [this, &nested] {
+            window_->BttnStartClick();  // returns at once
+            ++nested;
+            window_->BttnTermClick();
+        });
+        window_->BttnStartClick();
+        QCOMPARE(nested, 1);
+        QVERIFY(!window_->Flying());
+        QVERIFY(window_->BttnStart->isEnabled());
+    }
+
+private:
+    TMain* window_ = nullptr;
+    QStringList errors_;
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
