@@ -5,24 +5,6 @@
 namespace orrimar {
 namespace {
 
-TEST(EditMask, ParsesTheFieldMasks)
-{
-    const EditMask altitude(AltitudeMask);
-    ASSERT_EQ(altitude.Length(), 8);
-    EXPECT_EQ(altitude.Blank(), '_');
-    EXPECT_EQ(altitude.EmptyText(), "_____.__");
-    EXPECT_TRUE(altitude.IsLiteral(5));
-    EXPECT_EQ(altitude.Slot(0), MaskSlot::RequiredDigit);
-
-    const EditMask velocity(VelocityMask);
-    EXPECT_EQ(velocity.Slot(0), MaskSlot::DigitOrSign);
-    EXPECT_EQ(velocity.EmptyText(), "___.____");
-
-    const EditMask angle(AngleMask);
-    EXPECT_EQ(angle.Slot(1), MaskSlot::OptionalDigit);
-    EXPECT_EQ(angle.FirstEmptyRequired(angle.EmptyText()), -1);  // never incomplete
-}
-
 TEST(EditMask, TypingOvertypesAndSkipsThePoint)
 {
     const EditMask altitude(AltitudeMask);
@@ -128,13 +110,8 @@ TEST(EditMask, CompletenessAndFirstEmptyRequiredPosition)
     EXPECT_EQ(altitude.FirstEmptyRequired("00100. 7"), 6);  // a space is a blank too
     EXPECT_TRUE(velocity.IsComplete("_10.9800"));            // the sign is optional
     EXPECT_EQ(velocity.FirstEmptyRequired("+10.98_0"), 6);
-}
-
-TEST(EditMask, FieldTextShowsBlanksAsSpaces)
-{
-    const EditMask velocity(VelocityMask);
-    EXPECT_EQ(velocity.FieldText("_10.98_0"), " 10.98 0");
-    EXPECT_EQ(velocity.Normalise(" 10.98 0"), "_10.98_0");
+    const EditMask angle(AngleMask);
+    EXPECT_TRUE(angle.IsComplete("____.___"));  // no required positions
 }
 
 TEST(EditMask, NormaliseKeepsWellFormedTextsAndAlignsOthers)
