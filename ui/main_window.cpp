@@ -583,6 +583,7 @@ void TMain::ShowFlightStep(const FlightStep& step)
 
 void TMain::DrawFlightPoint(const FlightPoint& point)
 {
+    lastPointIndex_ = point.Index;
     StatusBar1->SetPanelText(3, QString::fromStdString(point.TimeText));
     if (point.Index == 0) {
         MoonBackground = std::make_unique<Bitmap>(2 * MoonRadiusPx, 2 * MoonRadiusPx);

@@ -60,6 +60,8 @@ public:
     void ShowFlightStep(const FlightStep& step);
     void DrawFlightPoint(const FlightPoint& point);
     bool FlightCancelRequested() const { return CancelRequested; }
+    // Index of the last output point drawn (-1 before the first flight).
+    int LastPointIndex() const { return lastPointIndex_; }
 
     // Drawing area.
     QFrame* Panel1;
@@ -133,6 +135,7 @@ private:
     bool openingSequence_;
     bool flying_ = false;
     bool closeAfterFlight_ = false;  // the window was closed during a flight
+    int lastPointIndex_ = -1;
 };
 
 }  // namespace orrimar
