@@ -2,6 +2,8 @@
 // flight, presets, steppers, the error box, the clipboard, and whole flights drawn
 // in the three views.
 #include "ui/application.h"
+#include "ui/canvas.h"
+#include "ui/core/flight.h"
 #include "ui/core/views.h"
 #include "ui/error_box.h"
 #include "ui/main_window.h"
@@ -238,6 +240,35 @@ private slots:
         QCOMPARE(window_->StatusBar1->PanelText(3), QString("0 - 00"));
         QCOMPARE(window_->StatusBar1->PanelText(4), QString(" 10.9540"));
         QCOMPARE(window_->ProgressBar1->value(), 110);
+    }
+
+    // The Moon disc is drawn over the trajectory and erased with what it covered.
+    void MovingMoonLeavesNoTraceAndKeepsTheLineUnderIt()
+    {
+        QTimer::singleShot(0, window_, [this] { window_->BttnTermClick(); });
+        window_->BttnStartClick();  // sets the views up; the Moon's radius is 4 here
+        Canvas& full = window_->PBox1->GetCanvas();
+        full.Brush.Color = Qt::white;
+        full.FillRect(full.ClipRect());
+        auto point = [](int index, TPixelPoint craft, TPixelPoint moon) {
+            FlightPoint p;
+            p.Index = index;
+            p.Full = craft;
+            p.Moon = moon;
+            p.TimeText = "0 - 00";
+            p.VelocityText = "  1.0000";
+            return p;
+        };
+        window_->DrawFlightPoint(point(0, {50, 100}, {300, 300}));
+        window_->DrawFlightPoint(point(1, {150, 100}, {100, 100}));
+        QCOMPARE(QColor(full.Image().pixel(100, 100)), QColor(0, 128, 128));
+        window_->DrawFlightPoint(point(2, {200, 100}, {300, 200}));
+        const QImage image = full.Image();
+        for (int x = 50; x < 200; ++x)
+            QCOMPARE(QColor(image.pixel(x, 100)), QColor(0, 0, 255));
+        QCOMPARE(CountColour(image.copy(90, 90, 20, 20), QColor(0, 128, 128)), 0);
+        QCOMPARE(CountColour(image.copy(290, 290, 20, 20), QColor(0, 128, 128)), 0);
+        QVERIFY(CountColour(image.copy(290, 190, 20, 20), QColor(0, 128, 128)) > 0);
     }
 
     void ClosingDuringAFlightEndsItFirst()
