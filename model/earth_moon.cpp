@@ -1,11 +1,21 @@
 #include "model/earth_moon.h"
 
 #include <cmath>
+#include <stdexcept>
+#include <string>
 
 namespace orrimar {
 
-void EarthMoonRhs(int /*n*/, double /*x*/, const Vector& y, Vector& f)
+void EarthMoonRhs(int /*n*/, double /*x*/, const Vector& Y, Vector& F)
 {
+    // Checked once here instead of at each of the eight accesses: this runs 15 times
+    // per step.
+    if (Y.Length() <= StateSize || F.Length() <= StateSize)
+        throw std::out_of_range("EarthMoonRhs: state vectors need " +
+                                std::to_string(StateSize + 1) + " elements");
+    const double* y = Y.Data();
+    double* f = F.Data();
+
     const long double x1 = y[1];
     const long double x3 = y[3];
     const long double a = x1 + Mu;  // x-distance from the Earth
