@@ -1,0 +1,378 @@
+// The configuration sketch on a 528 × 628 full view, checked by reading pixels back: the
+// frame and fixed geometry, the blast-off point, velocity arrow and angle arc for a range
+// of launch angles, the texts, replacing the old picture, and angles that are not sane.
+#include "plot/aplotutl.h"
+#include "ui/canvas.h"
+#include "ui/config_sketch.h"
+#include "ui/paint_box.h"
+
+#include <QImage>
+#include <QTest>
+
+#include <climits>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <vector>
+
+using namespace orrimar;
+
+namespace {
+
+const QRgb kWhite = qRgb(255, 255, 255);
+const QRgb kBlack = qRgb(0, 0, 0);
+const QRgb kSilver = qRgb(192, 192, 192);
+const QRgb kNavy = qRgb(0, 0, 128);
+
+// The full view at its design size, with its font.
+void Prepare(PaintBox& box)
+{
+    box.resize(528, 628);
+    box.SetFontPixelSize(11);
+}
+
+// The smallest rectangle holding every pixel of colour inside area.
+TRect Extent(const QImage& image, QRgb colour, TRect area = {0, 0, INT_MAX, INT_MAX})
+{
+    TRect r{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    for (int y = std::max(area.Top, 0); y < std::min(area.Bottom, image.height()); ++y)
+        for (int x = std::max(area.Left, 0); x < std::min(area.Right, image.width()); ++x)
+            if (image.pixel(x, y) == colour)
+                r = TRect{std::min(r.Left, x), std::min(r.Top, y), std::max(r.Right, x + 1),
+                          std::max(r.Bottom, y + 1)};
+    return r;
+}
+
+int Count(const QImage& image, QRgb colour)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += image.pixel(x, y) == colour;
+    return n;
+}
+
+// A black pixel within one pixel of (x, y).
+bool InkNear(const QImage& image, int x, int y)
+{
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (image.valid(x + dx, y + dy) && image.pixel(x + dx, y + dy) == kBlack)
+                return true;
+    return false;
+}
+
+// The pixel of a sketch point at 26.4 pixels per unit about (264, 314), worked out here
+// rather than through the frame under test.
+TPixelPoint Pixel(double x, double y)
+{
+    return TPixelPoint{int(std::lround(264 + 26.4 * x)), int(std::lround(314 - 26.4 * y))};
+}
+
+// Black pixels of the lower half (below the x axis, clear of the y axis and the labels) at
+// 120 to 140 pixels from the origin's pixel centre: the parking orbit's part of it.
+std::vector<QPoint> OrbitPixels(const QImage& image)
+{
+    std::vector<QPoint> pixels;
+    for (int y = 320; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const double r = std::hypot(x - 263.5, y - 313.5);
+            if (std::abs(x - 264) > 5 && r >= 120 && r <= 140 && image.pixel(x, y) == kBlack)
+                pixels.push_back(QPoint(x, y));
+        }
+    return pixels;
+}
+
+// Centre of the navy blast-off dot, or (-1, -1) when there is none.
+TPixelPoint DotCentre(const QImage& image)
+{
+    const TRect r = Extent(image, kNavy);
+    if (r.Left > r.Right)
+        return TPixelPoint{-1, -1};
+    return TPixelPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(TPixelPoint)
+
+class TestConfigSketch : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { ResetFrames(); }
+    void cleanup() { ResetFrames(); }
+
+    void frameAndFixedGeometry();
+    void textsAtTheirPlaces();
+    void launchAngle_data();
+    void launchAngle();
+    void arcArrowheadPointsAwayFromTheAxis_data();
+    void arcArrowheadPointsAwayFromTheAxis();
+    void replacesThePictureAndLeavesTheCanvasState();
+    void anglesBeyondReasonDoNotFail_data();
+    void anglesBeyondReasonDoNotFail();
+};
+
+void TestConfigSketch::frameAndFixedGeometry()
+{
+    PaintBox box;
+    Prepare(box);
+    DrawConfigSketch(box, 0.0);
+    QCOMPARE(PixelsPerUnit(), 26.4);
+    QCOMPARE(XYToPixel(0, 0), (TPixelPoint{264, 314}));
+    QVERIFY(CurrentFrame().PaintBox == &box);
+    QCOMPARE(FrameList().size(), std::size_t{1});
+    const QImage im = box.Snapshot();
+
+    // The parking orbit in (132, 182)–(396, 446), dotted: each of its pixels lies on a solid
+    // outline of that rectangle (up to a pixel: dashes are rasterised on their own), and
+    // about half of that outline is there.
+    Bitmap solid(528, 628);
+    solid.GetCanvas().Ellipse(132, 182, 396, 446);
+    const std::vector<QPoint> dotted = OrbitPixels(im);
+    const std::size_t full = OrbitPixels(solid.Image()).size();
+    for (const QPoint& p : dotted)
+        QVERIFY2(InkNear(solid.Image(), p.x(), p.y()),
+                 qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
+    QVERIFY2(full > 300 && dotted.size() > full / 3 && dotted.size() < full * 2 / 3,
+             qPrintable(QString("%1 of %2").arg(dotted.size()).arg(full)));
+    const TRect left = Extent(im, kBlack, TRect{0, 200, 200, 300});
+    const TRect top = Extent(im, kBlack, TRect{200, 20, 258, 240});
+    QVERIFY2(left.Left == 132 || left.Left == 133, qPrintable(QString::number(left.Left)));
+    QVERIFY2(top.Top == 182 || top.Top == 183, qPrintable(QString::number(top.Top)));
+
+    // The Earth, silver inside a 2-pixel outline, in (158, 208)–(370, 420).
+    const TRect earth = Extent(im, kSilver);
+    QVERIFY2(earth.Left >= 158 && earth.Left <= 160 && earth.Top >= 208 && earth.Top <= 210 &&
+                 earth.Right <= 370 && earth.Right >= 368 && earth.Bottom <= 420 &&
+                 earth.Bottom >= 418,
+             qPrintable(QString("%1,%2-%3,%4")
+                            .arg(earth.Left).arg(earth.Top).arg(earth.Right).arg(earth.Bottom)));
+    QCOMPARE(im.pixel(210, 360), kSilver);
+
+    // The axes through the origin, from edge to edge, with their arrowheads at the right
+    // and top edges.
+    for (int x : {0, 100, 500, 527})
+        QCOMPARE(im.pixel(x, 314), kBlack);
+    for (int y : {0, 100, 500, 627})
+        QCOMPARE(im.pixel(264, y), kBlack);
+    QVERIFY(InkNear(im, 518, 311) && InkNear(im, 518, 317));
+    QVERIFY(InkNear(im, 261, 10) && InkNear(im, 267, 10));
+    QCOMPARE(im.pixel(521, 314 - 6), kWhite);
+
+    // Another size gets the frame of its own: the height sets the scale.
+    PaintBox wide;
+    wide.resize(300, 200);
+    DrawConfigSketch(wide, 0.0);
+    QCOMPARE(PixelsPerUnit(), 10.0);
+    QCOMPARE(XYToPixel(0, 0), (TPixelPoint{150, 100}));
+    QCOMPARE(FrameList().size(), std::size_t{2});
+}
+
+void TestConfigSketch::textsAtTheirPlaces()
+{
+    PaintBox box;
+    Prepare(box);
+    DrawConfigSketch(box, 0.0);
+    const QImage im = box.Snapshot();
+    const Canvas& c = box.GetCanvas();
+    const int hMoon = c.TextHeight("To the Moon");
+    const struct {
+        QString Text;
+        int X, Y;
+        QRgb Background;
+    } labels[] = {
+        {"Parking orbit", 132 - 15, 182, kWhite},
+        {"E", 264 - 10, 314 - 20, kSilver},
+        {"V", 396 + c.TextWidth("V") / 2, 182, kWhite},
+        {"Blast-off", 396 - c.TextWidth("Blast-off") - 15, 314 - c.TextHeight("Blast-off") / 2,
+         kWhite},
+        {"To the Moon", 528 - c.TextWidth("To the Moon") - 4, 314 - hMoon - 5, kWhite},
+        {"Y", 264 + 10, hMoon, kWhite},
+    };
+    for (const auto& l : labels) {
+        const int w = c.TextWidth(l.Text);
+        const int h = c.TextHeight(l.Text);
+        int ink = 0;
+        for (int y = l.Y; y < l.Y + h; ++y)
+            for (int x = l.X; x < l.X + w; ++x)
+                ink += qGray(im.pixel(x, y)) < 80;
+        QVERIFY2(ink >= 5, qPrintable(l.Text));
+        QVERIFY2(im.pixel(l.X, l.Y) == l.Background, qPrintable(l.Text));
+        // Nothing dark just left of the text box, where a misplaced label would spill.
+        QVERIFY2(qGray(im.pixel(l.X - 2, l.Y + h / 2)) > 80 || l.Text == "Blast-off",
+                 qPrintable(l.Text));
+    }
+}
+
+void TestConfigSketch::launchAngle_data()
+{
+    QTest::addColumn<double>("angle");
+    QTest::addColumn<TPixelPoint>("dot");  // centre of the blast-off dot
+    QTest::addColumn<TPixelPoint>("tip");  // tip of the velocity arrow
+    QTest::newRow("0") << 0.0 << TPixelPoint{396, 314} << TPixelPoint{396, 182};
+    QTest::newRow("45") << 45.0 << TPixelPoint{357, 221} << TPixelPoint{264, 127};
+    QTest::newRow("-45") << -45.0 << TPixelPoint{357, 407} << TPixelPoint{451, 314};
+    QTest::newRow("30, no arc") << 30.0 << TPixelPoint{378, 248} << TPixelPoint{312, 134};
+    QTest::newRow("-30, no arc") << -30.0 << TPixelPoint{378, 380} << TPixelPoint{444, 266};
+    QTest::newRow("30.001") << 30.001 << TPixelPoint{378, 248} << TPixelPoint{312, 134};
+    QTest::newRow("200, arc past half a turn") << 200.0 << TPixelPoint{140, 359}
+                                               << TPixelPoint{185, 483};
+    QTest::newRow("-200") << -200.0 << TPixelPoint{140, 269} << TPixelPoint{95, 393};
+    QTest::newRow("405, a turn and 45") << 405.0 << TPixelPoint{357, 221} << TPixelPoint{264, 127};
+}
+
+void TestConfigSketch::launchAngle()
+{
+    QFETCH(double, angle);
+    QFETCH(TPixelPoint, dot);
+    QFETCH(TPixelPoint, tip);
+    PaintBox box;
+    Prepare(box);
+    DrawConfigSketch(box, angle);
+    const QImage im = box.Snapshot();
+
+    QCOMPARE(DotCentre(im), dot);
+    QVERIFY(Count(im, kNavy) >= 20);
+    QVERIFY(InkNear(im, tip.X, tip.Y));
+    QVERIFY(InkNear(im, (dot.X + tip.X) / 2, (dot.Y + tip.Y) / 2));  // the shaft
+    QVERIFY(InkNear(im, (264 + dot.X) / 2, (314 + dot.Y) / 2));      // the radius
+
+    // The angle arc (radius 2, 52.5 pixels about the origin's pixel centre): present from
+    // the x axis counter-clockwise to the launch direction for a positive angle, from the
+    // launch direction to the x axis for a negative one, only beyond ±30 degrees. Sampled
+    // every 5 degrees away from the axes and from the radius to the blast-off point.
+    const double n = std::fmod(std::fmod(angle, 360.0) + 360.0, 360.0);
+    for (int theta = 0; theta < 360; theta += 5) {
+        const double fromRadius = std::abs(std::remainder(theta - n, 360.0));
+        const double fromAxis = std::abs(std::remainder(double(theta), 90.0));
+        if (fromRadius < 12 || fromAxis < 6)
+            continue;
+        const bool expected = angle > 30 ? theta < n : angle < -30 ? theta > n : false;
+        const double rad = theta * std::numbers::pi / 180;
+        const int x = int(std::lround(263.5 + 52.5 * std::cos(rad)));
+        const int y = int(std::lround(313.5 - 52.5 * std::sin(rad)));
+        QVERIFY2(InkNear(im, x, y) == expected,
+                 qPrintable(QString("arc at %1 degrees: %2").arg(theta).arg(expected ? "missing"
+                                                                                     : "drawn")));
+    }
+
+    // The velocity arrowhead is white inside with a black outline, over the shaft.
+    if (angle == 0.0) {
+        for (const TPixelPoint& p : {TPixelPoint{392, 195}, TPixelPoint{399, 195},
+                                     TPixelPoint{396, 182}, TPixelPoint{396, 200}})
+            QCOMPARE(im.pixel(p.X, p.Y), kBlack);
+        QCOMPARE(im.pixel(396, 190), kWhite);
+        QCOMPARE(im.pixel(396, 181), kWhite);
+    }
+}
+
+void TestConfigSketch::arcArrowheadPointsAwayFromTheAxis_data()
+{
+    // World corners of the arc's arrowhead base, 0.5 back from the tip at radius 2 and
+    // 1/7 to either side, turned 5 degrees outwards; and the outer corner of a head that
+    // would point the wrong way.
+    QTest::addColumn<double>("angle");
+    QTest::addColumn<TPlotPoint>("outer");
+    QTest::addColumn<TPlotPoint>("inner");
+    QTest::addColumn<TPlotPoint>("wrongOuter");
+    QTest::newRow("45") << 45.0 << TPlotPoint{1.845, 1.123} << TPlotPoint{1.626, 0.939}
+                        << TPlotPoint{1.123, 1.845};
+    QTest::newRow("-45") << -45.0 << TPlotPoint{1.845, -1.123} << TPlotPoint{1.626, -0.939}
+                         << TPlotPoint{1.123, -1.845};
+}
+
+void TestConfigSketch::arcArrowheadPointsAwayFromTheAxis()
+{
+    QFETCH(double, angle);
+    QFETCH(TPlotPoint, outer);
+    QFETCH(TPlotPoint, inner);
+    QFETCH(TPlotPoint, wrongOuter);
+    PaintBox box;
+    Prepare(box);
+    DrawConfigSketch(box, angle);
+    const QImage im = box.Snapshot();
+    for (const TPlotPoint& p : {outer, inner}) {
+        const TPixelPoint q = Pixel(p.X, p.Y);
+        QVERIFY2(InkNear(im, q.X, q.Y), qPrintable(QString("%1,%2").arg(q.X).arg(q.Y)));
+    }
+    const TPixelPoint w = Pixel(wrongOuter.X, wrongOuter.Y);
+    QVERIFY(!InkNear(im, w.X, w.Y));
+}
+
+void TestConfigSketch::replacesThePictureAndLeavesTheCanvasState()
+{
+    PaintBox used;
+    PaintBox fresh;
+    Prepare(used);
+    Prepare(fresh);
+    Canvas& c = used.GetCanvas();
+    c.Brush.Color = QColor(0, 128, 128);
+    c.FillRect(c.ClipRect());
+    c.Pen = TPen{QColor(255, 0, 0), 5, TPenStyle::Dot};
+    c.MoveTo(0, 0);
+    c.LineTo(528, 628);
+    c.Brush.Color = QColor(255, 255, 0);
+    SetFrameFill(used, -1.05, 1.05, 1.05, -1.05);  // the frame of a flight
+
+    DrawConfigSketch(used, 226.5);
+    DrawConfigSketch(fresh, 226.5);
+    QVERIFY(used.Snapshot() == fresh.Snapshot());
+    QCOMPARE(used.Snapshot().pixel(0, 0), kWhite);
+    QCOMPARE(PixelsPerUnit(), 26.4);
+    SelectFrame(used);
+    QCOMPARE(PixelsPerUnit(), 26.4);
+    QCOMPARE(FrameList().size(), std::size_t{2});
+
+    QCOMPARE(c.Pen.Color, QColor(0, 0, 0));
+    QCOMPARE(c.Pen.Width, 1);
+    QVERIFY(c.Pen.Style == TPenStyle::Solid);
+    QCOMPARE(c.Brush.Color, QColor(255, 255, 255));
+}
+
+void TestConfigSketch::anglesBeyondReasonDoNotFail_data()
+{
+    QTest::addColumn<double>("angle");
+    QTest::addColumn<bool>("dotShown");  // the blast-off point can be placed at all
+    const double inf = std::numeric_limits<double>::infinity();
+    const double big = std::numeric_limits<double>::max();
+    QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN() << false;
+    QTest::newRow("+inf") << inf << false;
+    QTest::newRow("-inf") << -inf << false;
+    QTest::newRow("1e300") << 1e300 << true;
+    QTest::newRow("-1e300") << -1e300 << true;
+    QTest::newRow("largest") << big << true;
+    QTest::newRow("-largest") << -big << true;
+}
+
+void TestConfigSketch::anglesBeyondReasonDoNotFail()
+{
+    QFETCH(double, angle);
+    QFETCH(bool, dotShown);
+    PaintBox box;
+    Prepare(box);
+    DrawConfigSketch(box, angle);
+    const QImage im = box.Snapshot();
+    QCOMPARE(im.pixel(210, 360), kSilver);
+    QCOMPARE(im.pixel(5, 314), kBlack);
+    QCOMPARE(im.pixel(264, 620), kBlack);
+    if (dotShown) {
+        const TPixelPoint d = DotCentre(im);
+        const double r = std::hypot(d.X - 264.0, d.Y - 314.0);
+        QVERIFY2(std::abs(r - 132.0) <= 1.5, qPrintable(QString::number(r)));
+    } else {
+        QCOMPARE(Count(im, kNavy), 0);
+    }
+    QCOMPARE(box.GetCanvas().Pen.Width, 1);
+    QCOMPARE(box.GetCanvas().Brush.Color, QColor(255, 255, 255));
+
+    // A view with no room at all draws nothing and does not fail either.
+    PaintBox empty;
+    empty.resize(0, 0);
+    DrawConfigSketch(empty, angle);
+    QCOMPARE(PixelsPerUnit(), 0.0);
+}
+
+QTEST_MAIN(TestConfigSketch)
+#include "test_config_sketch.moc"

@@ -1,0 +1,165 @@
+#include "ui/config_sketch.h"
+
+#include "plot/aplotutl.h"
+#include "ui/canvas.h"
+
+#include <QColor>
+#include <QString>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+
+namespace orrimar {
+
+namespace {
+
+// Sketch geometry, in sketch units.
+constexpr TPlotPoint OrbitPoint{5.0, 0.0};  // blast-off point before rotation
+constexpr TPlotPoint ArcPoint{2.0, 0.0};    // start of the angle arc
+// Tip at the origin, pointing along +y, 0.5 long and 2/7 wide at its base.
+constexpr std::array<TPlotPoint, 3> ArrowHead{
+    {{-1.0 / 7.0, -0.5}, {1.0 / 7.0, -0.5}, {0.0, 0.0}}};
+constexpr double ArcThresholdDeg = 30.0;  // the arc shows only beyond this |angle|
+
+constexpr long double DegToRad = 0.017453292519943295769L;
+
+constexpr int DotRadius = 4;       // blast-off dot, pixels
+constexpr int AxisHeadLength = 10;  // axis arrowheads, pixels
+constexpr int AxisHeadHalfWidth = 3;
+
+const QColor White(255, 255, 255);
+const QColor Black(0, 0, 0);
+const QColor Silver(192, 192, 192);
+const QColor Navy(0, 0, 128);
+
+// Angle in degrees plus shift, in radians; the sum is formed in long double.
+double Radians(double angleDeg, double shiftDeg)
+{
+    return static_cast<double>((static_cast<long double>(angleDeg) + shiftDeg) * DegToRad);
+}
+
+// v + d clamped to the pixel range: a point clamped far off the view (a non-finite angle)
+// must not overflow when a text or dot offset is added to it.
+int Shift(int v, std::int64_t d)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(std::int64_t{v} + d, -INT_MAX, INT_MAX));
+}
+
+// The three corners of ArrowHead turned by angle (radians) and moved so that the tip lies
+// on tip.
+std::array<TPixelPoint, 3> ArrowHeadAt(TPlotPoint tip, double angle)
+{
+    std::array<TPixelPoint, 3> corners;
+    for (std::size_t k = 0; k < ArrowHead.size(); ++k)
+        corners[k] = WorldToPixel(SubPoints(tip, RotatePoint(ArrowHead[k], angle)));
+    return corners;
+}
+
+}  // namespace
+
+void DrawConfigSketch(PaintBox& PBox1, double angleDeg)
+{
+    const double a = angleDeg;
+    SetFrame(PBox1, -10, 10, 10, -10);
+    Canvas& c = PBox1.GetCanvas();
+    const int W = PBox1.ClientWidth();
+    const int H = PBox1.ClientHeight();
+
+    c.Brush.Color = White;
+    c.FillRect(c.ClipRect());
+    // Width as well as colour: the dotted orbit needs a 1-pixel pen whatever drew last.
+    c.Pen.Color = Black;
+    c.Pen.Width = 1;
+
+    // Parking orbit, dotted, white inside.
+    const TPixelPoint O = XYToPixel(0, 0);
+    TPixelPoint A = XYToPixel(-5, 5);
+    TPixelPoint B = XYToPixel(5, -5);
+    c.Pen.Style = TPenStyle::Dot;
+    c.Ellipse(A.X, A.Y, B.X, B.Y);
+    c.TextOut(Shift(A.X, -15), A.Y, "Parking orbit");
+
+    // The Earth.
+    c.Pen.Style = TPenStyle::Solid;
+    A = XYToPixel(-4, 4);
+    B = XYToPixel(4, -4);
+    c.Pen.Width = 2;
+    c.Brush.Color = Silver;
+    c.Ellipse(A.X, A.Y, B.X, B.Y);
+    c.TextOut(O.X - 10, O.Y - 20, "E");
+    c.Pen.Width = 1;
+
+    // Radius to the blast-off point and the velocity arrow, tangent counter-clockwise.
+    const TPlotPoint R1 = RotatePoint(OrbitPoint, Radians(a, 0));
+    const TPlotPoint R2 = RotatePoint(OrbitPoint, Radians(a, 90));
+    const TPlotPoint S = AddPoints(R1, R2);
+    const TPixelPoint P1 = WorldToPixel(R1);
+    const TPixelPoint P2 = WorldToPixel(S);
+    const std::array<TPixelPoint, 3> V = ArrowHeadAt(S, Radians(a, -180));
+    c.Brush.Color = White;
+    const std::array<TPixelPoint, 3> radiusAndShaft{O, P1, P2};
+    c.Polyline(radiusAndShaft);
+    c.Polygon(V);
+    c.TextOut(Shift(V[2].X, c.TextWidth("V") / 2), V[2].Y, "V");
+
+    // Blast-off dot and its label, left of it and centred on it vertically.
+    c.Brush.Color = Navy;
+    c.Ellipse(Shift(P1.X, -DotRadius), Shift(P1.Y, -DotRadius), Shift(P1.X, DotRadius),
+              Shift(P1.Y, DotRadius));
+    {
+        const QString label = "Blast-off";
+        const int w = c.TextWidth(label);
+        const int h = c.TextHeight(label);
+        c.Brush.Color = White;
+        c.TextOut(Shift(P1.X, -std::int64_t{w} - 15), Shift(P1.Y, -(h / 2)), label);
+    }
+
+    // Angle arc from the x axis to the launch direction, counter-clockwise on the screen
+    // from Q1 to Q2; for a negative angle the ends change places and the arrowhead at R3
+    // points clockwise. Either arrowhead leans 5 degrees outwards from the tangent.
+    if (std::abs(a) > ArcThresholdDeg) {
+        const TPlotPoint R3 = RotatePoint(ArcPoint, Radians(a, 0));
+        const TPixelPoint C1 = XYToPixel(-2, 2);
+        const TPixelPoint C2 = XYToPixel(2, -2);
+        TPixelPoint Q1 = WorldToPixel(ArcPoint);
+        TPixelPoint Q2 = WorldToPixel(R3);
+        double phi = 0.0;
+        if (a < 0) {
+            std::swap(Q1, Q2);
+            phi = Radians(a, 5);
+        } else {
+            phi = Radians(a, 175);
+        }
+        c.Arc(C1.X, C1.Y, C2.X, C2.Y, Q1.X, Q1.Y, Q2.X, Q2.Y);
+        const std::array<TPixelPoint, 3> U = ArrowHeadAt(R3, phi);
+        c.Brush.Color = White;
+        c.Polygon(U);
+    }
+    c.Brush.Color = White;
+
+    // Horizontal axis towards the Moon, its arrowhead at the right edge.
+    const std::array<TPixelPoint, 2> xAxis{{{0, O.Y}, {W, O.Y}}};
+    const std::array<TPixelPoint, 3> xHead{{{W, O.Y},
+                                            {W - AxisHeadLength, O.Y - AxisHeadHalfWidth},
+                                            {W - AxisHeadLength, O.Y + AxisHeadHalfWidth}}};
+    c.Polyline(xAxis);
+    c.Polygon(xHead);
+    const QString moon = "To the Moon";
+    const int w = c.TextWidth(moon);
+    const int h = c.TextHeight(moon);
+    c.TextOut(W - w - 4, O.Y - h - 5, moon);
+
+    // Vertical axis, its arrowhead at the top edge.
+    const std::array<TPixelPoint, 2> yAxis{{{O.X, 0}, {O.X, H}}};
+    const std::array<TPixelPoint, 3> yHead{{{O.X, 0},
+                                            {O.X - AxisHeadHalfWidth, AxisHeadLength},
+                                            {O.X + AxisHeadHalfWidth, AxisHeadLength}}};
+    c.Polyline(yAxis);
+    c.Polygon(yHead);
+    c.TextOut(O.X + 10, h, "Y");
+}
+
+}  // namespace orrimar
