@@ -1,5 +1,7 @@
 #include "ui/core/number_format.h"
 
+#include "integrator/dop853_report.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -81,44 +83,6 @@ std::string PadLeft(std::string text, std::size_t width)
 {
     if (text.size() < width)
         text.insert(0, width - text.size(), ' ');
-    return text;
-}
-
-// The general form with 15 significant digits: fixed for exponents from -3 to 15,
-// otherwise "d.dddE+x" without a plus sign or leading exponent zeros ("1E18", "1.5E-5").
-std::string GeneralText(double value)
-{
-    if (std::isnan(value))
-        return "NAN";
-    if (std::isinf(value))
-        return value < 0 ? "-INF" : "INF";
-    DecimalDigits number = ExactDigits(value);
-    RoundDigits(number, 15);
-    if (number.Digits.empty())
-        return "0";
-    std::string text = number.Negative ? "-" : "";
-    const std::string& digits = number.Digits;
-    const int exponent = number.Exponent;
-    if (exponent > 15 || exponent < -3) {
-        text += digits[0];
-        if (digits.size() > 1) {
-            text += '.';
-            text += digits.substr(1);
-        }
-        text += 'E';
-        text += std::to_string(exponent - 1);
-    } else if (exponent <= 0) {
-        text += "0.";
-        text.append(static_cast<std::size_t>(-exponent), '0');
-        text += digits;
-    } else {
-        const auto integerLength = static_cast<std::size_t>(exponent);
-        text += digits.substr(0, integerLength);
-        if (digits.size() < integerLength)
-            text += std::string(integerLength - digits.size(), '0');
-        else if (digits.size() > integerLength)
-            text.append(1, '.').append(digits, integerLength);
-    }
     return text;
 }
 
@@ -260,7 +224,7 @@ std::string FormatFloat(std::string_view pattern, double value)
 {
     const std::array<std::string_view, 3> sections = SplitSections(pattern);
     if (sections[0].empty() || !std::isfinite(value))
-        return GeneralText(value);
+        return FormatGeneral(value);
     // The section for a kind of value, or 0 when that one is missing or empty.
     const auto sectionFor = [&](std::size_t kind) {
         return sections[kind].empty() ? std::size_t{0} : kind;
@@ -271,7 +235,7 @@ std::string FormatFloat(std::string_view pattern, double value)
     DecimalDigits number = ExactDigits(value);
     RoundDigits(number, std::min(number.Exponent + layout.DigitCount - layout.DecimalIndex, 18));
     if (number.Exponent > 18)
-        return GeneralText(value);
+        return FormatGeneral(value);
     if (number.Digits.empty() && used != sectionFor(2)) {
         used = sectionFor(2);
         layout = ScanSection(sections[used]);
@@ -282,7 +246,7 @@ std::string FormatFloat(std::string_view pattern, double value)
 std::string FormatExp13_4(double value)
 {
     if (!std::isfinite(value))
-        return PadLeft(GeneralText(value), 13);
+        return PadLeft(FormatGeneral(value), 13);
     DecimalDigits number = ExactDigits(value);
     RoundDigits(number, 4);
     std::string digits = number.Digits;
@@ -300,11 +264,11 @@ std::string FormatExp13_4(double value)
 std::string FormatFixed8_4(double value)
 {
     if (!std::isfinite(value))
-        return PadLeft(GeneralText(value), 8);
+        return PadLeft(FormatGeneral(value), 8);
     DecimalDigits number = ExactDigits(value);
     RoundDigits(number, std::min(number.Exponent + 4, 18));
     if (number.Exponent > 18)
-        return PadLeft(GeneralText(value), 8);
+        return PadLeft(FormatGeneral(value), 8);
     const auto digitAt = [&](int index) {
         return index >= 0 && index < static_cast<int>(number.Digits.size())
                    ? number.Digits[static_cast<std::size_t>(index)]
