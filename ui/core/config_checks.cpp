@@ -18,7 +18,7 @@ ConfigRefusal CheckConfigValues(double altitudeKm, double velocityKms)
 
 bool ConfigAngleText(std::string_view text, double& angle)
 {
-    return TryStrToFloat(text, angle);
+    return TryLaunchValue(text, angle);
 }
 
 ConfigRefusal CheckConfigTexts(std::string_view altitudeText, std::string_view velocityText,

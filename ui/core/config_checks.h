@@ -19,9 +19,9 @@ inline constexpr double ConfigMinVelocityKms = 10.0;  // smallest |launch veloci
 ConfigRefusal CheckConfigValues(double altitudeKm, double velocityKms);
 
 // The launch angle in degrees from the angle field's text, read by the same conversion as
-// Start. False, with angle unchanged, when the text is not a number (a gap such as
-// "+1_.0000" or "+ 45.000"): the sketch is then refused instead of drawn with a made-up
-// angle. Any number that converts is accepted, however large.
+// Start (empty positions left out: "45  .   " is 45). False, with angle unchanged, when no
+// number remains ("+   .   ", "+1_.0000"): the sketch is then refused instead of drawn
+// with a made-up angle. Any number that converts is accepted, however large.
 bool ConfigAngleText(std::string_view text, double& angle);
 
 // The three field texts checked in the order Config uses: altitude and velocity as

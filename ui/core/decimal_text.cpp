@@ -112,10 +112,20 @@ double StrToFloat(std::string_view text)
     return value;
 }
 
+bool TryLaunchValue(std::string_view text, double& value)
+{
+    std::string digits;
+    digits.reserve(text.size());
+    for (const char c : text)
+        if (c != ' ')
+            digits += c;
+    return TryStrToFloat(digits, value);
+}
+
 double LaunchValue(std::string_view text)
 {
     double value = 0.0;
-    return TryStrToFloat(text, value) ? value : 0.0;
+    return TryLaunchValue(text, value) ? value : 0.0;
 }
 
 }  // namespace orrimar

@@ -29,9 +29,14 @@ double StrToFloat(std::string_view text);
 // The message of ConversionError for text.
 std::string InvalidFloatMessage(std::string_view text);
 
-// The value of a launch-parameter text as Start and Config read it: the strict
-// conversion, without a message; a text that does not convert counts as 0, which the
-// flight and the sketch handle like any other value.
+// The value of a launch-parameter text as Start and Config read it: the empty
+// positions of the field (spaces) are left out, so that "45  .   " (an angle typed
+// without filling the field) reads as 45, then the strict conversion applies. False,
+// with value unchanged, when no number remains.
+bool TryLaunchValue(std::string_view text, double& value);
+
+// As TryLaunchValue, without a message: a text that does not convert counts as 0,
+// which the flight and the sketch handle like any other value.
 double LaunchValue(std::string_view text);
 
 }  // namespace orrimar

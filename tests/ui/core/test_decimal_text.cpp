@@ -60,6 +60,10 @@ TEST(LaunchValue, BadTextCountsAsZero)
     EXPECT_EQ(LaunchValue("001_0.17"), 0.0);
     EXPECT_EQ(LaunchValue("+___.___"), 0.0);
     EXPECT_EQ(LaunchValue(""), 0.0);
+    EXPECT_EQ(LaunchValue("+   .   "), 0.0);
+    // Empty positions of a field that was not filled are left out.
+    EXPECT_DOUBLE_EQ(LaunchValue("45  .   "), 45.0);
+    EXPECT_DOUBLE_EQ(LaunchValue("- 30.5  "), -30.5);
 }
 
 TEST(WithFinalDot, AddsADotAfterCharactersBeyondTheDot)
