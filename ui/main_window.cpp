@@ -3,6 +3,8 @@
 #include "plot/aplotutl.h"
 #include "ui/about_form.h"
 #include "ui/application.h"
+#include "ui/config_sketch.h"
+#include "ui/core/config_checks.h"
 #include "ui/core/flight.h"
 #include "ui/core/launch_presets.h"
 #include "ui/core/number_format.h"
@@ -388,8 +390,23 @@ void TMain::BttnClipBoardClick()
 
 void TMain::BttnConfClick()
 {
-    // The sketch of the start configuration is drawn here; until then the button
-    // only goes up again.
+    // A refused field gets the focus; nothing is drawn and the button stays down.
+    double angle = 0.0;
+    switch (CheckConfigTexts(MaskEdit1->Text().toStdString(), MaskEdit2->Text().toStdString(),
+                             MaskEdit3->Text().toStdString(), angle)) {
+    case ConfigRefusal::Altitude:
+        MaskEdit1->setFocus();
+        return;
+    case ConfigRefusal::Velocity:
+        MaskEdit2->setFocus();
+        return;
+    case ConfigRefusal::Angle:
+        MaskEdit3->setFocus();
+        return;
+    case ConfigRefusal::None:
+        break;
+    }
+    DrawConfigSketch(*PBox1, angle);
     BttnConf->setChecked(false);
 }
 
