@@ -271,6 +271,44 @@ private slots:
         QVERIFY(CountColour(image.copy(290, 190, 20, 20), QColor(0, 128, 128)) > 0);
     }
 
+    void ConfigRefusesLowAltitudeAndSlowVelocity()
+    {
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_));
+        const QImage before = window_->PBox1->Snapshot();
+        window_->MaskEdit1->SetText("00099.99");
+        window_->BttnConf->click();
+        QCOMPARE(window_->PBox1->Snapshot(), before);
+        QCOMPARE(QApplication::focusWidget(), window_->MaskEdit1);
+        QVERIFY(window_->BttnConf->isChecked());  // not released
+
+        window_->MaskEdit1->SetText("00100.00");
+        window_->MaskEdit2->SetText("+09.9999");
+        window_->BttnConf->setChecked(false);
+        window_->BttnConf->click();
+        QCOMPARE(window_->PBox1->Snapshot(), before);
+        QCOMPARE(QApplication::focusWidget(), window_->MaskEdit2);
+
+        window_->MaskEdit2->SetText("-10.0000");  // drawn like +10
+        window_->BttnConf->setChecked(false);
+        window_->BttnConf->click();
+        QVERIFY(!window_->BttnConf->isChecked());
+        QVERIFY(CountColour(window_->PBox1->Snapshot(), QColor(192, 192, 192)) > 1000);  // Earth
+    }
+
+    void ConfigAfterAFlightReplacesItsDrawing()
+    {
+        window_->TrackBar1->setValue(95);
+        window_->ComboBox1Change(1);
+        window_->BttnStartClick();
+        QVERIFY(CountColour(window_->PBox1->Snapshot(), QColor(0, 0, 255)) > 200);
+        window_->BttnConf->click();
+        const QImage sketch = window_->PBox1->Snapshot();
+        QCOMPARE(CountColour(sketch, QColor(0, 0, 255)), 0);
+        QCOMPARE(CountColour(sketch, QColor(0, 128, 128)), 0);
+        QVERIFY(CountColour(sketch, QColor(0, 0, 128)) > 20);  // the blast-off dot
+    }
+
     void ClosingDuringAFlightEndsItFirst()
     {
         window_->TrackBar1->setValue(0);  // slow: the close arrives mid-flight
@@ -303,5 +341,48 @@ private:
     QStringList errors_;
 };
 
-QTEST_MAIN(TestMainWindow)
+// The opening sequence: the About box once, then the sketch; later resizes show
+// neither again.
+class TestOpeningSequence : public QObject {
+    Q_OBJECT
+
+private slots:
+    void AboutBoxThenSketchOnce()
+    {
+        int aboutBoxes = 0;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                ++aboutBoxes;
+                modal->close();
+            }
+        });
+        closer.start(20);
+        TMain window(true);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_COMPARE(aboutBoxes, 1);
+        QTRY_VERIFY(CountColour(window.PBox1->Snapshot(), QColor(192, 192, 192)) > 1000);
+        window.resize(window.width() - 50, window.height() - 40);
+        window.resize(window.width() + 50, window.height() + 40);
+        QTest::qWait(200);
+        QCOMPARE(aboutBoxes, 1);
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    int failures = 0;
+    {
+        TestMainWindow test;
+        failures += QTest::qExec(&test, argc, argv);
+    }
+    {
+        TestOpeningSequence test;
+        failures += QTest::qExec(&test, argc, argv);
+    }
+    return failures;
+}
+
 #include "test_main_window.moc"
