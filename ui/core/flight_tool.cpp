@@ -94,15 +94,15 @@ int AllCores()
 
 std::string LaunchLine(const LaunchValues& launch)
 {
-    return "altitude=" + ShortestText(launch.Altitude) + " velocity=" +
-           ShortestText(launch.Velocity) + " angle=" + ShortestText(launch.Angle);
+    return "altitude_km=" + ShortestText(launch.Altitude) + " velocity_kms=" +
+           ShortestText(launch.Velocity) + " angle_deg=" + ShortestText(launch.Angle);
 }
 
 std::string LaunchJson(const LaunchValues& launch)
 {
-    return "\"altitude\":" + JsonNumber(launch.Altitude, -1) +
-           ",\"velocity\":" + JsonNumber(launch.Velocity, -1) +
-           ",\"angle\":" + JsonNumber(launch.Angle, -1);
+    return "\"altitude_km\":" + JsonNumber(launch.Altitude, -1) +
+           ",\"velocity_kms\":" + JsonNumber(launch.Velocity, -1) +
+           ",\"angle_deg\":" + JsonNumber(launch.Angle, -1);
 }
 
 std::string RowText(const ScanRow& row, bool json)
@@ -350,13 +350,14 @@ Output
                             non-rotating axes as drawn; speed as the Velocity panel).
                             FILE "-" is standard output; the summary then goes to
                             standard error. Single flights only.
-  --json                    each summary as one JSON object on a line of its own
+  --json                    each summary as one JSON object on a line of its own, with
+                            the launch as altitude_km, velocity_kms and angle_deg
 Scans
   --scan-angle FROM TO STEP     fly the angle FROM, FROM+STEP, ... up to TO (degrees),
                                 the other two parameters as given
   --scan-velocity FROM TO STEP  the same for the velocity (km/s)
-                            One line per value, in order: altitude=.. velocity=..
-                            angle=.. and the summary.
+                            One line per value, in order: altitude_km=..
+                            velocity_kms=.. angle_deg=.. and the summary.
   --threads N               threads for scans and targeting (default: all cores)
   --target-moon-km KM       with a scan: for every neighbouring pair of values between
                             which the closest approach crosses KM above the Moon's
