@@ -339,10 +339,11 @@ View
   --no-full-view            as with "Full view" unchecked: the Earth-Moon region only,
                             so escapes are declared earlier
 Flight
-  --max-days D              stop a flight that has neither collided nor escaped at the
-                            first output point at or after D days, as Cancel would
-                            (outcome time-limit). A single flight has no limit without
-                            it; scans and targeting stop after 60 days unless given.
+  --max-days D              stop a flight that has neither collided nor escaped once an
+                            output point reaches D days, as Cancel would (the step under
+                            way still draws its points; outcome time-limit). A single
+                            flight has no limit without it; scans and targeting stop
+                            after 60 days unless given.
 Output
   --csv FILE                one row per output point, launch point first, with a header:
                             index,t,days,earth_x_km,earth_y_km,moon_x_km,moon_y_km,
@@ -377,8 +378,15 @@ Summary line
 
 Examples
   orrimar-flight --preset "Swing by"
-  orrimar-flight 100.17 10.98 226.5 --csv flight.csv
-  orrimar-flight --preset Collision --scan-angle 229 230 0.1 --target-moon-km 500
+      the summary line of the "Swing by" preset (escape, 525 km above the Moon)
+  orrimar-flight 100.17 10.98 226.5 --csv flight.csv --max-days 30
+      the default launch's first 30 days, one CSV row per output point
+  orrimar-flight 00100.00 +11.0085 +229.700 --no-full-view --view 800x600 --json
+      the "Collision" launch in a smaller visible region, summary as JSON
+  orrimar-flight --preset Collision --scan-angle 227 231 0.5 --target-moon-km 500
+      the launch angles that pass 500 km above the Moon, refined, nearest first
+  orrimar-flight --preset "Escape 58" --scan-velocity 10.9 11.1 0.01 --threads 2
+      21 flights on two threads, one line each
 
 Exit codes: 0 done; 1 no targeting result, or the output could not be written;
 2 bad arguments (one line naming the argument, nothing else written).
