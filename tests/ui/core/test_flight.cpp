@@ -2,6 +2,8 @@
 // the verdicts of the presets, cancelling, and the views' geometry.
 #include "ui/core/flight.h"
 
+#include "ui/core/flight_summary.h"
+
 #include "ui/core/launch_presets.h"
 #include "ui/core/views.h"
 
@@ -14,30 +16,9 @@
 namespace orrimar {
 namespace {
 
-class Box : public FrameTarget {
-public:
-    Box(int width, int height) : width_(width), height_(height) {}
-    int ClientWidth() const override { return width_; }
-    int ClientHeight() const override { return height_; }
-
-private:
-    int width_;
-    int height_;
-};
-
 // Three views of the window's design size, with their frames set up as at Start.
-struct Views {
-    explicit Views(bool fullViewChecked, int width = 528, int height = 628)
-        : full(width, height), luno(180, 180), geo(180, 180)
-    {
-        SetFullViewFrame(full, fullViewChecked);
-        SetLunocentricFrame(luno);
-        SetGeocentricFrame(geo);
-    }
-    FlightViews Get() const { return FlightViews{full, luno, geo}; }
-    Box full;
-    Box luno;
-    Box geo;
+struct Views : HeadlessViews {
+    explicit Views(bool fullViewChecked) : HeadlessViews(528, 628, fullViewChecked) {}
 };
 
 // Records what a window would show, in order.
@@ -259,14 +240,15 @@ TEST(FlightVerdicts, MoonSurfaceCountsAsCollision)
 
 TEST(Views, FullViewGeometryAtDesignSize)
 {
-    Box full(528, 628);
-    SetFullViewFrame(full, true);
+    const Views full(true);
+    SelectFrame(full.Get().Full);
     EXPECT_NEAR(PixelsPerUnit(), 528 / 2.1, 1e-12);
     EXPECT_EQ(XYToPixel(0, 0), (TPixelPoint{264, 314}));
     EXPECT_EQ(EarthDiscRadius(PixelsPerUnit()), 4);
     EXPECT_EQ(MoonDiscRadius(PixelsPerUnit()), 4);
 
-    SetFullViewFrame(full, false);
+    const Views partial(false);
+    SelectFrame(partial.Get().Full);
     EXPECT_NEAR(PixelsPerUnit(), 528 / 1.15, 1e-12);
     EXPECT_EQ(XYToPixel(0, 0), (TPixelPoint{46, 521}));
     EXPECT_EQ(EarthDiscRadius(PixelsPerUnit()), 8);
@@ -275,20 +257,19 @@ TEST(Views, FullViewGeometryAtDesignSize)
 
 TEST(Views, InsetDiscCorners)
 {
-    Box luno(180, 180);
-    SetLunocentricFrame(luno);
+    const Views views(true);
+    SelectFrame(views.Get().Luno);
     EXPECT_EQ(XYToPixel(-ViewMoonRadius, ViewMoonRadius), (TPixelPoint{72, 72}));
     EXPECT_EQ(XYToPixel(ViewMoonRadius, -ViewMoonRadius), (TPixelPoint{108, 108}));
-    Box geo(180, 180);
-    SetGeocentricFrame(geo);
+    SelectFrame(views.Get().Geo);
     EXPECT_EQ(XYToPixel(-ViewEarthRadius, ViewEarthRadius), (TPixelPoint{68, 68}));
     EXPECT_EQ(XYToPixel(ViewEarthRadius, -ViewEarthRadius), (TPixelPoint{112, 112}));
 }
 
 TEST(Views, TinyFullViewKeepsAVisibleMoon)
 {
-    Box full(20, 20);
-    SetFullViewFrame(full, true);
+    const HeadlessViews tiny(20, 20, true);
+    SelectFrame(tiny.Get().Full);
     EXPECT_EQ(MoonDiscRadius(PixelsPerUnit()), 4);
     EXPECT_EQ(EarthDiscRadius(PixelsPerUnit()), 0);
 }
