@@ -4,6 +4,7 @@
 #include "plot/aplotutl.h"
 #include "ui/canvas.h"
 #include "ui/config_sketch.h"
+#include "support/pixels.h"
 #include "ui/paint_box.h"
 
 #include <QImage>
@@ -31,35 +32,19 @@ void Prepare(PaintBox& box)
     box.SetFontPixelSize(11);
 }
 
-// The smallest rectangle holding every pixel of colour inside area.
+using test::ExtentOf;
+
 TRect Extent(const QImage& image, QRgb colour, TRect area = {0, 0, INT_MAX, INT_MAX})
 {
-    TRect r{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
-    for (int y = std::max(area.Top, 0); y < std::min(area.Bottom, image.height()); ++y)
-        for (int x = std::max(area.Left, 0); x < std::min(area.Right, image.width()); ++x)
-            if (image.pixel(x, y) == colour)
-                r = TRect{std::min(r.Left, x), std::min(r.Top, y), std::max(r.Right, x + 1),
-                          std::max(r.Bottom, y + 1)};
-    return r;
+    return ExtentOf(image, colour, area);
 }
 
-int Count(const QImage& image, QRgb colour)
-{
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += image.pixel(x, y) == colour;
-    return n;
-}
+int Count(const QImage& image, QRgb colour) { return test::CountColour(image, colour); }
 
 // A black pixel within one pixel of (x, y).
 bool InkNear(const QImage& image, int x, int y)
 {
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx)
-            if (image.valid(x + dx, y + dy) && image.pixel(x + dx, y + dy) == kBlack)
-                return true;
-    return false;
+    return test::MatchNear(image, x, y, [](QRgb p) { return test::SameColour(p, kBlack); });
 }
 
 // The pixel of a sketch point at 26.4 pixels per unit about (264, 314), worked out here

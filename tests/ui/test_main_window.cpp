@@ -10,6 +10,7 @@
 #include "ui/mask_edit.h"
 #include "ui/paint_box.h"
 #include "ui/status_bar.h"
+#include "support/pixels.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -29,15 +30,7 @@ using namespace orrimar;
 
 namespace {
 
-int CountColour(const QImage& image, QColor colour)
-{
-    int count = 0;
-    const QRgb wanted = colour.rgb();
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += (image.pixel(x, y) & 0xFFFFFF) == (wanted & 0xFFFFFF);
-    return count;
-}
+int CountColour(const QImage& image, QColor colour) { return test::CountColour(image, colour.rgb()); }
 
 }  // namespace
 

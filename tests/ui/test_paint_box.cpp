@@ -3,6 +3,7 @@
 #include "plot/aplotutl.h"
 #include "ui/canvas.h"
 #include "ui/paint_box.h"
+#include "support/pixels.h"
 
 #include <QImage>
 #include <QTest>
@@ -19,35 +20,14 @@ const QRgb kBlack = qRgb(0, 0, 0);
 const QRgb kBlue = qRgb(0, 0, 255);
 const QRgb kTeal = qRgb(0, 128, 128);
 
+bool NotWhite(QRgb p) { return !test::SameColour(p, kWhite); }
+
 // The smallest rectangle holding every pixel that is not white.
-TRect Extent(const QImage& image)
-{
-    TRect r{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) != kWhite)
-                r = TRect{std::min(r.Left, x), std::min(r.Top, y), std::max(r.Right, x + 1),
-                          std::max(r.Bottom, y + 1)};
-    return r;
-}
+TRect Extent(const QImage& image) { return test::ExtentOf(image, NotWhite); }
 
-int Count(const QImage& image, QRgb colour)
-{
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += image.pixel(x, y) == colour;
-    return n;
-}
+int Count(const QImage& image, QRgb colour) { return test::CountColour(image, colour); }
 
-bool PaintedNear(const QImage& image, int x, int y)
-{
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx)
-            if (image.valid(x + dx, y + dy) && image.pixel(x + dx, y + dy) != kWhite)
-                return true;
-    return false;
-}
+bool PaintedNear(const QImage& image, int x, int y) { return test::MatchNear(image, x, y, NotWhite); }
 
 }  // namespace
 

@@ -1,0 +1,55 @@
+// Reading pixels back in widget tests.
+#pragma once
+
+#include "ui/canvas.h"
+
+#include <QImage>
+
+#include <algorithm>
+#include <climits>
+
+namespace orrimar::test {
+
+// Colours compare without their alpha: canvases are opaque, clipboard images may not be.
+inline bool SameColour(QRgb a, QRgb b) { return (a & 0xFFFFFF) == (b & 0xFFFFFF); }
+
+// The smallest rectangle holding every pixel inside area for which match(pixel) holds;
+// empty (Left > Right) when there is none.
+template <typename Match>
+TRect ExtentOf(const QImage& image, Match match, TRect area = {0, 0, INT_MAX, INT_MAX})
+{
+    TRect r{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    for (int y = std::max(area.Top, 0); y < std::min(area.Bottom, image.height()); ++y)
+        for (int x = std::max(area.Left, 0); x < std::min(area.Right, image.width()); ++x)
+            if (match(image.pixel(x, y)))
+                r = TRect{std::min(r.Left, x), std::min(r.Top, y), std::max(r.Right, x + 1),
+                          std::max(r.Bottom, y + 1)};
+    return r;
+}
+
+inline TRect ExtentOf(const QImage& image, QRgb colour, TRect area = {0, 0, INT_MAX, INT_MAX})
+{
+    return ExtentOf(image, [colour](QRgb p) { return SameColour(p, colour); }, area);
+}
+
+inline int CountColour(const QImage& image, QRgb colour)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += SameColour(image.pixel(x, y), colour);
+    return n;
+}
+
+// Whether match holds for a pixel within one pixel of (x, y).
+template <typename Match>
+bool MatchNear(const QImage& image, int x, int y, Match match)
+{
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (image.valid(x + dx, y + dy) && match(image.pixel(x + dx, y + dy)))
+                return true;
+    return false;
+}
+
+}  // namespace orrimar::test
