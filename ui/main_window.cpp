@@ -381,16 +381,26 @@ void TMain::BttnAboutClick() { ShowAboutBox(); }
 
 void TMain::BttnClipBoardClick()
 {
-    const TRect clip = PBox1->GetCanvas().ClipRect();
-    const QImage picture =
-        PBox1->GetCanvas().Image().copy(clip.Left, clip.Top, static_cast<int>(clip.Width()),
-                                        static_cast<int>(clip.Height()));
+    // What the window shows over the full view, the insets on top of it included.
+    QImage picture = Panel1->grab(PBox1->geometry()).toImage();
+    if (picture.size() != PBox1->size())
+        picture = picture.scaled(PBox1->size());
     QGuiApplication::clipboard()->setImage(picture);
+}
+
+bool TMain::FieldsIncomplete()
+{
+    for (MaskEdit* field : {MaskEdit1, MaskEdit2, MaskEdit3})
+        if (field->RefuseIncomplete())
+            return true;
+    return false;
 }
 
 void TMain::BttnConfClick()
 {
     // A refused field gets the focus; nothing is drawn and the button stays down.
+    if (FieldsIncomplete())
+        return;
     double angle = 0.0;
     switch (CheckConfigTexts(MaskEdit1->Text().toStdString(), MaskEdit2->Text().toStdString(),
                              MaskEdit3->Text().toStdString(), angle)) {
@@ -502,6 +512,9 @@ void TMain::BttnStartClick()
     if (flying_)
         return;  // one flight at a time
     BttnStart->setChecked(false);
+    // A field still being edited with a gap is refused before its text is flown.
+    if (FieldsIncomplete())
+        return;
     const std::string altitude = MaskEdit1->Text().toStdString();
     const std::string velocity = MaskEdit2->Text().toStdString();
     const std::string angle = MaskEdit3->Text().toStdString();
@@ -544,8 +557,10 @@ void TMain::EndFlight()
     ToggleControls();
     BttnStart->setChecked(false);
     flying_ = false;
-    if (closeAfterFlight_)
+    if (closeAfterFlight_) {
+        closeAfterFlight_ = false;
         QTimer::singleShot(0, this, &QWidget::close);
+    }
 }
 
 void TMain::SetupViews()
@@ -583,8 +598,9 @@ void TMain::PaceFlight()
         now = CounterNow();
         if (closeAfterFlight_)
             break;  // closing: finish the flight without waiting
-        // Sleep in small slices rather than spin; events are still handled often.
-        if (NextPointDeadline - now > 300'000)
+        // Sleep in slices of 0.2 ms while more than 0.3 ms are left, rather than spin;
+    // events are still handled often.
+        if (NextPointDeadline - now > CounterFrequency() * 3 / 10000)
             std::this_thread::sleep_for(200us);
     } while (now < NextPointDeadline);
     const double wait =

@@ -120,6 +120,7 @@ private:
     void SetupViews();
     void SetupInset(PaintBox& box, const QString& label, const QColor& disc, double radius);
     void StepField(MaskEdit& field, int which, TUDBtnType button);
+    bool FieldsIncomplete();
     void EndFlight();
 
     bool FirstResizeDone = false;

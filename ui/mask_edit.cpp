@@ -292,7 +292,7 @@ void MaskEdit::focusOutEvent(QFocusEvent* event)
         entered_ = false;  // left while another field takes the focus back
         return;
     }
-    const int empty = modified_ ? mask_.FirstEmptyRequired(CurrentText()) : -1;
+    const int empty = FirstGap();
     if (empty < 0 || !isVisible()) {
         entered_ = false;
         return;
@@ -311,12 +311,42 @@ void MaskEdit::ReturnAfterFailedLeave(int position)
         entered_ = false;
         return;
     }
+    // The program may have set a complete text meanwhile (a preset picked while the
+    // field had a gap): then there is nothing to refuse any more.
+    position = FirstGap();
+    if (position < 0) {
+        if (returningField == this)
+            returningField = nullptr;
+        entered_ = false;
+        return;
+    }
     setFocus(Qt::OtherFocusReason);
     setCursorPosition(position);
     const QPointer<MaskEdit> self(this);
     ReportInvalidInput(position);
     if (!self.isNull() && returningField == this)
         returningField = nullptr;
+}
+
+int MaskEdit::FirstGap() const
+{
+    return modified_ ? mask_.FirstEmptyRequired(CurrentText()) : -1;
+}
+
+bool MaskEdit::RefuseIncomplete()
+{
+    const int position = FirstGap();
+    if (position < 0)
+        return false;
+    Beep();
+    returningField = this;
+    setFocus(Qt::OtherFocusReason);
+    setCursorPosition(position);
+    const QPointer<MaskEdit> self(this);
+    ReportInvalidInput(position);
+    if (!self.isNull() && returningField == this)
+        returningField = nullptr;
+    return true;
 }
 
 void MaskEdit::ReportInvalidInput(int position)

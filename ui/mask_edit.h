@@ -30,6 +30,12 @@ public:
     // change by the user, so leaving the field afterwards is not checked.
     void SetText(const QString& text);
 
+    // Checks the field as leaving it would, for actions that read the text while the
+    // field may still have the focus (Start, Config): when the user changed the text and
+    // a required position is still empty, beeps, takes the focus with the caret on that
+    // position, reports the error and returns true.
+    bool RefuseIncomplete();
+
     // True when the user has changed the text since the program last set it.
     bool IsModified() const { return modified_; }
 
@@ -53,6 +59,8 @@ protected:
 
 private:
     std::string CurrentText() const;
+    // The first empty required position of a text the user changed, or -1.
+    int FirstGap() const;
     int SelectionStart() const;
     int SelectionLength() const;
     void ShowText(const std::string& text);

@@ -169,15 +169,58 @@ private slots:
         QCOMPARE(errors_, (QStringList{"PaintBox 7 not found.", "Already a sentence.", "Gone!"}));
     }
 
+    // The copy holds what the window shows over the full view, insets included.
     void ClipboardHoldsTheFullViewsPixels()
     {
+        QTimer::singleShot(0, window_, [this] { window_->BttnTermClick(); });
+        window_->BttnStartClick();  // draws the Earth in the geocentric inset
         window_->PBox1->GetCanvas().Brush.Color = QColor(0, 0, 255);
-        window_->PBox1->GetCanvas().FillRect(TRect{10, 10, 20, 20});
+        window_->PBox1->GetCanvas().FillRect(TRect{300, 300, 310, 310});
         window_->BttnClipBoardClick();
         const QImage copied = QGuiApplication::clipboard()->image();
         QCOMPARE(copied.size(), window_->PBox1->size());
-        QCOMPARE(QColor(copied.pixel(15, 15)), QColor(0, 0, 255));
-        QCOMPARE(QColor(copied.pixel(25, 25)), QColor(255, 255, 255));
+        QCOMPARE(QColor(copied.pixel(305, 305)), QColor(0, 0, 255));
+        QCOMPARE(QColor(copied.pixel(315, 315)), QColor(255, 255, 255));
+        QCOMPARE(QColor(copied.pixel(91, 91)), QColor(0, 255, 255));  // the inset's Earth
+    }
+
+    // A field left with a gap while Start or Config reads it is refused first.
+    void StartAndConfigRefuseAFieldBeingEditedWithAGap()
+    {
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_));
+        window_->MaskEdit2->setFocus();
+        window_->MaskEdit2->setCursorPosition(2);
+        QTest::keyClick(window_->MaskEdit2, Qt::Key_Delete);
+        QCOMPARE(window_->MaskEdit2->Text(), QString("+1 .9800"));
+        const QString message = MaskEdit::InvalidInputMessage();
+        window_->BttnStartClick();
+        QVERIFY(!window_->Flying());
+        QCOMPARE(window_->StatusBar1->PanelText(0), QString("Step"));  // no flight
+        QCOMPARE(errors_.size(), 1);
+        QVERIFY(errors_[0].startsWith("Ungültiger Eingabewert."));
+        QCOMPARE(QApplication::focusWidget(), window_->MaskEdit2);
+        QCOMPARE(window_->MaskEdit2->cursorPosition(), 2);
+
+        const QImage before = window_->PBox1->Snapshot();
+        window_->BttnConf->click();
+        QCOMPARE(errors_.size(), 2);
+        QCOMPARE(window_->PBox1->Snapshot(), before);
+    }
+
+    // Picking a preset sets complete texts: the gap the user left is no error any more.
+    void PresetOverAFieldWithAGapGivesNoError()
+    {
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_));
+        window_->MaskEdit2->setFocus();
+        window_->MaskEdit2->setCursorPosition(2);
+        QTest::keyClick(window_->MaskEdit2, Qt::Key_Delete);
+        window_->ComboBox1Change(1);
+        QTest::qWait(50);
+        QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join('|')));
+        QCOMPARE(window_->MaskEdit2->Text(), QString("+11.0085"));
+        QCOMPARE(QApplication::focusWidget(), window_->TrackBar1);
     }
 
     void CollisionFlightDrawsAndRestoresTheControls()
