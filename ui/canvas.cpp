@@ -233,22 +233,29 @@ void Canvas::FillRect(const TRect& Rect)
     Notify(left, top, right, bottom);
 }
 
+bool Canvas::VisibleShape(int X1, int Y1, int X2, int Y2, ShapeBounds& b) const
+{
+    b.Left = std::min(X1, X2);
+    b.Right = std::max(X1, X2);
+    b.Top = std::min(Y1, Y2);
+    b.Bottom = std::max(Y1, Y2);
+    b.Margin = std::max(Pen.Width, 1);
+    return b.Right > b.Left && b.Bottom > b.Top &&
+           Touches(b.Left - b.Margin, b.Top - b.Margin, b.Right + b.Margin, b.Bottom + b.Margin);
+}
+
 void Canvas::Ellipse(int X1, int Y1, int X2, int Y2)
 {
-    const std::int64_t left = std::min(X1, X2);
-    const std::int64_t right = std::max(X1, X2);
-    const std::int64_t top = std::min(Y1, Y2);
-    const std::int64_t bottom = std::max(Y1, Y2);
-    const int margin = std::max(Pen.Width, 1);
-    if (right <= left || bottom <= top ||
-        !Touches(left - margin, top - margin, right + margin, bottom + margin))
+    ShapeBounds b;
+    if (!VisibleShape(X1, Y1, X2, Y2, b))
         return;
+    const std::int64_t left = b.Left, top = b.Top, right = b.Right, bottom = b.Bottom;
     ApplyBrush();
     // With a 1-pixel pen Qt's outline of (x, y, w, h) covers columns x … x+w: one less
     // than the rectangle's width gives columns Left … Right−1.
     painter_.drawEllipse(QRectF(double(left), double(top), double(right - left - 1),
                                 double(bottom - top - 1)));
-    Notify(left - margin, top - margin, right + margin, bottom + margin);
+    Notify(left - b.Margin, top - b.Margin, right + b.Margin, bottom + b.Margin);
 }
 
 void Canvas::Polyline(std::span<const TPixelPoint> Points)
@@ -311,14 +318,10 @@ void Canvas::Polygon(std::span<const TPixelPoint> Points)
 
 void Canvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4)
 {
-    const std::int64_t left = std::min(X1, X2);
-    const std::int64_t right = std::max(X1, X2);
-    const std::int64_t top = std::min(Y1, Y2);
-    const std::int64_t bottom = std::max(Y1, Y2);
-    const int margin = std::max(Pen.Width, 1);
-    if (right <= left || bottom <= top ||
-        !Touches(left - margin, top - margin, right + margin, bottom + margin))
+    ShapeBounds b;
+    if (!VisibleShape(X1, Y1, X2, Y2, b))
         return;
+    const std::int64_t left = b.Left, top = b.Top, right = b.Right, bottom = b.Bottom;
     // The outline runs through pixel centres from Left to Right−1, as for Ellipse.
     const double w = double(right - left - 1);
     const double h = double(bottom - top - 1);
@@ -333,7 +336,7 @@ void Canvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4)
     // Qt measures arcs in sixteenths of a degree, counter-clockwise on the screen.
     painter_.drawArc(QRectF(double(left), double(top), w, h), int(std::lround(start * 16)),
                      int(std::lround(span * 16)));
-    Notify(left - margin, top - margin, right + margin, bottom + margin);
+    Notify(left - b.Margin, top - b.Margin, right + b.Margin, bottom + b.Margin);
 }
 
 int Canvas::TextWidth(const QString& Text) const { return metrics_.horizontalAdvance(Text); }

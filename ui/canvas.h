@@ -115,6 +115,13 @@ private:
     // Paints the pixels of a 1-pixel line from (x0, y0) towards (x1, y1), the end excluded,
     // that lie inside the image; phase is the dot-pattern position of the first pixel.
     void RasterLine(int x0, int y0, int x1, int y1, std::int64_t phase);
+    // The rectangle of two opposite corners, and how far a pen may reach beyond it.
+    struct ShapeBounds {
+        std::int64_t Left, Top, Right, Bottom;
+        int Margin;
+    };
+    // False when the rectangle is empty or its shape cannot reach the image.
+    bool VisibleShape(int X1, int Y1, int X2, int Y2, ShapeBounds& b) const;
     bool Touches(std::int64_t left, std::int64_t top, std::int64_t right,
                  std::int64_t bottom) const;
     void Notify(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom);
