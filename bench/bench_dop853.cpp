@@ -14,11 +14,11 @@ void BM_DefaultFlightTenTimeUnits(benchmark::State& state)
 {
     long steps = 0;
     long evaluations = 0;
-    const TRhsProc rhs = [&evaluations](int n, double x, const Vector& y, Vector& f) {
+    const RightHandSide rhs = [&evaluations](int n, double x, const Vector& y, Vector& f) {
         ++evaluations;
         EarthMoonRhs(n, x, y, f);
     };
-    const TSolOutProc out = [&steps](int nr, double, double, const Vector&, int, bool&) {
+    const SolutionOutput out = [&steps](int nr, double, double, const Vector&, int, bool&) {
         if (nr > 0)
             ++steps;
     };

@@ -1,8 +1,8 @@
 // The flight tool's costs: a 1000-value angle scan on one thread and on all cores
 // (flights per second and the speed-up), and whole preset flights computed headless
 // (time per output point).
-#include "ui/core/flight_scan.h"
-#include "ui/core/launch_presets.h"
+#include "flight/flight_scan.h"
+#include "flight/launch_presets.h"
 
 #include <benchmark/benchmark.h>
 

@@ -14,7 +14,7 @@
 int main(int argc, char* argv[])
 {
     orrimar::Application app(argc, argv);
-    orrimar::TMain window(false);
+    orrimar::MainWindow window(false);
     window.setWindowState(Qt::WindowNoState);
     window.resize(1280, 900);
     window.show();

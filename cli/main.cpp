@@ -1,5 +1,5 @@
 // orrimar-flight: flies launches without a window and prints what they reach.
-#include "ui/core/flight_tool.h"
+#include "cli/flight_tool.h"
 
 #include <iostream>
 #include <string>

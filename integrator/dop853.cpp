@@ -1,6 +1,7 @@
 #include "integrator/dop853.h"
 
 #include "integrator/dop853_report.h"
+#include "formats/general_format.h"
 
 #include <algorithm>
 #include <cmath>
@@ -221,7 +222,7 @@ int Fail(int code, const std::string& text)
 
 }  // namespace
 
-double HInit(int n, const TRhsProc& fcn, double x, const Vector& Y, int posNeg,
+double HInit(int n, const RightHandSide& fcn, double x, const Vector& Y, int posNeg,
              const Vector& F0, Vector& F1, Vector& YY1, double hMax, double aTol, double rTol)
 {
     if (n < 1 || Y.Length() <= n || F0.Length() <= n || F1.Length() <= n || YY1.Length() <= n)
@@ -266,8 +267,8 @@ double HInit(int n, const TRhsProc& fcn, double x, const Vector& Y, int posNeg,
     return posNeg * std::min({100.0 * std::abs(h), h1, hMax});
 }
 
-int Dop853(int n, const TRhsProc& fcn, double& x, Vector& Y, double xEnd, double& h,
-           double& hMax, double rTol, double aTol, const TSolOutProc& solOut, int iOut)
+int Dop853(int n, const RightHandSide& fcn, double& x, Vector& Y, double xEnd, double& h,
+           double& hMax, double rTol, double aTol, const SolutionOutput& solOut, int iOut)
 {
     if (n < 1 || Y.Length() <= n)
         throw std::out_of_range("Dop853: the state needs n+1 elements and n at least 1, n = " +

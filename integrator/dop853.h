@@ -14,12 +14,12 @@
 namespace orrimar {
 
 // Right-hand side: sets f[1..n] to f(x, y[1..n]).
-using TRhsProc = std::function<void(int n, double x, const Vector& y, Vector& f)>;
+using RightHandSide = std::function<void(int n, double x, const Vector& y, Vector& f)>;
 
 // Output routine, called after every accepted step (and once before the first):
 // nr accepted steps so far, the step ran from xPrev to x, y holds the solution at
 // x. Setting stop ends the integration with return code 2.
-using TSolOutProc =
+using SolutionOutput =
     std::function<void(int nr, double xPrev, double x, const Vector& y, int n, bool& stop)>;
 
 // Return codes of Dop853.
@@ -40,12 +40,12 @@ inline constexpr int Dop853MaxSteps = 200000;
 // are reported through the report hook (dop853_report.h) before returning.
 // Throws std::logic_error when called while another call runs on this thread, and
 // std::out_of_range when y has fewer than n+1 elements.
-int Dop853(int n, const TRhsProc& fcn, double& x, Vector& y, double xEnd, double& h,
-           double& hMax, double rTol, double aTol, const TSolOutProc& solOut, int iOut);
+int Dop853(int n, const RightHandSide& fcn, double& x, Vector& y, double xEnd, double& h,
+           double& hMax, double rTol, double aTol, const SolutionOutput& solOut, int iOut);
 
 // Initial step guess for Dop853 (a signed step in the direction posNeg).
 // f0 = fcn(x, y); f1 and yy1 are scratch vectors of n+1 elements.
-double HInit(int n, const TRhsProc& fcn, double x, const Vector& y, int posNeg,
+double HInit(int n, const RightHandSide& fcn, double x, const Vector& y, int posNeg,
              const Vector& f0, Vector& f1, Vector& yy1, double hMax, double aTol, double rTol);
 
 // Component i (1..n) of the dense output at x, during a Dop853 call with iOut = 2.

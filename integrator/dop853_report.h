@@ -21,9 +21,4 @@ Dop853ReportHook SetDop853ReportHook(Dop853ReportHook hook);
 // Reports text through the installed hook, or to standard error.
 void Dop853Report(ReportKind kind, const std::string& text);
 
-// A double as the failure messages show it: general format, up to 15 significant
-// digits, "." as decimal point, scientific with E and the shortest exponent for
-// very small and very large magnitudes (1E-20, 1.5E20).
-std::string FormatGeneral(double value);
-
 }  // namespace orrimar

@@ -66,23 +66,4 @@ Vector LaunchState(double altitudeKm, double velocityKms, double angleDeg)
     return y;
 }
 
-GeocentricPicture RotatingToGeocentric(double t, const Vector& y)
-{
-    const long double alpha = FrameRate * t;
-    const long double s = std::sin(alpha);
-    const long double c = std::cos(alpha);
-    auto rotate = [&](long double p, long double q) {
-        return TPlotPoint{static_cast<double>(c * p - s * q), static_cast<double>(s * p + c * q)};
-    };
-    const TPlotPoint craft = rotate(y[1], y[3]);
-    const TPlotPoint velocity = rotate(y[2], y[4]);
-    const TPlotPoint earth = rotate(-Mu, 0.0L);
-    const TPlotPoint moon = rotate(OneMinusMu, 0.0L);
-    return GeocentricPicture{
-        TPlotPoint{craft.X - earth.X, craft.Y - earth.Y},
-        velocity,
-        TPlotPoint{moon.X - earth.X, moon.Y - earth.Y},
-    };
-}
-
 }  // namespace orrimar

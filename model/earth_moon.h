@@ -1,15 +1,14 @@
 // The planar circular restricted three-body problem of the Earth, the Moon and a
 // massless craft, in nondimensional units in a frame turning with the Moon about
 // the barycentre: units, constants, equations of motion, Jacobi integral, launch
-// state and the non-rotating Earth-centred picture. Intermediates are computed in
-// long double (80-bit extended on x86-64); results are stored as double.
+// state. Intermediates are computed in long double (80-bit extended on x86-64);
+// results are stored as double.
 //
 // State vector (5 elements, index 0 unused): 1 x, 2 x-velocity, 3 y, 4 y-velocity,
 // relative to the rotating frame, origin at the barycentre.
 #pragma once
 
 #include "integrator/vector.h"
-#include "plot/plot_point.h"
 
 namespace orrimar {
 
@@ -43,14 +42,5 @@ double JacobiConstant(const Vector& y);
 // Moon, counter-clockwise positive; a negative velocity launches clockwise).
 Vector LaunchState(double altitudeKm, double velocityKms, double angleDeg);
 
-// The craft and the Moon at time t in non-rotating axes relative to the Earth's
-// centre, in distance units. Velocity is only rotated: its length is the speed
-// relative to the rotating frame.
-struct GeocentricPicture {
-    TPlotPoint Craft;
-    TPlotPoint Velocity;
-    TPlotPoint Moon;
-};
-GeocentricPicture RotatingToGeocentric(double t, const Vector& y);
 
 }  // namespace orrimar

@@ -3,10 +3,10 @@
 
 namespace orrimar {
 
-struct TPixelPoint {
+struct PixelPoint {
     int X = 0;  // column
     int Y = 0;  // row
-    bool operator==(const TPixelPoint&) const = default;
+    bool operator==(const PixelPoint&) const = default;
 };
 
 }  // namespace orrimar

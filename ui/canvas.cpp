@@ -91,12 +91,12 @@ void Canvas::SetFont(const QFont& font)
 
 void Canvas::ApplyPen()
 {
-    const TPen& p = Pen;
+    const CanvasPen& p = Pen;
     if (stateValid_ && SameColour(p.Color, appliedPen_.Color) && p.Width == appliedPen_.Width &&
         p.Style == appliedPen_.Style)
         return;
     QPen pen(p.Color, std::max(p.Width, 1), Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
-    if (p.Style == TPenStyle::Dot && OnePixelPen())
+    if (p.Style == PenStyle::Dot && OnePixelPen())
         pen.setDashPattern({qreal(kDotOn), qreal(kDotPeriod - kDotOn)});
     painter_.setPen(pen);
     appliedPen_ = p;
@@ -134,12 +134,12 @@ void Canvas::Notify(std::int64_t left, std::int64_t top, std::int64_t right, std
         Changed(QRect(int(left), int(top), int(right - left), int(bottom - top)));
 }
 
-void Canvas::MoveTo(int X, int Y) { penPos_ = TPixelPoint{X, Y}; }
+void Canvas::MoveTo(int X, int Y) { penPos_ = PixelPoint{X, Y}; }
 
 void Canvas::LineTo(int X, int Y)
 {
-    const TPixelPoint from = penPos_;
-    penPos_ = TPixelPoint{X, Y};
+    const PixelPoint from = penPos_;
+    penPos_ = PixelPoint{X, Y};
     const int margin = std::max(Pen.Width, 1);
     const std::int64_t left = std::min(from.X, X) - margin;
     const std::int64_t top = std::min(from.Y, Y) - margin;
@@ -203,7 +203,7 @@ void Canvas::RasterLine(int x0, int y0, int x1, int y1, std::int64_t phase)
     std::int64_t m = std::int64_t(numerator / (__int128{2} * dMaj));
     std::int64_t rest = std::int64_t(numerator % (__int128{2} * dMaj));
     const QRgb colour = Pen.Color.rgb();
-    const bool dotted = Pen.Style == TPenStyle::Dot;
+    const bool dotted = Pen.Style == PenStyle::Dot;
     for (std::int64_t i = lo; i <= hi; ++i) {
         if (!dotted || (phase + i) % kDotPeriod < kDotOn) {
             const std::int64_t major = c0Maj + sMaj * i;
@@ -220,7 +220,7 @@ void Canvas::RasterLine(int x0, int y0, int x1, int y1, std::int64_t phase)
     }
 }
 
-void Canvas::FillRect(const TRect& Rect)
+void Canvas::FillRect(const PixelRect& Rect)
 {
     const std::int64_t left = std::max<std::int64_t>(Rect.Left, 0);
     const std::int64_t top = std::max<std::int64_t>(Rect.Top, 0);
@@ -258,12 +258,12 @@ void Canvas::Ellipse(int X1, int Y1, int X2, int Y2)
     Notify(left - b.Margin, top - b.Margin, right + b.Margin, bottom + b.Margin);
 }
 
-void Canvas::Polyline(std::span<const TPixelPoint> Points)
+void Canvas::Polyline(std::span<const PixelPoint> Points)
 {
     if (Points.size() < 2 || !painter_.isActive())
         return;
     std::int64_t left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
-    for (const TPixelPoint& p : Points) {
+    for (const PixelPoint& p : Points) {
         left = std::min<std::int64_t>(left, p.X);
         top = std::min<std::int64_t>(top, p.Y);
         right = std::max<std::int64_t>(right, p.X);
@@ -279,8 +279,8 @@ void Canvas::Polyline(std::span<const TPixelPoint> Points)
     if (OnePixelPen()) {
         std::int64_t phase = 0;
         for (std::size_t k = 1; k < Points.size(); ++k) {
-            const TPixelPoint& a = Points[k - 1];
-            const TPixelPoint& b = Points[k];
+            const PixelPoint& a = Points[k - 1];
+            const PixelPoint& b = Points[k];
             RasterLine(a.X, a.Y, b.X, b.Y, phase);
             phase += std::max(std::abs(std::int64_t{b.X} - a.X), std::abs(std::int64_t{b.Y} - a.Y));
         }
@@ -294,14 +294,14 @@ void Canvas::Polyline(std::span<const TPixelPoint> Points)
     Notify(left, top, right, bottom);
 }
 
-void Canvas::Polygon(std::span<const TPixelPoint> Points)
+void Canvas::Polygon(std::span<const PixelPoint> Points)
 {
     if (Points.empty() || !painter_.isActive())
         return;
     std::int64_t left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
     QPolygon polygon(int(Points.size()));
     for (std::size_t k = 0; k < Points.size(); ++k) {
-        const TPixelPoint& p = Points[k];
+        const PixelPoint& p = Points[k];
         polygon[int(k)] = QPoint(p.X, p.Y);
         left = std::min<std::int64_t>(left, p.X);
         top = std::min<std::int64_t>(top, p.Y);
@@ -349,7 +349,7 @@ void Canvas::TextOut(int X, int Y, const QString& Text)
     const int h = metrics_.height();
     const std::int64_t right = std::int64_t{X} + w;
     const std::int64_t bottom = std::int64_t{Y} + h;
-    penPos_ = TPixelPoint{Saturate(right), Y};
+    penPos_ = PixelPoint{Saturate(right), Y};
     if (!Touches(X, Y, right, bottom))
         return;
     painter_.fillRect(QRect(X, Y, w, h), Brush.Color);
@@ -359,7 +359,7 @@ void Canvas::TextOut(int X, int Y, const QString& Text)
     Notify(X, Y, right, bottom);
 }
 
-void Canvas::CopyRect(const TRect& Dest, const Canvas& Source, const TRect& SourceRect)
+void Canvas::CopyRect(const PixelRect& Dest, const Canvas& Source, const PixelRect& SourceRect)
 {
     if (Dest.Width() <= 0 || Dest.Height() <= 0 || SourceRect.Width() <= 0 ||
         SourceRect.Height() <= 0 || Source.image_.isNull() ||

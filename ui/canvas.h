@@ -19,27 +19,27 @@
 namespace orrimar {
 
 // A pixel rectangle: columns Left … Right−1 and rows Top … Bottom−1.
-struct TRect {
+struct PixelRect {
     int Left = 0;
     int Top = 0;
     int Right = 0;
     int Bottom = 0;
     std::int64_t Width() const { return std::int64_t{Right} - Left; }
     std::int64_t Height() const { return std::int64_t{Bottom} - Top; }
-    bool operator==(const TRect&) const = default;
+    bool operator==(const PixelRect&) const = default;
 };
 
-enum class TPenStyle { Solid, Dot };
+enum class PenStyle { Solid, Dot };
 
-struct TPen {
+struct CanvasPen {
     QColor Color{0, 0, 0};
     int Width = 1;  // pixels; below 1 counts as 1
     // Dot is 3 pixels on, 3 off, gaps left untouched; it applies to 1-pixel pens only,
     // wider pens draw solid.
-    TPenStyle Style = TPenStyle::Solid;
+    PenStyle Style = PenStyle::Solid;
 };
 
-struct TBrush {
+struct CanvasBrush {
     QColor Color{255, 255, 255};
 };
 
@@ -53,8 +53,8 @@ public:
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
-    TPen Pen;
-    TBrush Brush;
+    CanvasPen Pen;
+    CanvasBrush Brush;
     QColor FontColor{0, 0, 0};
 
     void SetFont(const QFont& font);
@@ -63,24 +63,24 @@ public:
     int Width() const { return image_.width(); }
     int Height() const { return image_.height(); }
     // The whole image: nothing else clips drawing.
-    TRect ClipRect() const { return TRect{0, 0, Width(), Height()}; }
+    PixelRect ClipRect() const { return PixelRect{0, 0, Width(), Height()}; }
 
     void MoveTo(int X, int Y);
     // Line from the pen position to (X, Y), which becomes the pen position.
     void LineTo(int X, int Y);
-    TPixelPoint PenPos() const { return penPos_; }
+    PixelPoint PenPos() const { return penPos_; }
 
     // Fills with the brush colour; no outline.
-    void FillRect(const TRect& Rect);
+    void FillRect(const PixelRect& Rect);
     // Ellipse inscribed in the rectangle of two opposite corners, outlined with the pen and
     // filled with the brush.
     void Ellipse(int X1, int Y1, int X2, int Y2);
-    void Ellipse(const TRect& Rect) { Ellipse(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom); }
+    void Ellipse(const PixelRect& Rect) { Ellipse(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom); }
     // Connected lines through the points; the last point is not painted and the pen position
     // does not move. A dotted pattern runs on across the corners.
-    void Polyline(std::span<const TPixelPoint> Points);
+    void Polyline(std::span<const PixelPoint> Points);
     // Closed polygon, outlined with the pen and filled with the brush.
-    void Polygon(std::span<const TPixelPoint> Points);
+    void Polygon(std::span<const PixelPoint> Points);
     // Arc of the ellipse inscribed in (X1, Y1, X2, Y2), counter-clockwise as seen on the
     // screen, from the ray from the centre through (X3, Y3) to the ray through (X4, Y4);
     // equal rays give the whole ellipse. Not filled.
@@ -93,7 +93,7 @@ public:
 
     // Copies SourceRect of Source into Dest of this canvas, stretching when the sizes differ.
     // Source may be this canvas. Parts of SourceRect outside Source are not copied.
-    void CopyRect(const TRect& Dest, const Canvas& Source, const TRect& SourceRect);
+    void CopyRect(const PixelRect& Dest, const Canvas& Source, const PixelRect& SourceRect);
 
     // The image drawn on, live. Keep no copy of it: use Snapshot() for one.
     const QImage& Image() const { return image_; }
@@ -132,8 +132,8 @@ private:
     qsizetype bytesPerLine_ = 0;
     QFont font_;
     QFontMetrics metrics_;
-    TPixelPoint penPos_;
-    TPen appliedPen_;
+    PixelPoint penPos_;
+    CanvasPen appliedPen_;
     QColor appliedBrush_;
     bool stateValid_ = false;  // appliedPen_ and appliedBrush_ are the painter's
 };

@@ -1,6 +1,6 @@
 #include "ui/config_sketch.h"
 
-#include "plot/aplotutl.h"
+#include "plot/plot_frame.h"
 #include "ui/canvas.h"
 
 #include <QColor>
@@ -17,10 +17,10 @@ namespace orrimar {
 namespace {
 
 // Sketch geometry, in sketch units.
-constexpr TPlotPoint OrbitPoint{5.0, 0.0};  // blast-off point before rotation
-constexpr TPlotPoint ArcPoint{2.0, 0.0};    // start of the angle arc
+constexpr WorldPoint OrbitPoint{5.0, 0.0};  // blast-off point before rotation
+constexpr WorldPoint ArcPoint{2.0, 0.0};    // start of the angle arc
 // Tip at the origin, pointing along +y, 0.5 long and 2/7 wide at its base.
-constexpr std::array<TPlotPoint, 3> ArrowHead{
+constexpr std::array<WorldPoint, 3> ArrowHead{
     {{-1.0 / 7.0, -0.5}, {1.0 / 7.0, -0.5}, {0.0, 0.0}}};
 constexpr double ArcThresholdDeg = 30.0;  // the arc shows only beyond this |angle|
 
@@ -50,9 +50,9 @@ int Shift(int v, std::int64_t d)
 
 // The three corners of ArrowHead turned by angle (radians) and moved so that the tip lies
 // on tip.
-std::array<TPixelPoint, 3> ArrowHeadAt(TPlotPoint tip, double angle)
+std::array<PixelPoint, 3> ArrowHeadAt(WorldPoint tip, double angle)
 {
-    std::array<TPixelPoint, 3> corners;
+    std::array<PixelPoint, 3> corners;
     for (std::size_t k = 0; k < ArrowHead.size(); ++k)
         corners[k] = WorldToPixel(SubPoints(tip, RotatePoint(ArrowHead[k], angle)));
     return corners;
@@ -75,15 +75,15 @@ void DrawConfigSketch(PaintBox& PBox1, double angleDeg)
     c.Pen.Width = 1;
 
     // Parking orbit, dotted, white inside.
-    const TPixelPoint O = XYToPixel(0, 0);
-    TPixelPoint A = XYToPixel(-5, 5);
-    TPixelPoint B = XYToPixel(5, -5);
-    c.Pen.Style = TPenStyle::Dot;
+    const PixelPoint O = XYToPixel(0, 0);
+    PixelPoint A = XYToPixel(-5, 5);
+    PixelPoint B = XYToPixel(5, -5);
+    c.Pen.Style = PenStyle::Dot;
     c.Ellipse(A.X, A.Y, B.X, B.Y);
     c.TextOut(Shift(A.X, -15), A.Y, "Parking orbit");
 
     // The Earth.
-    c.Pen.Style = TPenStyle::Solid;
+    c.Pen.Style = PenStyle::Solid;
     A = XYToPixel(-4, 4);
     B = XYToPixel(4, -4);
     c.Pen.Width = 2;
@@ -93,14 +93,14 @@ void DrawConfigSketch(PaintBox& PBox1, double angleDeg)
     c.Pen.Width = 1;
 
     // Radius to the blast-off point and the velocity arrow, tangent counter-clockwise.
-    const TPlotPoint R1 = RotatePoint(OrbitPoint, Radians(a, 0));
-    const TPlotPoint R2 = RotatePoint(OrbitPoint, Radians(a, 90));
-    const TPlotPoint S = AddPoints(R1, R2);
-    const TPixelPoint P1 = WorldToPixel(R1);
-    const TPixelPoint P2 = WorldToPixel(S);
-    const std::array<TPixelPoint, 3> V = ArrowHeadAt(S, Radians(a, -180));
+    const WorldPoint R1 = RotatePoint(OrbitPoint, Radians(a, 0));
+    const WorldPoint R2 = RotatePoint(OrbitPoint, Radians(a, 90));
+    const WorldPoint S = AddPoints(R1, R2);
+    const PixelPoint P1 = WorldToPixel(R1);
+    const PixelPoint P2 = WorldToPixel(S);
+    const std::array<PixelPoint, 3> V = ArrowHeadAt(S, Radians(a, -180));
     c.Brush.Color = White;
-    const std::array<TPixelPoint, 3> radiusAndShaft{O, P1, P2};
+    const std::array<PixelPoint, 3> radiusAndShaft{O, P1, P2};
     c.Polyline(radiusAndShaft);
     c.Polygon(V);
     c.TextOut(Shift(V[2].X, c.TextWidth("V") / 2), V[2].Y, "V");
@@ -121,11 +121,11 @@ void DrawConfigSketch(PaintBox& PBox1, double angleDeg)
     // from Q1 to Q2; for a negative angle the ends change places and the arrowhead at R3
     // points clockwise. Either arrowhead leans 5 degrees outwards from the tangent.
     if (std::abs(a) > ArcThresholdDeg) {
-        const TPlotPoint R3 = RotatePoint(ArcPoint, Radians(a, 0));
-        const TPixelPoint C1 = XYToPixel(-2, 2);
-        const TPixelPoint C2 = XYToPixel(2, -2);
-        TPixelPoint Q1 = WorldToPixel(ArcPoint);
-        TPixelPoint Q2 = WorldToPixel(R3);
+        const WorldPoint R3 = RotatePoint(ArcPoint, Radians(a, 0));
+        const PixelPoint C1 = XYToPixel(-2, 2);
+        const PixelPoint C2 = XYToPixel(2, -2);
+        PixelPoint Q1 = WorldToPixel(ArcPoint);
+        PixelPoint Q2 = WorldToPixel(R3);
         double phi = 0.0;
         if (a < 0) {
             std::swap(Q1, Q2);
@@ -134,15 +134,15 @@ void DrawConfigSketch(PaintBox& PBox1, double angleDeg)
             phi = Radians(a, 175);
         }
         c.Arc(C1.X, C1.Y, C2.X, C2.Y, Q1.X, Q1.Y, Q2.X, Q2.Y);
-        const std::array<TPixelPoint, 3> U = ArrowHeadAt(R3, phi);
+        const std::array<PixelPoint, 3> U = ArrowHeadAt(R3, phi);
         c.Brush.Color = White;
         c.Polygon(U);
     }
     c.Brush.Color = White;
 
     // Horizontal axis towards the Moon, its arrowhead at the right edge.
-    const std::array<TPixelPoint, 2> xAxis{{{0, O.Y}, {W, O.Y}}};
-    const std::array<TPixelPoint, 3> xHead{{{W, O.Y},
+    const std::array<PixelPoint, 2> xAxis{{{0, O.Y}, {W, O.Y}}};
+    const std::array<PixelPoint, 3> xHead{{{W, O.Y},
                                             {W - AxisHeadLength, O.Y - AxisHeadHalfWidth},
                                             {W - AxisHeadLength, O.Y + AxisHeadHalfWidth}}};
     c.Polyline(xAxis);
@@ -153,8 +153,8 @@ void DrawConfigSketch(PaintBox& PBox1, double angleDeg)
     c.TextOut(W - w - 4, O.Y - h - 5, moon);
 
     // Vertical axis, its arrowhead at the top edge.
-    const std::array<TPixelPoint, 2> yAxis{{{O.X, 0}, {O.X, H}}};
-    const std::array<TPixelPoint, 3> yHead{{{O.X, 0},
+    const std::array<PixelPoint, 2> yAxis{{{O.X, 0}, {O.X, H}}};
+    const std::array<PixelPoint, 3> yHead{{{O.X, 0},
                                             {O.X - AxisHeadHalfWidth, AxisHeadLength},
                                             {O.X + AxisHeadHalfWidth, AxisHeadLength}}};
     c.Polyline(yAxis);

@@ -1,6 +1,6 @@
 #include "ui/error_box.h"
 
-#include "ui/core/message_text.h"
+#include "formats/message_text.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -15,7 +15,7 @@ int main(int argc, char* argv[])
     orrimar::InstallFatalMessageExit();
 
     orrimar::Application app(argc, argv);
-    orrimar::TMain window;
+    orrimar::MainWindow window;
     window.show();
     return app.exec();
 }

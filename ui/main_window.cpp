@@ -1,17 +1,17 @@
 #include "ui/main_window.h"
 
-#include "plot/aplotutl.h"
-#include "ui/about_form.h"
+#include "plot/plot_frame.h"
+#include "ui/about_dialog.h"
 #include "ui/application.h"
 #include "ui/config_sketch.h"
-#include "ui/core/config_checks.h"
-#include "ui/core/flight.h"
-#include "ui/core/launch_presets.h"
-#include "ui/core/number_format.h"
-#include "ui/core/stepper.h"
-#include "ui/core/views.h"
+#include "fields/config_checks.h"
+#include "flight/flight_run.h"
+#include "flight/launch_presets.h"
+#include "formats/number_format.h"
+#include "fields/stepper.h"
+#include "flight/view_frames.h"
 #include "ui/error_box.h"
-#include "ui/mask_edit.h"
+#include "ui/masked_field.h"
 #include "ui/paint_box.h"
 #include "ui/sounds.h"
 #include "ui/status_bar.h"
@@ -115,19 +115,19 @@ private:
 // The window's side of a flight.
 class WindowFlightDisplay : public FlightDisplay {
 public:
-    explicit WindowFlightDisplay(TMain& window) : window_(window) {}
+    explicit WindowFlightDisplay(MainWindow& window) : window_(window) {}
     void ShowStep(const FlightStep& step) override { window_.ShowFlightStep(step); }
     void Pace() override { window_.PaceFlight(); }
     void ShowPoint(const FlightPoint& point) override { window_.DrawFlightPoint(point); }
     bool CancelRequested() const override { return window_.FlightCancelRequested(); }
 
 private:
-    TMain& window_;
+    MainWindow& window_;
 };
 
 }  // namespace
 
-TMain::TMain(bool openingSequence, QWidget* parent)
+MainWindow::MainWindow(bool openingSequence, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                               Qt::WindowCloseButtonHint),
@@ -160,15 +160,15 @@ TMain::TMain(bool openingSequence, QWidget* parent)
     FormCreate();
 }
 
-TMain::~TMain() = default;
+MainWindow::~MainWindow() = default;
 
-std::int64_t TMain::CounterFrequency()
+std::int64_t MainWindow::CounterFrequency()
 {
     using Period = std::chrono::steady_clock::period;
     return Period::den / Period::num;
 }
 
-void TMain::CreateDrawingArea()
+void MainWindow::CreateDrawingArea()
 {
     Panel1 = new QFrame(centralWidget());
     Panel1->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -189,7 +189,7 @@ void TMain::CreateDrawingArea()
     Panel2->raise();
 }
 
-void TMain::CreateControlColumn()
+void MainWindow::CreateControlColumn()
 {
     Panel4 = new QFrame(centralWidget());
     Panel4->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -229,7 +229,7 @@ void TMain::CreateControlColumn()
     column->addStretch(1);
 }
 
-QGroupBox* TMain::CreateParams()
+QGroupBox* MainWindow::CreateParams()
 {
     auto* group = new QGroupBox("Params", Panel4);
     auto* grid = new QGridLayout(group);
@@ -254,7 +254,7 @@ QGroupBox* TMain::CreateParams()
     return group;
 }
 
-QGroupBox* TMain::CreateStartStop()
+QGroupBox* MainWindow::CreateStartStop()
 {
     auto* group = new QGroupBox("Start - Stop", Panel4);
     auto* buttons = new QVBoxLayout(group);
@@ -272,7 +272,7 @@ QGroupBox* TMain::CreateStartStop()
     return group;
 }
 
-QGroupBox* TMain::CreateDisplay()
+QGroupBox* MainWindow::CreateDisplay()
 {
     auto* group = new QGroupBox("Display", Panel4);
     auto* grid = new QGridLayout(group);
@@ -295,7 +295,7 @@ QGroupBox* TMain::CreateDisplay()
     return group;
 }
 
-void TMain::CreateStatusBar()
+void MainWindow::CreateStatusBar()
 {
     StatusBar1 = new StatusBar({{"Step", 40, Qt::AlignHCenter},
                                 {"Error Jacobi", 100, Qt::AlignHCenter},
@@ -323,7 +323,7 @@ void TMain::CreateStatusBar()
     setCentralWidget(outer);
 }
 
-void TMain::ConnectHandlers()
+void MainWindow::ConnectHandlers()
 {
     connect(BttnStart, &QToolButton::clicked, this, Guarded([this](bool) { BttnStartClick(); }));
     connect(BttnTerm, &QToolButton::clicked, this, Guarded([this](bool) { BttnTermClick(); }));
@@ -349,7 +349,7 @@ void TMain::ConnectHandlers()
     });
 }
 
-void TMain::FormCreate()
+void MainWindow::FormCreate()
 {
     setWindowState(windowState() | Qt::WindowMaximized);
     int panelsWidth = 0;
@@ -361,7 +361,7 @@ void TMain::FormCreate()
     BttnTerm->setEnabled(false);
 }
 
-void TMain::ToggleControls()
+void MainWindow::ToggleControls()
 {
     for (QWidget* control : findChildren<QWidget*>()) {
         if (control->property(TagProperty).toInt() == 1)
@@ -375,11 +375,11 @@ void TMain::ToggleControls()
         handle->setFlags(flags);
 }
 
-void TMain::BttnTermClick() { CancelRequested = true; }
+void MainWindow::BttnTermClick() { CancelRequested = true; }
 
-void TMain::BttnAboutClick() { ShowAboutBox(); }
+void MainWindow::BttnAboutClick() { ShowAboutBox(); }
 
-void TMain::BttnClipBoardClick()
+void MainWindow::BttnClipBoardClick()
 {
     // What the window shows over the full view, the insets on top of it included.
     QImage picture = Panel1->grab(PBox1->geometry()).toImage();
@@ -388,7 +388,7 @@ void TMain::BttnClipBoardClick()
     QGuiApplication::clipboard()->setImage(picture);
 }
 
-bool TMain::FieldsIncomplete()
+bool MainWindow::FieldsIncomplete()
 {
     for (MaskEdit* field : {MaskEdit1, MaskEdit2, MaskEdit3})
         if (field->RefuseIncomplete())
@@ -396,7 +396,7 @@ bool TMain::FieldsIncomplete()
     return false;
 }
 
-void TMain::BttnConfClick()
+void MainWindow::BttnConfClick()
 {
     // A refused field gets the focus; nothing is drawn and the button stays down.
     if (FieldsIncomplete())
@@ -420,7 +420,7 @@ void TMain::BttnConfClick()
     BttnConf->setChecked(false);
 }
 
-void TMain::ComboBox1Change(int index)
+void MainWindow::ComboBox1Change(int index)
 {
     if (index < 0 || index >= static_cast<int>(LaunchPresets.size()))
         return;
@@ -434,11 +434,11 @@ void TMain::ComboBox1Change(int index)
     MaskEdit3->SetText(text(preset.Angle));
 }
 
-void TMain::UpDown1Click(TUDBtnType button) { StepField(*MaskEdit1, 0, button); }
-void TMain::UpDown2Click(TUDBtnType button) { StepField(*MaskEdit2, 1, button); }
-void TMain::UpDown3Click(TUDBtnType button) { StepField(*MaskEdit3, 2, button); }
+void MainWindow::UpDown1Click(TUDBtnType button) { StepField(*MaskEdit1, 0, button); }
+void MainWindow::UpDown2Click(TUDBtnType button) { StepField(*MaskEdit2, 1, button); }
+void MainWindow::UpDown3Click(TUDBtnType button) { StepField(*MaskEdit3, 2, button); }
 
-void TMain::StepField(MaskEdit& field, int which, TUDBtnType button)
+void MainWindow::StepField(MaskEdit& field, int which, TUDBtnType button)
 {
     static constexpr LaunchField fields[] = {LaunchField::Altitude, LaunchField::Velocity,
                                               LaunchField::Angle};
@@ -460,13 +460,13 @@ void TMain::StepField(MaskEdit& field, int which, TUDBtnType button)
 
 // --- Resizing and closing -------------------------------------------------------
 
-void TMain::resizeEvent(QResizeEvent* event)
+void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     FormResize();
 }
 
-bool TMain::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // The full view's size follows the window through the layout, after the window's
     // own resize: keep the lunocentric inset at its right edge then too.
@@ -475,7 +475,7 @@ bool TMain::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TMain::FormResize()
+void MainWindow::FormResize()
 {
     Panel2->move(PBox1->width() - Panel2->width(), 0);
     if (!FirstResizeDone) {
@@ -490,7 +490,7 @@ void TMain::FormResize()
     }
 }
 
-void TMain::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (flying_) {
         // End the flight first; the window closes when it has returned.
@@ -503,11 +503,11 @@ void TMain::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void TMain::FormClose() { MoonBackground.reset(); }
+void MainWindow::FormClose() { MoonBackground.reset(); }
 
 // --- The flight -------------------------------------------------------------------
 
-void TMain::BttnStartClick()
+void MainWindow::BttnStartClick()
 {
     if (flying_)
         return;  // one flight at a time
@@ -543,7 +543,7 @@ void TMain::BttnStartClick()
     MoonRadiusPx = MoonDiscRadius(pixelsPerUnit);
     full.Brush.Color = Aqua;
     SelectFrame(*PBox1);
-    const TPixelPoint c = XYToPixel(0.0, 0.0);
+    const PixelPoint c = XYToPixel(0.0, 0.0);
     full.Ellipse(c.X - earthRadius, c.Y - earthRadius, c.X + earthRadius, c.Y + earthRadius);
 
     OutputInterval = FlightOutputInterval;
@@ -551,7 +551,7 @@ void TMain::BttnStartClick()
     run.Fly();
 }
 
-void TMain::EndFlight()
+void MainWindow::EndFlight()
 {
     MoonBackground.reset();
     ToggleControls();
@@ -563,7 +563,7 @@ void TMain::EndFlight()
     }
 }
 
-void TMain::SetupViews()
+void MainWindow::SetupViews()
 {
     SetLunocentricFrame(*PBox2);
     QCoreApplication::processEvents();
@@ -573,7 +573,7 @@ void TMain::SetupViews()
     SelectFrame(*PBox1);
 }
 
-void TMain::SetupInset(PaintBox& box, const QString& label, const QColor& disc, double radius)
+void MainWindow::SetupInset(PaintBox& box, const QString& label, const QColor& disc, double radius)
 {
     Canvas& canvas = box.GetCanvas();
     canvas.FillRect(canvas.ClipRect());
@@ -582,14 +582,14 @@ void TMain::SetupInset(PaintBox& box, const QString& label, const QColor& disc, 
     canvas.TextOut((box.ClientWidth() - w) / 2, h / 4, label);
     canvas.Pen.Color = Black;
     canvas.Brush.Color = disc;
-    const TPixelPoint p1 = XYToPixel(-radius, radius);
-    const TPixelPoint p2 = XYToPixel(radius, -radius);
+    const PixelPoint p1 = XYToPixel(-radius, radius);
+    const PixelPoint p2 = XYToPixel(radius, -radius);
     canvas.Ellipse(p1.X, p1.Y, p2.X, p2.Y);
     canvas.Pen.Color = Blue;
     canvas.Brush.Color = White;
 }
 
-void TMain::PaceFlight()
+void MainWindow::PaceFlight()
 {
     using namespace std::chrono_literals;
     std::int64_t now = 0;
@@ -608,19 +608,19 @@ void TMain::PaceFlight()
     NextPointDeadline = now + static_cast<std::int64_t>(RoundHalfEven(wait));
 }
 
-void TMain::ShowFlightStep(const FlightStep& step)
+void MainWindow::ShowFlightStep(const FlightStep& step)
 {
     StatusBar1->SetPanelText(0, QString::fromStdString(step.StepText));
     StatusBar1->SetPanelText(1, QString::fromStdString(step.ErrorJacobiText));
 }
 
-void TMain::DrawFlightPoint(const FlightPoint& point)
+void MainWindow::DrawFlightPoint(const FlightPoint& point)
 {
     lastPointIndex_ = point.Index;
     StatusBar1->SetPanelText(3, QString::fromStdString(point.TimeText));
     if (point.Index == 0) {
         MoonBackground = std::make_unique<Bitmap>(2 * MoonRadiusPx, 2 * MoonRadiusPx);
-        MoonBufferRect = TRect{0, 0, 2 * MoonRadiusPx, 2 * MoonRadiusPx};
+        MoonBufferRect = PixelRect{0, 0, 2 * MoonRadiusPx, 2 * MoonRadiusPx};
     }
     Canvas& full = PBox1->GetCanvas();
     Canvas& luno = PBox2->GetCanvas();
@@ -638,7 +638,7 @@ void TMain::DrawFlightPoint(const FlightPoint& point)
         geo.LineTo(point.Geo.X, point.Geo.Y);
     }
     const int r = MoonRadiusPx;
-    MoonScreenRect = TRect{point.Moon.X - r, point.Moon.Y - r, point.Moon.X + r, point.Moon.Y + r};
+    MoonScreenRect = PixelRect{point.Moon.X - r, point.Moon.Y - r, point.Moon.X + r, point.Moon.Y + r};
     if (MoonBackground)
         MoonBackground->GetCanvas().CopyRect(MoonBufferRect, full, MoonScreenRect);
     full.Pen.Color = Black;

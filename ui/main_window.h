@@ -3,7 +3,7 @@
 #pragma once
 
 #include "ui/canvas.h"
-#include "ui/up_down.h"
+#include "ui/stepper_buttons.h"
 
 #include <QMainWindow>
 
@@ -28,14 +28,14 @@ class StatusBar;
 struct FlightPoint;
 struct FlightStep;
 
-class TMain : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
     // openingSequence: show the About box and then the configuration sketch after the
     // window's first resize (tests switch it off).
-    explicit TMain(bool openingSequence = true, QWidget* parent = nullptr);
-    ~TMain() override;
+    explicit MainWindow(bool openingSequence = true, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Ticks per second of the pacing clock.
     static std::int64_t CounterFrequency();
@@ -130,8 +130,8 @@ private:
     double OutputInterval = 0.0;
 
     std::int64_t NextPointDeadline = 0;
-    TRect MoonBufferRect;
-    TRect MoonScreenRect;
+    PixelRect MoonBufferRect;
+    PixelRect MoonScreenRect;
 
     bool openingSequence_;
     bool flying_ = false;

@@ -2,7 +2,7 @@
 // repaint, and a frame target for the plot frames.
 #pragma once
 
-#include "plot/aplotutl.h"
+#include "plot/plot_frame.h"
 #include "ui/canvas.h"
 
 #include <QColor>

@@ -16,7 +16,7 @@ namespace {
 
 using test::CountingRhs;
 
-const TSolOutProc noOutput = [](int, double, double, const Vector&, int, bool&) {};
+const SolutionOutput noOutput = [](int, double, double, const Vector&, int, bool&) {};
 
 // Captures what the integrator reports while a test runs.
 class ReportCapture {
@@ -39,8 +39,8 @@ struct RunResult {
     double h;
 };
 
-RunResult Integrate(int n, const TRhsProc& f, Vector& y, double x0, double xEnd, double h,
-              double tol, double hMax = 0.0, const TSolOutProc& out = noOutput, int iOut = 0)
+RunResult Integrate(int n, const RightHandSide& f, Vector& y, double x0, double xEnd, double h,
+              double tol, double hMax = 0.0, const SolutionOutput& out = noOutput, int iOut = 0)
 {
     double x = x0;
     const int code = Dop853(n, f, x, y, xEnd, h, hMax, tol, tol, out, iOut);
@@ -195,7 +195,7 @@ TEST(Dop853Output, NrCountsAcceptedStepsWithoutGapsAcrossRejections)
 {
     // A first step of 1 on y' = y at 1e-12 is far too long and is rejected.
     long evaluations = 0;
-    const TRhsProc f = CountingRhs{test::Growth, &evaluations};
+    const RightHandSide f = CountingRhs{test::Growth, &evaluations};
     std::vector<int> nrs;
     auto out = [&](int nr, double, double, const Vector&, int, bool&) { nrs.push_back(nr); };
     Vector y{0.0, 1.0};
@@ -214,7 +214,7 @@ TEST(Dop853Output, DenseOutputCostsThreeEvaluationsPerAcceptedStep)
 {
     auto countFor = [](int iOut, long& accepted) {
         long evaluations = 0;
-        const TRhsProc f = CountingRhs{test::Oscillator, &evaluations};
+        const RightHandSide f = CountingRhs{test::Oscillator, &evaluations};
         accepted = 0;
         auto out = [&](int nr, double, double, const Vector&, int, bool&) { accepted = nr; };
         Vector y{0.0, 0.0, 1.0};
@@ -233,7 +233,7 @@ TEST(Dop853Output, StopOnTheFirstCallAttemptsNoStep)
 {
     for (double h0 : {0.1, 0.0}) {
         long evaluations = 0;
-        const TRhsProc f = CountingRhs{test::Growth, &evaluations};
+        const RightHandSide f = CountingRhs{test::Growth, &evaluations};
         int calls = 0;
         auto out = [&](int nr, double xPrev, double x, const Vector& y, int n, bool& stop) {
             ++calls;
@@ -302,7 +302,7 @@ TEST(Dop853StepControl, NoGrowthRightAfterARejection)
     // Counting evaluations between output calls shows which accepted steps
     // followed a rejected attempt (15 per clean accepted step with dense output).
     long evaluations = 0;
-    const TRhsProc f = CountingRhs{test::Arenstorf, &evaluations};
+    const RightHandSide f = CountingRhs{test::Arenstorf, &evaluations};
     std::vector<double> steps;
     std::vector<bool> afterRejection;
     long before = 0;
@@ -414,7 +414,7 @@ TEST(Dop853Failure, AttemptLimit)
 {
     ReportCapture capture;
     long evaluations = 0;
-    const TRhsProc f = CountingRhs{test::Zero, &evaluations};
+    const RightHandSide f = CountingRhs{test::Zero, &evaluations};
     int outputs = 0;
     auto out = [&](int, double, double, const Vector&, int, bool&) { ++outputs; };
     Vector y{0.0, 1.0};
@@ -519,29 +519,6 @@ TEST(Dop853Failure, SecondIntegrationInsideTheFirstIsRefused)
 }
 
 // --- Message numbers ---------------------------------------------------------
-
-TEST(FormatGeneral, FifteenSignificantDigitsFixedOrScientific)
-{
-    const std::pair<double, const char*> cases[] = {
-        {0.0, "0"},
-        {1.0, "1"},
-        {-2.5, "-2.5"},
-        {0.1 + 0.2, "0.3"},
-        {123.456, "123.456"},
-        {0.0001, "0.0001"},
-        {0.00001, "0.00001"},
-        {0.000001234, "1.234E-6"},
-        {1e-17, "1E-17"},
-        {-3.25e-300, "-3.25E-300"},
-        {123456789012345.0, "123456789012345"},
-        {1e15, "1E15"},
-        {1.328125e306, "1.328125E306"},
-        {3.1415926535897935e-05, "0.0000314159265358979"},
-        {2.0 / 3.0, "0.666666666666667"},
-    };
-    for (const auto& [value, text] : cases)
-        EXPECT_EQ(FormatGeneral(value), text) << value;
-}
 
 }  // namespace
 }  // namespace orrimar

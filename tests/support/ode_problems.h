@@ -42,7 +42,7 @@ inline const Vector ArenstorfStart{0.0, 0.994, 0.0, 0.0, -2.00158510637908252240
 
 // Counts the evaluations of a right-hand side.
 struct CountingRhs {
-    TRhsProc inner;
+    RightHandSide inner;
     long* count;
     void operator()(int n, double x, const Vector& y, Vector& f) const
     {

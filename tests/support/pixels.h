@@ -16,18 +16,18 @@ inline bool SameColour(QRgb a, QRgb b) { return (a & 0xFFFFFF) == (b & 0xFFFFFF)
 // The smallest rectangle holding every pixel inside area for which match(pixel) holds;
 // empty (Left > Right) when there is none.
 template <typename Match>
-TRect ExtentOf(const QImage& image, Match match, TRect area = {0, 0, INT_MAX, INT_MAX})
+PixelRect ExtentOf(const QImage& image, Match match, PixelRect area = {0, 0, INT_MAX, INT_MAX})
 {
-    TRect r{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    PixelRect r{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
     for (int y = std::max(area.Top, 0); y < std::min(area.Bottom, image.height()); ++y)
         for (int x = std::max(area.Left, 0); x < std::min(area.Right, image.width()); ++x)
             if (match(image.pixel(x, y)))
-                r = TRect{std::min(r.Left, x), std::min(r.Top, y), std::max(r.Right, x + 1),
+                r = PixelRect{std::min(r.Left, x), std::min(r.Top, y), std::max(r.Right, x + 1),
                           std::max(r.Bottom, y + 1)};
     return r;
 }
 
-inline TRect ExtentOf(const QImage& image, QRgb colour, TRect area = {0, 0, INT_MAX, INT_MAX})
+inline PixelRect ExtentOf(const QImage& image, QRgb colour, PixelRect area = {0, 0, INT_MAX, INT_MAX})
 {
     return ExtentOf(image, [colour](QRgb p) { return SameColour(p, colour); }, area);
 }

@@ -1,7 +1,7 @@
 // The configuration sketch on a 528 × 628 full view, checked by reading pixels back: the
 // frame and fixed geometry, the blast-off point, velocity arrow and angle arc for a range
 // of launch angles, the texts, replacing the old picture, and angles that are not sane.
-#include "plot/aplotutl.h"
+#include "plot/plot_frame.h"
 #include "ui/canvas.h"
 #include "ui/config_sketch.h"
 #include "support/pixels.h"
@@ -34,7 +34,7 @@ void Prepare(PaintBox& box)
 
 using test::ExtentOf;
 
-TRect Extent(const QImage& image, QRgb colour, TRect area = {0, 0, INT_MAX, INT_MAX})
+PixelRect Extent(const QImage& image, QRgb colour, PixelRect area = {0, 0, INT_MAX, INT_MAX})
 {
     return ExtentOf(image, colour, area);
 }
@@ -49,9 +49,9 @@ bool InkNear(const QImage& image, int x, int y)
 
 // The pixel of a sketch point at 26.4 pixels per unit about (264, 314), worked out here
 // rather than through the frame under test.
-TPixelPoint Pixel(double x, double y)
+PixelPoint Pixel(double x, double y)
 {
-    return TPixelPoint{int(std::lround(264 + 26.4 * x)), int(std::lround(314 - 26.4 * y))};
+    return PixelPoint{int(std::lround(264 + 26.4 * x)), int(std::lround(314 - 26.4 * y))};
 }
 
 // Black pixels of the lower half (below the x axis, clear of the y axis and the labels) at
@@ -69,17 +69,17 @@ std::vector<QPoint> OrbitPixels(const QImage& image)
 }
 
 // Centre of the navy blast-off dot, or (-1, -1) when there is none.
-TPixelPoint DotCentre(const QImage& image)
+PixelPoint DotCentre(const QImage& image)
 {
-    const TRect r = Extent(image, kNavy);
+    const PixelRect r = Extent(image, kNavy);
     if (r.Left > r.Right)
-        return TPixelPoint{-1, -1};
-    return TPixelPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+        return PixelPoint{-1, -1};
+    return PixelPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
 }
 
 }  // namespace
 
-Q_DECLARE_METATYPE(TPixelPoint)
+Q_DECLARE_METATYPE(PixelPoint)
 
 class TestConfigSketch : public QObject {
     Q_OBJECT
@@ -105,7 +105,7 @@ void TestConfigSketch::frameAndFixedGeometry()
     Prepare(box);
     DrawConfigSketch(box, 0.0);
     QCOMPARE(PixelsPerUnit(), 26.4);
-    QCOMPARE(XYToPixel(0, 0), (TPixelPoint{264, 314}));
+    QCOMPARE(XYToPixel(0, 0), (PixelPoint{264, 314}));
     QVERIFY(CurrentFrame().PaintBox == &box);
     QCOMPARE(FrameList().size(), std::size_t{1});
     const QImage im = box.Snapshot();
@@ -122,13 +122,13 @@ void TestConfigSketch::frameAndFixedGeometry()
                  qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
     QVERIFY2(full > 300 && dotted.size() > full / 3 && dotted.size() < full * 2 / 3,
              qPrintable(QString("%1 of %2").arg(dotted.size()).arg(full)));
-    const TRect left = Extent(im, kBlack, TRect{0, 200, 200, 300});
-    const TRect top = Extent(im, kBlack, TRect{200, 20, 258, 240});
+    const PixelRect left = Extent(im, kBlack, PixelRect{0, 200, 200, 300});
+    const PixelRect top = Extent(im, kBlack, PixelRect{200, 20, 258, 240});
     QVERIFY2(left.Left == 132 || left.Left == 133, qPrintable(QString::number(left.Left)));
     QVERIFY2(top.Top == 182 || top.Top == 183, qPrintable(QString::number(top.Top)));
 
     // The Earth, silver inside a 2-pixel outline, in (158, 208)–(370, 420).
-    const TRect earth = Extent(im, kSilver);
+    const PixelRect earth = Extent(im, kSilver);
     QVERIFY2(earth.Left >= 158 && earth.Left <= 160 && earth.Top >= 208 && earth.Top <= 210 &&
                  earth.Right <= 370 && earth.Right >= 368 && earth.Bottom <= 420 &&
                  earth.Bottom >= 418,
@@ -151,7 +151,7 @@ void TestConfigSketch::frameAndFixedGeometry()
     wide.resize(300, 200);
     DrawConfigSketch(wide, 0.0);
     QCOMPARE(PixelsPerUnit(), 10.0);
-    QCOMPARE(XYToPixel(0, 0), (TPixelPoint{150, 100}));
+    QCOMPARE(XYToPixel(0, 0), (PixelPoint{150, 100}));
     QCOMPARE(FrameList().size(), std::size_t{2});
 }
 
@@ -194,25 +194,25 @@ void TestConfigSketch::textsAtTheirPlaces()
 void TestConfigSketch::launchAngle_data()
 {
     QTest::addColumn<double>("angle");
-    QTest::addColumn<TPixelPoint>("dot");  // centre of the blast-off dot
-    QTest::addColumn<TPixelPoint>("tip");  // tip of the velocity arrow
-    QTest::newRow("0") << 0.0 << TPixelPoint{396, 314} << TPixelPoint{396, 182};
-    QTest::newRow("45") << 45.0 << TPixelPoint{357, 221} << TPixelPoint{264, 127};
-    QTest::newRow("-45") << -45.0 << TPixelPoint{357, 407} << TPixelPoint{451, 314};
-    QTest::newRow("30, no arc") << 30.0 << TPixelPoint{378, 248} << TPixelPoint{312, 134};
-    QTest::newRow("-30, no arc") << -30.0 << TPixelPoint{378, 380} << TPixelPoint{444, 266};
-    QTest::newRow("30.001") << 30.001 << TPixelPoint{378, 248} << TPixelPoint{312, 134};
-    QTest::newRow("200, arc past half a turn") << 200.0 << TPixelPoint{140, 359}
-                                               << TPixelPoint{185, 483};
-    QTest::newRow("-200") << -200.0 << TPixelPoint{140, 269} << TPixelPoint{95, 393};
-    QTest::newRow("405, a turn and 45") << 405.0 << TPixelPoint{357, 221} << TPixelPoint{264, 127};
+    QTest::addColumn<PixelPoint>("dot");  // centre of the blast-off dot
+    QTest::addColumn<PixelPoint>("tip");  // tip of the velocity arrow
+    QTest::newRow("0") << 0.0 << PixelPoint{396, 314} << PixelPoint{396, 182};
+    QTest::newRow("45") << 45.0 << PixelPoint{357, 221} << PixelPoint{264, 127};
+    QTest::newRow("-45") << -45.0 << PixelPoint{357, 407} << PixelPoint{451, 314};
+    QTest::newRow("30, no arc") << 30.0 << PixelPoint{378, 248} << PixelPoint{312, 134};
+    QTest::newRow("-30, no arc") << -30.0 << PixelPoint{378, 380} << PixelPoint{444, 266};
+    QTest::newRow("30.001") << 30.001 << PixelPoint{378, 248} << PixelPoint{312, 134};
+    QTest::newRow("200, arc past half a turn") << 200.0 << PixelPoint{140, 359}
+                                               << PixelPoint{185, 483};
+    QTest::newRow("-200") << -200.0 << PixelPoint{140, 269} << PixelPoint{95, 393};
+    QTest::newRow("405, a turn and 45") << 405.0 << PixelPoint{357, 221} << PixelPoint{264, 127};
 }
 
 void TestConfigSketch::launchAngle()
 {
     QFETCH(double, angle);
-    QFETCH(TPixelPoint, dot);
-    QFETCH(TPixelPoint, tip);
+    QFETCH(PixelPoint, dot);
+    QFETCH(PixelPoint, tip);
     PaintBox box;
     Prepare(box);
     DrawConfigSketch(box, angle);
@@ -245,8 +245,8 @@ void TestConfigSketch::launchAngle()
 
     // The velocity arrowhead is white inside with a black outline, over the shaft.
     if (angle == 0.0) {
-        for (const TPixelPoint& p : {TPixelPoint{392, 195}, TPixelPoint{399, 195},
-                                     TPixelPoint{396, 182}, TPixelPoint{396, 200}})
+        for (const PixelPoint& p : {PixelPoint{392, 195}, PixelPoint{399, 195},
+                                     PixelPoint{396, 182}, PixelPoint{396, 200}})
             QCOMPARE(im.pixel(p.X, p.Y), kBlack);
         QCOMPARE(im.pixel(396, 190), kWhite);
         QCOMPARE(im.pixel(396, 181), kWhite);
@@ -259,30 +259,30 @@ void TestConfigSketch::arcArrowheadPointsAwayFromTheAxis_data()
     // 1/7 to either side, turned 5 degrees outwards; and the outer corner of a head that
     // would point the wrong way.
     QTest::addColumn<double>("angle");
-    QTest::addColumn<TPlotPoint>("outer");
-    QTest::addColumn<TPlotPoint>("inner");
-    QTest::addColumn<TPlotPoint>("wrongOuter");
-    QTest::newRow("45") << 45.0 << TPlotPoint{1.845, 1.123} << TPlotPoint{1.626, 0.939}
-                        << TPlotPoint{1.123, 1.845};
-    QTest::newRow("-45") << -45.0 << TPlotPoint{1.845, -1.123} << TPlotPoint{1.626, -0.939}
-                         << TPlotPoint{1.123, -1.845};
+    QTest::addColumn<WorldPoint>("outer");
+    QTest::addColumn<WorldPoint>("inner");
+    QTest::addColumn<WorldPoint>("wrongOuter");
+    QTest::newRow("45") << 45.0 << WorldPoint{1.845, 1.123} << WorldPoint{1.626, 0.939}
+                        << WorldPoint{1.123, 1.845};
+    QTest::newRow("-45") << -45.0 << WorldPoint{1.845, -1.123} << WorldPoint{1.626, -0.939}
+                         << WorldPoint{1.123, -1.845};
 }
 
 void TestConfigSketch::arcArrowheadPointsAwayFromTheAxis()
 {
     QFETCH(double, angle);
-    QFETCH(TPlotPoint, outer);
-    QFETCH(TPlotPoint, inner);
-    QFETCH(TPlotPoint, wrongOuter);
+    QFETCH(WorldPoint, outer);
+    QFETCH(WorldPoint, inner);
+    QFETCH(WorldPoint, wrongOuter);
     PaintBox box;
     Prepare(box);
     DrawConfigSketch(box, angle);
     const QImage im = box.Snapshot();
-    for (const TPlotPoint& p : {outer, inner}) {
-        const TPixelPoint q = Pixel(p.X, p.Y);
+    for (const WorldPoint& p : {outer, inner}) {
+        const PixelPoint q = Pixel(p.X, p.Y);
         QVERIFY2(InkNear(im, q.X, q.Y), qPrintable(QString("%1,%2").arg(q.X).arg(q.Y)));
     }
-    const TPixelPoint w = Pixel(wrongOuter.X, wrongOuter.Y);
+    const PixelPoint w = Pixel(wrongOuter.X, wrongOuter.Y);
     QVERIFY(!InkNear(im, w.X, w.Y));
 }
 
@@ -295,7 +295,7 @@ void TestConfigSketch::replacesThePictureAndLeavesTheCanvasState()
     Canvas& c = used.GetCanvas();
     c.Brush.Color = QColor(0, 128, 128);
     c.FillRect(c.ClipRect());
-    c.Pen = TPen{QColor(255, 0, 0), 5, TPenStyle::Dot};
+    c.Pen = CanvasPen{QColor(255, 0, 0), 5, PenStyle::Dot};
     c.MoveTo(0, 0);
     c.LineTo(528, 628);
     c.Brush.Color = QColor(255, 255, 0);
@@ -312,7 +312,7 @@ void TestConfigSketch::replacesThePictureAndLeavesTheCanvasState()
 
     QCOMPARE(c.Pen.Color, QColor(0, 0, 0));
     QCOMPARE(c.Pen.Width, 1);
-    QVERIFY(c.Pen.Style == TPenStyle::Solid);
+    QVERIFY(c.Pen.Style == PenStyle::Solid);
     QCOMPARE(c.Brush.Color, QColor(255, 255, 255));
 }
 
@@ -343,7 +343,7 @@ void TestConfigSketch::anglesBeyondReasonDoNotFail()
     QCOMPARE(im.pixel(5, 314), kBlack);
     QCOMPARE(im.pixel(264, 620), kBlack);
     if (dotShown) {
-        const TPixelPoint d = DotCentre(im);
+        const PixelPoint d = DotCentre(im);
         const double r = std::hypot(d.X - 264.0, d.Y - 314.0);
         QVERIFY2(std::abs(r - 132.0) <= 1.5, qPrintable(QString::number(r)));
     } else {

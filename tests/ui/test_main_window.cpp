@@ -3,11 +3,11 @@
 // in the three views.
 #include "ui/application.h"
 #include "ui/canvas.h"
-#include "ui/core/flight.h"
-#include "ui/core/views.h"
+#include "flight/flight_run.h"
+#include "flight/view_frames.h"
 #include "ui/error_box.h"
 #include "ui/main_window.h"
-#include "ui/mask_edit.h"
+#include "ui/masked_field.h"
 #include "ui/paint_box.h"
 #include "ui/status_bar.h"
 #include "support/pixels.h"
@@ -46,7 +46,7 @@ private slots:
     void init()
     {
         errors_.clear();
-        window_ = new TMain(false);
+        window_ = new MainWindow(false);
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_));
     }
@@ -175,7 +175,7 @@ private slots:
         QTimer::singleShot(0, window_, [this] { window_->BttnTermClick(); });
         window_->BttnStartClick();  // draws the Earth in the geocentric inset
         window_->PBox1->GetCanvas().Brush.Color = QColor(0, 0, 255);
-        window_->PBox1->GetCanvas().FillRect(TRect{300, 300, 310, 310});
+        window_->PBox1->GetCanvas().FillRect(PixelRect{300, 300, 310, 310});
         window_->BttnClipBoardClick();
         const QImage copied = QGuiApplication::clipboard()->image();
         QCOMPARE(copied.size(), window_->PBox1->size());
@@ -286,7 +286,7 @@ private slots:
         Canvas& full = window_->PBox1->GetCanvas();
         full.Brush.Color = Qt::white;
         full.FillRect(full.ClipRect());
-        auto point = [](int index, TPixelPoint craft, TPixelPoint moon) {
+        auto point = [](int index, PixelPoint craft, PixelPoint moon) {
             FlightPoint p;
             p.Index = index;
             p.Full = craft;
@@ -373,7 +373,7 @@ private slots:
     }
 
 private:
-    TMain* window_ = nullptr;
+    MainWindow* window_ = nullptr;
     QStringList errors_;
 };
 
@@ -394,7 +394,7 @@ private slots:
             }
         });
         closer.start(20);
-        TMain window(true);
+        MainWindow window(true);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTRY_COMPARE(aboutBoxes, 1);

@@ -1,6 +1,6 @@
 // The paint box and its canvas, checked by reading pixels back: the raster rules of the
 // shapes, copies to and from a bitmap, text, and keeping the drawing across resizes.
-#include "plot/aplotutl.h"
+#include "plot/plot_frame.h"
 #include "ui/canvas.h"
 #include "ui/paint_box.h"
 #include "support/pixels.h"
@@ -23,7 +23,7 @@ const QRgb kTeal = qRgb(0, 128, 128);
 bool NotWhite(QRgb p) { return !test::SameColour(p, kWhite); }
 
 // The smallest rectangle holding every pixel that is not white.
-TRect Extent(const QImage& image) { return test::ExtentOf(image, NotWhite); }
+PixelRect Extent(const QImage& image) { return test::ExtentOf(image, NotWhite); }
 
 int Count(const QImage& image, QRgb colour) { return test::CountColour(image, colour); }
 
@@ -31,7 +31,7 @@ bool PaintedNear(const QImage& image, int x, int y) { return test::MatchNear(ima
 
 }  // namespace
 
-Q_DECLARE_METATYPE(TRect)
+Q_DECLARE_METATYPE(PixelRect)
 
 class TestPaintBox : public QObject {
     Q_OBJECT
@@ -51,18 +51,18 @@ private slots:
 
 void TestPaintBox::ellipseCoversItsRectangle_data()
 {
-    QTest::addColumn<TRect>("rect");
-    QTest::addColumn<TRect>("extent");
-    QTest::newRow("small") << TRect{10, 12, 20, 22} << TRect{10, 12, 20, 22};
-    QTest::newRow("moon inset") << TRect{72, 72, 108, 108} << TRect{72, 72, 108, 108};
-    QTest::newRow("corners swapped") << TRect{40, 50, 20, 10} << TRect{20, 10, 40, 50};
-    QTest::newRow("past the edge") << TRect{-20, 100, 40, 160} << TRect{0, 100, 40, 160};
+    QTest::addColumn<PixelRect>("rect");
+    QTest::addColumn<PixelRect>("extent");
+    QTest::newRow("small") << PixelRect{10, 12, 20, 22} << PixelRect{10, 12, 20, 22};
+    QTest::newRow("moon inset") << PixelRect{72, 72, 108, 108} << PixelRect{72, 72, 108, 108};
+    QTest::newRow("corners swapped") << PixelRect{40, 50, 20, 10} << PixelRect{20, 10, 40, 50};
+    QTest::newRow("past the edge") << PixelRect{-20, 100, 40, 160} << PixelRect{0, 100, 40, 160};
 }
 
 void TestPaintBox::ellipseCoversItsRectangle()
 {
-    QFETCH(TRect, rect);
-    QFETCH(TRect, extent);
+    QFETCH(PixelRect, rect);
+    QFETCH(PixelRect, extent);
     Bitmap bitmap(180, 180);
     Canvas& c = bitmap.GetCanvas();
     c.Brush.Color = QColor(0, 0, 255);
@@ -84,7 +84,7 @@ void TestPaintBox::lineLeavesItsEndPixel()
     QCOMPARE(Count(im, kBlack), 10);
 
     // A zigzag drawn point by point: every vertex but the last is painted.
-    const std::array<TPixelPoint, 5> zig{{{20, 20}, {30, 25}, {22, 31}, {22, 36}, {35, 36}}};
+    const std::array<PixelPoint, 5> zig{{{20, 20}, {30, 25}, {22, 31}, {22, 36}, {35, 36}}};
     c.MoveTo(zig[0].X, zig[0].Y);
     for (std::size_t k = 1; k < zig.size(); ++k)
         c.LineTo(zig[k].X, zig[k].Y);
@@ -97,7 +97,7 @@ void TestPaintBox::lineLeavesItsEndPixel()
     Bitmap other(40, 40);
     other.GetCanvas().Polyline(std::span(zig));
     QCOMPARE(other.Image().copy(0, 16, 40, 24), im.copy(0, 16, 40, 24));
-    QCOMPARE(other.GetCanvas().PenPos(), (TPixelPoint{0, 0}));
+    QCOMPARE(other.GetCanvas().PenPos(), (PixelPoint{0, 0}));
 }
 
 void TestPaintBox::clippedLineMatchesUnclippedOne()
@@ -115,8 +115,8 @@ void TestPaintBox::clippedLineMatchesUnclippedOne()
     for (const auto& l : lines) {
         Bitmap small(60, 60);
         Bitmap large(660, 660);
-        small.GetCanvas().Pen.Style = TPenStyle::Dot;
-        large.GetCanvas().Pen.Style = TPenStyle::Dot;
+        small.GetCanvas().Pen.Style = PenStyle::Dot;
+        large.GetCanvas().Pen.Style = PenStyle::Dot;
         small.GetCanvas().MoveTo(l[0], l[1]);
         small.GetCanvas().LineTo(l[2], l[3]);
         large.GetCanvas().MoveTo(l[0] + offset, l[1] + offset);
@@ -139,7 +139,7 @@ void TestPaintBox::dottedPen()
 {
     Bitmap bitmap(40, 10);
     Canvas& c = bitmap.GetCanvas();
-    c.Pen.Style = TPenStyle::Dot;
+    c.Pen.Style = PenStyle::Dot;
     c.MoveTo(2, 2);
     c.LineTo(32, 2);
     for (int i = 0; i < 30; ++i)
@@ -150,7 +150,7 @@ void TestPaintBox::dottedPen()
     Bitmap dotted(80, 50);
     for (Bitmap* b : {&solid, &dotted}) {
         b->GetCanvas().Brush.Color = QColor(0, 128, 128);
-        b->GetCanvas().Pen.Style = b == &dotted ? TPenStyle::Dot : TPenStyle::Solid;
+        b->GetCanvas().Pen.Style = b == &dotted ? PenStyle::Dot : PenStyle::Solid;
         b->GetCanvas().Ellipse(10, 2, 70, 48);
     }
     const int solidOutline = Count(solid.Image(), kBlack);
@@ -171,22 +171,22 @@ void TestPaintBox::copyToBitmapAndBackRestores()
     const QImage before = box.Snapshot();
 
     // Inside, and partly or wholly past the edges of the box.
-    for (const TRect& r : {TRect{50, 40, 70, 60}, TRect{-7, -4, 13, 16}, TRect{110, 90, 130, 110},
-                           TRect{-40, 10, -20, 30}}) {
+    for (const PixelRect& r : {PixelRect{50, 40, 70, 60}, PixelRect{-7, -4, 13, 16}, PixelRect{110, 90, 130, 110},
+                           PixelRect{-40, 10, -20, 30}}) {
         Bitmap saved(20, 20);
-        saved.GetCanvas().CopyRect(TRect{0, 0, 20, 20}, c, r);
+        saved.GetCanvas().CopyRect(PixelRect{0, 0, 20, 20}, c, r);
         c.Brush.Color = QColor(0, 128, 128);
         c.Ellipse(r);
         if (r.Left == 50)
             QCOMPARE(saved.Image(), before.copy(50, 40, 20, 20));
-        c.CopyRect(r, saved.GetCanvas(), TRect{0, 0, 20, 20});
+        c.CopyRect(r, saved.GetCanvas(), PixelRect{0, 0, 20, 20});
         QCOMPARE(box.Snapshot(), before);
     }
 
     // Within one canvas, overlapping.
     c.Brush.Color = QColor(0, 128, 128);
-    c.FillRect(TRect{0, 0, 10, 10});
-    c.CopyRect(TRect{5, 5, 15, 15}, c, TRect{0, 0, 10, 10});
+    c.FillRect(PixelRect{0, 0, 10, 10});
+    c.CopyRect(PixelRect{5, 5, 15, 15}, c, PixelRect{0, 0, 10, 10});
     QCOMPARE(Count(box.Snapshot(), kTeal), 175);
 }
 
@@ -194,9 +194,9 @@ void TestPaintBox::arcRunsCounterClockwiseBetweenRays()
 {
     // Circle of radius 20 about (20, 20), outline on columns and rows 0 … 40.
     const struct {
-        TPixelPoint from, to;  // points on the start and end rays
-        TPixelPoint endA, endB;
-        TPixelPoint absent;  // a point of the circle the arc must miss
+        PixelPoint from, to;  // points on the start and end rays
+        PixelPoint endA, endB;
+        PixelPoint absent;  // a point of the circle the arc must miss
     } cases[] = {
         {{40, 20}, {20, 0}, {40, 20}, {20, 0}, {0, 20}},    // east to north: a quarter
         {{20, 0}, {40, 20}, {20, 0}, {40, 20}, {34, 6}},    // north round to east: 3/4
@@ -212,7 +212,7 @@ void TestPaintBox::arcRunsCounterClockwiseBetweenRays()
     }
     Bitmap whole(41, 41);
     whole.GetCanvas().Arc(0, 0, 41, 41, 40, 20, 40, 20);  // equal rays
-    QCOMPARE(Extent(whole.Image()), (TRect{0, 0, 41, 41}));
+    QCOMPARE(Extent(whole.Image()), (PixelRect{0, 0, 41, 41}));
     QCOMPARE(whole.Image().pixel(20, 20), kWhite);  // never filled
 }
 
@@ -234,7 +234,7 @@ void TestPaintBox::textOnBrushBackground()
     QVERIFY(w > 40 && h >= 13);
     c.TextOut(7, 9, text);
     const QImage im = inset.Snapshot();
-    QCOMPARE(Extent(im), (TRect{7, 9, 7 + w, 9 + h}));
+    QCOMPARE(Extent(im), (PixelRect{7, 9, 7 + w, 9 + h}));
     QCOMPARE(im.pixel(7, 9), kTeal);
     QCOMPARE(im.pixel(7 + w - 1, 9 + h - 1), kTeal);
     int ink = 0;
@@ -242,7 +242,7 @@ void TestPaintBox::textOnBrushBackground()
         for (int x = 7; x < 7 + w; ++x)
             ink += qGray(im.pixel(x, y)) < 40;
     QVERIFY(ink > 20);
-    QCOMPARE(c.PenPos(), (TPixelPoint{7 + w, 9}));
+    QCOMPARE(c.PenPos(), (PixelPoint{7 + w, 9}));
 }
 
 void TestPaintBox::contentSurvivesResizeAndRepaint()
@@ -253,7 +253,7 @@ void TestPaintBox::contentSurvivesResizeAndRepaint()
     QVERIFY(QTest::qWaitForWindowExposed(&box));
     Canvas& c = box.GetCanvas();
     c.Brush.Color = QColor(0, 0, 255);
-    c.FillRect(TRect{90, 70, 100, 80});
+    c.FillRect(PixelRect{90, 70, 100, 80});
     c.MoveTo(0, 40);
     c.LineTo(100, 40);
     QCOMPARE(box.grab().toImage().pixel(95, 75), kBlue);
@@ -272,11 +272,11 @@ void TestPaintBox::contentSurvivesResizeAndRepaint()
     // Hidden: the canvas follows the new size at once; shrinking keeps what still fits.
     box.hide();
     box.resize(60, 50);
-    QCOMPARE(box.GetCanvas().ClipRect(), (TRect{0, 0, 60, 50}));
+    QCOMPARE(box.GetCanvas().ClipRect(), (PixelRect{0, 0, 60, 50}));
     QCOMPARE(box.Snapshot().pixel(30, 40), kBlack);
     box.resize(0, 0);
     box.GetCanvas().LineTo(10, 10);  // nothing to draw on: no effect, no failure
-    QCOMPARE(box.GetCanvas().PenPos(), (TPixelPoint{10, 10}));
+    QCOMPARE(box.GetCanvas().PenPos(), (PixelPoint{10, 10}));
 }
 
 void TestPaintBox::paintBoxIsAFrameTarget()
@@ -289,9 +289,9 @@ void TestPaintBox::paintBoxIsAFrameTarget()
     SetFrameFill(full, -1.05, 1.05, 1.05, -1.05);
     SetFrame(inset, -1, 1, 1, -1);
     SelectFrame(full);
-    QCOMPARE(XYToPixel(0, 0), (TPixelPoint{264, 314}));
+    QCOMPARE(XYToPixel(0, 0), (PixelPoint{264, 314}));
     SelectFrame(inset);
-    QCOMPARE(XYToPixel(0, 0), (TPixelPoint{90, 90}));
+    QCOMPARE(XYToPixel(0, 0), (PixelPoint{90, 90}));
     ResetFrames();
 }
 

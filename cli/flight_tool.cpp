@@ -1,0 +1,434 @@
+#include "cli/flight_tool.h"
+
+#include "integrator/dop853_report.h"
+#include "formats/decimal_text.h"
+#include "flight/launch_presets.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <mutex>
+#include <ostream>
+#include <thread>
+
+namespace orrimar {
+
+namespace {
+
+constexpr int MaxViewPixels = 100000;
+constexpr int MaxThreads = 4096;
+
+[[noreturn]] void Fail(const std::string& argument, const std::string& problem)
+{
+    throw ToolArgumentError(argument + ": " + problem);
+}
+
+std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+
+double Number(const std::string& argument, const std::string& text)
+{
+    double value = 0.0;
+    if (!TryStrToFloat(text, value) || !std::isfinite(value))
+        Fail(argument, Quoted(text) + " is not a number");
+    return value;
+}
+
+// A preset name compared without case, blanks, "-" or "_": "swing by", "SwingBy".
+std::string PresetKey(std::string_view name)
+{
+    std::string key;
+    for (const char c : name)
+        if (c != ' ' && c != '-' && c != '_' && c != '\t')
+            key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return key;
+}
+
+const LaunchPreset& FindPreset(const std::string& name)
+{
+    for (const LaunchPreset& preset : LaunchPresets)
+        if (PresetKey(preset.Label) == PresetKey(name))
+            return preset;
+    std::string known;
+    for (const LaunchPreset& preset : LaunchPresets)
+        known += (known.empty() ? "" : ", ") + std::string(preset.Label);
+    Fail("--preset", "unknown preset " + Quoted(name) + " (one of: " + known + ")");
+}
+
+int WholeNumber(std::string_view text, int lowest, int highest, bool& ok)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    ok = error == std::errc{} && end == text.data() + text.size() && value >= lowest &&
+         value <= highest;
+    return value;
+}
+
+void ParseView(const std::string& text, FlightSetup& setup)
+{
+    const std::size_t x = text.find_first_of("xX");
+    bool okWidth = false;
+    bool okHeight = false;
+    if (x != std::string::npos) {
+        const std::string_view all(text);
+        setup.ViewWidth = WholeNumber(all.substr(0, x), 1, MaxViewPixels, okWidth);
+        setup.ViewHeight = WholeNumber(all.substr(x + 1), 1, MaxViewPixels, okHeight);
+    }
+    if (!okWidth || !okHeight)
+        Fail("--view", Quoted(text) + " is not a size WxH of 1 to 100000 pixels each");
+}
+
+bool LooksLikeOption(const std::string& arg)
+{
+    if (arg.size() < 2 || arg[0] != '-')
+        return false;
+    const char second = arg[1];
+    return !(std::isdigit(static_cast<unsigned char>(second)) || second == '.');
+}
+
+int AllCores()
+{
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+std::string LaunchLine(const LaunchValues& launch)
+{
+    return "altitude_km=" + ShortestText(launch.Altitude) + " velocity_kms=" +
+           ShortestText(launch.Velocity) + " angle_deg=" + ShortestText(launch.Angle);
+}
+
+std::string LaunchJson(const LaunchValues& launch)
+{
+    return "\"altitude_km\":" + JsonNumber(launch.Altitude, -1) +
+           ",\"velocity_kms\":" + JsonNumber(launch.Velocity, -1) +
+           ",\"angle_deg\":" + JsonNumber(launch.Angle, -1);
+}
+
+std::string RowText(const ScanRow& row, bool json)
+{
+    return json ? SummaryJson(row.Summary, LaunchJson(row.Launch))
+                : LaunchLine(row.Launch) + " " + SummaryLine(row.Summary);
+}
+
+// Integrator messages from several flight threads, one whole line at a time.
+class ReportToStream {
+public:
+    explicit ReportToStream(std::ostream& err)
+        : previous_(SetDop853ReportHook([this, &err](ReportKind kind, const std::string& text) {
+              const std::lock_guard lock(mutex_);
+              err << (kind == ReportKind::Message ? "DOP853: " : "Error: ") << text << '\n';
+          }))
+    {
+    }
+    ~ReportToStream() { SetDop853ReportHook(previous_); }
+    ReportToStream(const ReportToStream&) = delete;
+    ReportToStream& operator=(const ReportToStream&) = delete;
+
+private:
+    std::mutex mutex_;
+    Dop853ReportHook previous_;
+};
+
+int SingleFlight(const FlightToolOptions& options, std::ostream& out, std::ostream& err,
+                 std::ostream* csv)
+{
+    const HeadlessViews views(options.Setup.ViewWidth, options.Setup.ViewHeight,
+                              options.Setup.FullView);
+    FlightPointObserver observer;
+    if (csv) {
+        *csv << CsvHeader() << '\n';
+        observer = [csv](const FlightPoint& point, double drift) {
+            *csv << CsvRow(point, drift) << '\n';
+        };
+    }
+    // Exactly as Start reads the fields.
+    const FlightSummary summary = FlySummary(
+        LaunchFromTexts(options.AltitudeText, options.VelocityText, options.AngleText), views,
+        options.Setup.Limit, observer);
+    // With the CSV on standard output the summary keeps out of its way.
+    std::ostream& summaryOut = options.CsvPath == "-" ? err : out;
+    summaryOut << (options.Json ? SummaryJson(summary, LaunchJson(options.Launch))
+                                : SummaryLine(summary))
+               << '\n';
+    if (csv)
+        csv->flush();
+    if (csv && !*csv) {
+        err << "orrimar-flight: --csv: writing " << Quoted(options.CsvPath) << " failed\n";
+        return 1;
+    }
+    return 0;
+}
+
+int ScanFlights(const FlightToolOptions& options, std::ostream& out, std::ostream& err)
+{
+    const std::vector<ScanRow> rows =
+        RunScan(options.Launch, options.ScanOf, options.ScanValues, options.Setup, options.Threads);
+    if (!options.Target) {
+        for (const ScanRow& row : rows)
+            out << RowText(row, options.Json) << '\n';
+        return 0;
+    }
+    const std::vector<TargetRow> found =
+        FindTargets(rows, options.ScanOf, options.TargetMoonKm, options.Setup, options.Threads);
+    for (const TargetRow& target : found)
+        out << RowText(target.Row, options.Json) << '\n';
+    if (found.empty()) {
+        err << "orrimar-flight: no neighbouring scanned values on both sides of "
+            << FixedText(options.TargetMoonKm, 3) << " km above the Moon\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+FlightToolOptions ParseFlightToolOptions(const std::vector<std::string>& args)
+{
+    FlightToolOptions options;
+    options.Threads = AllCores();
+    std::vector<std::string> positional;
+    std::string presetName;
+    bool hasPreset = false;
+    bool maxDaysGiven = false;
+    std::string scanOption;
+    ScanRange range;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        if (!LooksLikeOption(arg)) {
+            positional.push_back(arg);
+            continue;
+        }
+        // "--name=value" for the options with one value.
+        std::string inlineValue;
+        bool hasInline = false;
+        if (const std::size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            inlineValue = arg.substr(eq + 1);
+            arg.resize(eq);
+            hasInline = true;
+        }
+        const auto value = [&](const char* what) -> std::string {
+            if (hasInline)
+                return inlineValue;
+            if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0)
+                Fail(arg, std::string("needs ") + what);
+            return args[++i];
+        };
+        const auto noValue = [&] {
+            if (hasInline)
+                Fail(arg, "takes no value");
+        };
+
+        if (arg == "--help" || arg == "-h") {
+            noValue();
+            options.Help = true;
+            return options;
+        } else if (arg == "--no-full-view") {
+            noValue();
+            options.Setup.FullView = false;
+        } else if (arg == "--json") {
+            noValue();
+            options.Json = true;
+        } else if (arg == "--view") {
+            ParseView(value("a size WxH"), options.Setup);
+        } else if (arg == "--preset") {
+            presetName = value("a preset name");
+            hasPreset = true;
+        } else if (arg == "--max-days") {
+            const std::string text = value("a number of days");
+            options.Setup.Limit.MaxDays = Number(arg, text);
+            if (!(options.Setup.Limit.MaxDays > 0.0))
+                Fail(arg, Quoted(text) + " is not a positive number of days");
+            maxDaysGiven = true;
+        } else if (arg == "--csv") {
+            options.CsvPath = value("a file name or -");
+            if (options.CsvPath.empty())
+                Fail(arg, "needs a file name or -");
+        } else if (arg == "--threads") {
+            const std::string text = value("a thread count");
+            bool ok = false;
+            options.Threads = WholeNumber(text, 1, MaxThreads, ok);
+            if (!ok)
+                Fail(arg, Quoted(text) + " is not a thread count of 1 to 4096");
+        } else if (arg == "--target-moon-km") {
+            const std::string text = value("a height in km");
+            options.TargetMoonKm = Number(arg, text);
+            if (options.TargetMoonKm < 0.0)
+                Fail(arg, Quoted(text) + " is below the Moon's surface");
+            options.Target = true;
+        } else if (arg == "--scan-angle" || arg == "--scan-velocity") {
+            if (hasInline)
+                Fail(arg, "takes three values FROM TO STEP, not '='");
+            if (!scanOption.empty())
+                Fail(arg, "one scan at a time (" + scanOption + " given already)");
+            if (i + 3 >= args.size())
+                Fail(arg, "needs three values FROM TO STEP");
+            range.From = Number(arg + " FROM", args[i + 1]);
+            range.To = Number(arg + " TO", args[i + 2]);
+            range.Step = Number(arg + " STEP", args[i + 3]);
+            i += 3;
+            scanOption = arg;
+            options.Scan = true;
+            options.ScanOf = arg == "--scan-angle" ? ScanParameter::Angle : ScanParameter::Velocity;
+        } else {
+            Fail(arg, "unknown option (see --help)");
+        }
+    }
+
+    if (hasPreset) {
+        if (!positional.empty())
+            Fail("--preset", "give either --preset NAME or ALTITUDE VELOCITY ANGLE, not both");
+        const LaunchPreset& preset = FindPreset(presetName);
+        options.PresetLabel = preset.Label;
+        options.AltitudeText = preset.Altitude;
+        options.VelocityText = preset.Velocity;
+        options.AngleText = preset.Angle;
+    } else {
+        static const char* const names[] = {"ALTITUDE", "VELOCITY", "ANGLE"};
+        if (positional.size() > 3)
+            Fail(Quoted(positional[3]), "unexpected argument (ALTITUDE VELOCITY ANGLE given already)");
+        if (positional.size() < 3)
+            Fail(names[positional.size()], "missing (give ALTITUDE VELOCITY ANGLE or --preset NAME)");
+        options.AltitudeText = positional[0];
+        options.VelocityText = positional[1];
+        options.AngleText = positional[2];
+    }
+    options.Launch.Altitude = Number("ALTITUDE", options.AltitudeText);
+    options.Launch.Velocity = Number("VELOCITY", options.VelocityText);
+    options.Launch.Angle = Number("ANGLE", options.AngleText);
+
+    if (options.Scan) {
+        try {
+            options.ScanValues = ScanValues(range);
+        } catch (const std::invalid_argument& e) {
+            Fail(scanOption, e.what());
+        }
+        if (!options.CsvPath.empty())
+            Fail("--csv", "only for a single flight, not with " + scanOption);
+        if (options.Target && options.ScanValues.size() < 2)
+            Fail("--target-moon-km", "needs a scan of at least two values");
+        if (!maxDaysGiven)
+            options.Setup.Limit.MaxDays = DefaultScanMaxDays;
+    } else if (options.Target) {
+        Fail("--target-moon-km", "needs --scan-angle or --scan-velocity");
+    }
+    return options;
+}
+
+std::string FlightToolHelp()
+{
+    return R"(Usage: orrimar-flight ALTITUDE VELOCITY ANGLE [options]
+       orrimar-flight --preset NAME [options]
+
+Flies a launch without a window, with exactly the window's rules (output points every
+2pi/10000 time units = 3.93 min; a collision with the Moon or within 99 km of the
+Earth's surface, or an escape out of the full view with escape energy, ends it), and
+prints one summary line at the end.
+
+Launch
+  ALTITUDE VELOCITY ANGLE   parking-orbit altitude (km), launch velocity (km/s) and
+                            launch angle (degrees), as the fields hold them
+                            (00100.17 +10.9800 +226.500) or as plain numbers
+                            (100.17 10.98 226.5)
+  --preset NAME             one of "Vantor xx", "Collision", "Swing by", "Escape 30",
+                            "Escape 58"; case, blanks and '-' do not matter
+View
+  --view WxH                client size of the full view in pixels (default 528x628);
+                            escapes are judged against it
+  --no-full-view            as with "Full view" unchecked: the Earth-Moon region only,
+                            so escapes are declared earlier
+Flight
+  --max-days D              stop a flight that has neither collided nor escaped once an
+                            output point reaches D days, as Cancel would (the step under
+                            way still draws its points; outcome time-limit). A single
+                            flight has no limit without it; scans and targeting stop
+                            after 60 days unless given.
+Output
+  --csv FILE                one row per output point, launch point first, with a header:
+                            index,t,days,earth_x_km,earth_y_km,moon_x_km,moon_y_km,
+                            speed_kms,moon_distance_km,jacobi_drift (positions in the
+                            non-rotating axes as drawn; speed as the Velocity panel).
+                            FILE "-" is standard output; the summary then goes to
+                            standard error. Single flights only.
+  --json                    each summary as one JSON object on a line of its own, with
+                            the launch as altitude_km, velocity_kms and angle_deg
+Scans
+  --scan-angle FROM TO STEP     fly the angle FROM, FROM+STEP, ... up to TO (degrees),
+                                the other two parameters as given
+  --scan-velocity FROM TO STEP  the same for the velocity (km/s)
+                            One line per value, in order: altitude_km=..
+                            velocity_kms=.. angle_deg=.. and the summary.
+  --threads N               threads for scans and targeting (default: all cores)
+  --target-moon-km KM       with a scan: for every neighbouring pair of values between
+                            which the closest approach crosses KM above the Moon's
+                            surface (a collision counts as below), bisect down to 1e-6
+                            of the scanned unit and print the launch nearer KM; best
+                            (nearest KM) first, instead of the scan's lines
+  -h, --help                this text
+
+Summary line
+  outcome=O index=N t=T step=S time="D - HH" error_jacobi="E" jacobi0="J" velocity="V"
+  bar=B moon_min_km=M moon_min_time="D - HH" earth_min_km=K points=P
+  O is collision-moon, collision-earth, escape, time-limit or integrator-CODE (the
+  integrator stopped by itself with that code); N, T (time units) and the quoted texts
+  are the last output point and the status bar at the end; S the last step number;
+  M the closest approach to the Moon's surface over the output points in km (0 for a
+  collision), K the same for the Earth after launch; P the output points drawn.
+
+Examples
+  orrimar-flight --preset "Swing by"
+      the summary line of the "Swing by" preset (escape, 525 km above the Moon)
+  orrimar-flight 100.17 10.98 226.5 --csv flight.csv --max-days 30
+      the default launch's first 30 days, one CSV row per output point
+  orrimar-flight 00100.00 +11.0085 +229.700 --no-full-view --view 800x600 --json
+      the "Collision" launch in a smaller visible region, summary as JSON
+  orrimar-flight --preset Collision --scan-angle 227 231 0.5 --target-moon-km 500
+      the launch angles that pass 500 km above the Moon, refined, nearest first
+  orrimar-flight --preset "Escape 58" --scan-velocity 10.9 11.1 0.01 --threads 2
+      21 flights on two threads, one line each
+
+Exit codes: 0 done; 1 no targeting result, or the output could not be written;
+2 bad arguments (one line naming the argument, nothing else written).
+)";
+}
+
+int RunFlightTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    FlightToolOptions options;
+    try {
+        options = ParseFlightToolOptions(args);
+    } catch (const ToolArgumentError& e) {
+        err << "orrimar-flight: " << e.what() << '\n';
+        return 2;
+    }
+    if (options.Help) {
+        out << FlightToolHelp();
+        return out ? 0 : 1;
+    }
+
+    std::ofstream csvFile;
+    std::ostream* csv = nullptr;
+    if (options.CsvPath == "-") {
+        csv = &out;
+    } else if (!options.CsvPath.empty()) {
+        csvFile.open(options.CsvPath, std::ios::binary | std::ios::trunc);
+        if (!csvFile) {
+            err << "orrimar-flight: --csv: cannot write " << Quoted(options.CsvPath) << '\n';
+            return 2;
+        }
+        csv = &csvFile;
+    }
+
+    const ReportToStream reports(err);
+    const int code =
+        options.Scan ? ScanFlights(options, out, err) : SingleFlight(options, out, err, csv);
+    out.flush();
+    if (!out) {
+        err << "orrimar-flight: writing standard output failed\n";
+        return 1;
+    }
+    return code;
+}
+
+}  // namespace orrimar

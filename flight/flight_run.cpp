@@ -1,0 +1,122 @@
+#include "flight/flight_run.h"
+
+#include "integrator/dop853.h"
+#include "formats/decimal_text.h"
+#include "formats/number_format.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orrimar {
+
+namespace {
+
+bool InsideClient(PixelPoint p, const FrameTarget& box)
+{
+    return p.X >= 0 && p.X < box.ClientWidth() && p.Y >= 0 && p.Y < box.ClientHeight();
+}
+
+// The next whole multiple of dt after t, recomputed from its multiple so that no
+// rounding error accumulates.
+double NextMultiple(double t, double dt) { return RoundHalfEven(t / dt + 1.0) * dt; }
+
+}  // namespace
+
+Vector LaunchFromTexts(std::string_view altitude, std::string_view velocity,
+                       std::string_view angle)
+{
+    return LaunchState(LaunchValue(altitude), LaunchValue(velocity), LaunchValue(angle));
+}
+
+FlightPoint EvaluateFlightPoint(int index, double t, const Vector& state, const FlightViews& views)
+{
+    FlightPoint point;
+    point.Index = index;
+    point.T = t;
+    const double days = static_cast<double>(t * DaysPerTimeUnit);
+    point.TimeText = TimeText(days);
+
+    const GeocentricPicture& g = point.Picture = RotatingToGeocentric(t, state);
+    SelectFrame(views.Full);
+    point.Full = WorldToPixel(g.Craft);
+    point.Moon = WorldToPixel(g.Moon);
+    SelectFrame(views.Luno);
+    point.Luno = XYToPixel(g.Craft.X - g.Moon.X, g.Craft.Y - g.Moon.Y);
+    SelectFrame(views.Geo);
+    point.Geo = WorldToPixel(g.Craft);
+
+    const double v2 = g.Velocity.X * g.Velocity.X + g.Velocity.Y * g.Velocity.Y;
+    point.SpeedKms = static_cast<double>(std::hypot(g.Velocity.X, g.Velocity.Y) * VelocityUnitKms);
+    point.MoonDistance = PointDistance(g.Craft, g.Moon);
+    point.EarthDistance = std::hypot(g.Craft.X, g.Craft.Y);
+
+    // Escape energy (the Earth's pull taken with factor 1), and out of sight.
+    point.Escaping = 1.0 / point.EarthDistance <= v2 / 2.0 && !InsideClient(point.Full, views.Full);
+    point.CollidesMoon = point.MoonDistance <= static_cast<double>(MoonRadius);
+    point.CollidesEarth = point.EarthDistance <= EarthImpactDistance;
+
+    point.VelocityText = FormatFixed8_4(point.SpeedKms);
+    point.Bar = std::clamp(ClampRound(point.SpeedKms * 10.0), 0, SpeedBarMax);
+    return point;
+}
+
+FlightRun::FlightRun(const Vector& launch, const FlightViews& views, FlightDisplay& display)
+    : launch_(launch), views_(views), display_(display), Jacobi0_(JacobiConstant(launch))
+{
+}
+
+std::string FlightRun::Jacobi0Text() const { return FormatFloat("##.#####", Jacobi0_); }
+
+int FlightRun::Fly()
+{
+    Vector y = launch_;
+    double t = 0.0;
+    double h = FlightFirstStep;
+    double hMax = FlightEndTime - t;
+    endedByPoint_ = false;
+    return Dop853(
+        StateSize, EarthMoonRhs, t, y, FlightEndTime, h, hMax, FlightTolerance, FlightTolerance,
+        [this](int nr, double, double x, const Vector& state, int, bool& stop) {
+            TrajectoryOutput(nr, x, state, stop);
+        },
+        2);
+}
+
+void FlightRun::TrajectoryOutput(int nr, double x, const Vector& y, bool& stop)
+{
+    const double dt = OutputInterval;
+    display_.ShowStep(FlightStep{nr, std::to_string(nr), FormatExp13_4(JacobiConstant(y) - Jacobi0_)});
+
+    if (nr == 0) {
+        // A collision or escape at the launch point sounds but does not end the flight.
+        stop = false;
+        OutputPoint(0, x, y);
+        NextOutputTime = NextMultiple(x, dt);
+        PointIndex = 1;
+        return;
+    }
+
+    bool ended = false;
+    Vector state(StateSize + 1);
+    while (NextOutputTime <= x) {
+        for (int i = 1; i <= StateSize; ++i)
+            state[i] = Contd8(i, NextOutputTime);
+        ended = OutputPoint(PointIndex, NextOutputTime, state);
+        if (ended)
+            break;
+        NextOutputTime = NextMultiple(NextOutputTime, dt);
+        ++PointIndex;
+    }
+    endedByPoint_ = ended;
+    stop = display_.CancelRequested() || ended;
+}
+
+bool FlightRun::OutputPoint(int index, double t, const Vector& state)
+{
+    display_.Pace();
+    lastPoint_ = EvaluateFlightPoint(index, t, state, views_);
+    display_.ShowPoint(lastPoint_);
+    return lastPoint_.Ends();
+}
+
+}  // namespace orrimar

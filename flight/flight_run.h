@@ -1,0 +1,114 @@
+// One flight without a window: the launch state, the integration, the output
+// schedule, the measures and verdicts of every output point and the status texts.
+// The window (or a headless caller) takes part through FlightDisplay: it paces,
+// draws, plays the sounds and says whether the user cancelled.
+#pragma once
+
+#include "integrator/vector.h"
+#include "flight/geocentric.h"
+#include "model/earth_moon.h"
+#include "plot/plot_frame.h"
+
+#include <string>
+#include <string_view>
+
+namespace orrimar {
+
+// Integration settings of a flight.
+inline constexpr double FlightEndTime = 1.328125e306;              // never reached
+inline constexpr double FlightFirstStep = 3.1415926535897935e-05;  // π/100000 (11.8 s)
+inline constexpr double FlightTolerance = 1e-8;
+inline constexpr double FlightOutputInterval = 0.0006283185307179586;  // 2π/10000 (236 s)
+inline constexpr int SpeedBarMax = 150;                                // 15 km/s
+
+// What the status bar shows after an accepted step.
+struct FlightStep {
+    int Nr = 0;
+    std::string StepText;         // "Step"
+    std::string ErrorJacobiText;  // "Error Jacobi", C - Jacobi0 as "%13.4E"
+};
+
+// Everything one output point yields.
+struct FlightPoint {
+    int Index = 0;  // 0 for the launch point
+    double T = 0.0;  // time units
+    GeocentricPicture Picture;
+    PixelPoint Full;   // craft in the full view
+    PixelPoint Moon;   // Moon's centre in the full view
+    PixelPoint Luno;   // craft in the lunocentric inset
+    PixelPoint Geo;    // craft in the geocentric inset
+    double SpeedKms = 0.0;
+    double MoonDistance = 0.0;   // from the Moon's centre, distance units
+    double EarthDistance = 0.0;  // from the Earth's centre, distance units
+    bool CollidesMoon = false;
+    bool CollidesEarth = false;
+    bool Escaping = false;
+    std::string TimeText;      // "Time", "D - HH"
+    std::string VelocityText;  // "Velocity", "%8.4f"
+    int Bar = 0;               // speed bar position, 0 … 150
+
+    bool Colliding() const { return CollidesMoon || CollidesEarth; }
+    bool Ends() const { return Colliding() || Escaping; }
+};
+
+// The three views a flight maps into; their frames must have been set up.
+struct FlightViews {
+    const FrameTarget& Full;
+    const FrameTarget& Luno;
+    const FrameTarget& Geo;
+};
+
+class FlightDisplay {
+public:
+    virtual ~FlightDisplay() = default;
+    // After every accepted step (and once before the first).
+    virtual void ShowStep(const FlightStep& step) = 0;
+    // Before each output point: wait for its deadline, handling pending events.
+    virtual void Pace() = 0;
+    // Each output point, in order of time.
+    virtual void ShowPoint(const FlightPoint& point) = 0;
+    // Read once per accepted step, after that step's points.
+    virtual bool CancelRequested() const = 0;
+};
+
+// The launch state of the three field texts, read as Start reads them.
+Vector LaunchFromTexts(std::string_view altitude, std::string_view velocity,
+                       std::string_view angle);
+
+// The measures and verdicts of one output point (the caller's frames are used;
+// the current frame afterwards is the geocentric inset's).
+FlightPoint EvaluateFlightPoint(int index, double t, const Vector& state, const FlightViews& views);
+
+// One flight from launch to its end. Not reentrant: the integrator runs one
+// integration at a time per thread.
+class FlightRun {
+public:
+    FlightRun(const Vector& launch, const FlightViews& views, FlightDisplay& display);
+
+    double Jacobi0() const { return Jacobi0_; }
+    std::string Jacobi0Text() const;  // "Jacobi 0", "##.#####"
+
+    // Integrates until the display cancels, a point ends the flight, or the integrator
+    // stops by itself; returns the integrator's code (2 when stopped).
+    int Fly();
+
+    // The point that ended the flight, when one did.
+    bool EndedByPoint() const { return endedByPoint_; }
+    const FlightPoint& LastPoint() const { return lastPoint_; }
+
+private:
+    void TrajectoryOutput(int nr, double x, const Vector& y, bool& stop);
+    bool OutputPoint(int index, double t, const Vector& state);
+
+    Vector launch_;
+    FlightViews views_;
+    FlightDisplay& display_;
+    double Jacobi0_;
+    double OutputInterval = FlightOutputInterval;
+    double NextOutputTime = 0.0;
+    int PointIndex = 0;
+    bool endedByPoint_ = false;
+    FlightPoint lastPoint_;
+};
+
+}  // namespace orrimar

@@ -1,0 +1,204 @@
+#include "flight/flight_scan.h"
+
+#include "model/earth_moon.h"
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <exception>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+namespace orrimar {
+
+namespace {
+
+// The fewest decimals (up to TargetDecimals) in which value is written exactly, as far
+// as a double tells: 0.1 gives 1, 229.35 gives 2, 1e-3 gives 3.
+int DecimalsOf(double value)
+{
+    for (int d = 0; d < TargetDecimals; ++d) {
+        const double scaled = value * std::pow(10.0, d);
+        if (std::fabs(scaled - std::round(scaled)) <= 1e-9 + 1e-12 * std::fabs(scaled))
+            return d;
+    }
+    return TargetDecimals;
+}
+
+// The double nearest to units · 10^-decimals, read from its decimal text.
+double FromDecimalGrid(long long units, int decimals)
+{
+    const std::string digits = std::to_string(units < 0 ? -units : units);
+    const int integerDigits = std::max(1, static_cast<int>(digits.size()) - decimals);
+    const int padding = integerDigits + decimals - static_cast<int>(digits.size());
+    std::string text;
+    for (int i = 0; i < integerDigits + decimals; ++i) {
+        if (i == integerDigits)
+            text.push_back('.');
+        text.push_back(i < padding ? '0' : digits[static_cast<std::size_t>(i - padding)]);
+    }
+    double value = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return units < 0 ? -value : value;
+}
+
+// value rounded to `decimals` decimals and read back, so that its text flies it exactly.
+double OnDecimalGrid(double value, int decimals)
+{
+    const std::string text = FixedText(value, decimals);
+    double result = value;
+    std::from_chars(text.data(), text.data() + text.size(), result);
+    return result;
+}
+
+FlightSummary FlyValues(const LaunchValues& launch, const HeadlessViews& views, FlightLimit limit)
+{
+    return FlySummary(LaunchState(launch.Altitude, launch.Velocity, launch.Angle), views, limit);
+}
+
+double MissKm(const FlightSummary& summary, double targetKm)
+{
+    return std::fabs(summary.MoonMinKm - targetKm);
+}
+
+}  // namespace
+
+std::vector<double> ScanValues(const ScanRange& range)
+{
+    for (const double v : {range.From, range.To, range.Step})
+        if (!std::isfinite(v) || std::fabs(v) > MaxScanMagnitude)
+            throw std::invalid_argument("values must lie within ±1000000");
+    if (range.Step <= 0.0)
+        throw std::invalid_argument("the step must be positive");
+    if (range.To < range.From)
+        throw std::invalid_argument("the range is reversed (TO below FROM)");
+    if (range.To == range.From)
+        throw std::invalid_argument("the range is empty (TO equals FROM)");
+
+    const int decimals =
+        std::max({DecimalsOf(range.From), DecimalsOf(range.To), DecimalsOf(range.Step)});
+    const double scale = std::pow(10.0, decimals);
+    const auto from = std::llround(range.From * scale);
+    const auto to = std::llround(range.To * scale);
+    const auto step = std::llround(range.Step * scale);
+    if (step <= 0)
+        throw std::invalid_argument("the step is below 1e-9");
+    const long long count = (to - from) / step + 1;
+    if (count > MaxScanValues)
+        throw std::invalid_argument("more than 1000000 values");
+
+    std::vector<double> values;
+    values.reserve(static_cast<std::size_t>(count));
+    for (long long i = 0; i < count; ++i)
+        values.push_back(FromDecimalGrid(from + i * step, decimals));
+    return values;
+}
+
+LaunchValues WithParameter(LaunchValues base, ScanParameter parameter, double value)
+{
+    (parameter == ScanParameter::Angle ? base.Angle : base.Velocity) = value;
+    return base;
+}
+
+double ParameterOf(const LaunchValues& launch, ScanParameter parameter)
+{
+    return parameter == ScanParameter::Angle ? launch.Angle : launch.Velocity;
+}
+
+void ParallelFlights(int count, int threads, const FlightSetup& setup,
+                     const std::function<void(int index, const HeadlessViews& views)>& work)
+{
+    if (count <= 0)
+        return;
+    std::atomic<int> next{0};
+    std::atomic<bool> failed{false};
+    std::exception_ptr firstError;
+    std::mutex errorMutex;
+    // Each worker draws into views of its own: the frame registry is per thread.
+    const auto worker = [&] {
+        try {
+            const HeadlessViews views(setup.ViewWidth, setup.ViewHeight, setup.FullView);
+            for (int i = next++; i < count && !failed; i = next++)
+                work(i, views);
+        } catch (...) {
+            const std::lock_guard lock(errorMutex);
+            if (!firstError)
+                firstError = std::current_exception();
+            failed = true;
+        }
+    };
+    const int used = std::clamp(threads, 1, count);
+    if (used == 1) {
+        worker();
+    } else {
+        std::vector<std::thread> pool;
+        pool.reserve(static_cast<std::size_t>(used));
+        for (int t = 0; t < used; ++t)
+            pool.emplace_back(worker);
+        for (std::thread& t : pool)
+            t.join();
+    }
+    if (firstError)
+        std::rethrow_exception(firstError);
+}
+
+std::vector<ScanRow> RunScan(LaunchValues base, ScanParameter parameter,
+                             const std::vector<double>& values, const FlightSetup& setup,
+                             int threads)
+{
+    std::vector<ScanRow> rows(values.size());
+    ParallelFlights(static_cast<int>(values.size()), threads, setup,
+                    [&](int i, const HeadlessViews& views) {
+                        ScanRow& row = rows[static_cast<std::size_t>(i)];
+                        row.Launch = WithParameter(base, parameter, values[static_cast<std::size_t>(i)]);
+                        row.Summary = FlyValues(row.Launch, views, setup.Limit);
+                    });
+    return rows;
+}
+
+bool BelowTarget(const FlightSummary& summary, double targetKm)
+{
+    return summary.Outcome == FlightOutcome::CollisionMoon || summary.MoonMinKm < targetKm;
+}
+
+std::vector<TargetRow> FindTargets(const std::vector<ScanRow>& scan, ScanParameter parameter,
+                                   double targetKm, const FlightSetup& setup, int threads)
+{
+    std::vector<std::size_t> pairs;  // index of the first row of each crossing pair
+    for (std::size_t i = 0; i + 1 < scan.size(); ++i)
+        if (BelowTarget(scan[i].Summary, targetKm) != BelowTarget(scan[i + 1].Summary, targetKm))
+            pairs.push_back(i);
+
+    std::vector<TargetRow> found(pairs.size());
+    ParallelFlights(static_cast<int>(pairs.size()), threads, setup,
+                    [&](int k, const HeadlessViews& views) {
+                        ScanRow lo = scan[pairs[static_cast<std::size_t>(k)]];
+                        ScanRow hi = scan[pairs[static_cast<std::size_t>(k)] + 1];
+                        const bool loBelow = BelowTarget(lo.Summary, targetKm);
+                        // Slack for the decimal grid: a bracket of 1e-6 may read as a hair more.
+                        while (ParameterOf(hi.Launch, parameter) - ParameterOf(lo.Launch, parameter) >
+                               TargetResolution * (1.0 + 1e-6)) {
+                            const double a = ParameterOf(lo.Launch, parameter);
+                            const double b = ParameterOf(hi.Launch, parameter);
+                            const double mid = OnDecimalGrid(a + (b - a) / 2.0, TargetDecimals);
+                            if (mid <= a || mid >= b)
+                                break;
+                            ScanRow row;
+                            row.Launch = WithParameter(lo.Launch, parameter, mid);
+                            row.Summary = FlyValues(row.Launch, views, setup.Limit);
+                            (BelowTarget(row.Summary, targetKm) == loBelow ? lo : hi) = row;
+                        }
+                        const double loMiss = MissKm(lo.Summary, targetKm);
+                        const double hiMiss = MissKm(hi.Summary, targetKm);
+                        found[static_cast<std::size_t>(k)] =
+                            loMiss <= hiMiss ? TargetRow{lo, loMiss} : TargetRow{hi, hiMiss};
+                    });
+    std::stable_sort(found.begin(), found.end(), [](const TargetRow& a, const TargetRow& b) {
+        return a.MissKm < b.MissKm;
+    });
+    return found;
+}
+
+}  // namespace orrimar

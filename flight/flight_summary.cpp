@@ -1,0 +1,264 @@
+#include "flight/flight_summary.h"
+
+#include "integrator/dop853.h"
+#include "flight/view_frames.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace orrimar {
+
+namespace {
+
+// Keeps what the summary needs while the flight runs, and stops it at the day limit.
+class SummaryDisplay : public FlightDisplay {
+public:
+    SummaryDisplay(const Vector& launch, double jacobi0, FlightLimit limit,
+                   const FlightPointObserver& observer)
+        : launch_(launch), jacobi0_(jacobi0), limit_(limit), observer_(observer)
+    {
+    }
+
+    void ShowStep(const FlightStep& step) override { step_ = step; }
+    void Pace() override {}
+    void ShowPoint(const FlightPoint& point) override
+    {
+        last_ = point;
+        ++points_;
+        if (point.MoonDistance < moonMin_) {
+            moonMin_ = point.MoonDistance;
+            moonMinTime_ = point.TimeText;
+        }
+        if (point.Index > 0)
+            earthMin_ = std::min(earthMin_, point.EarthDistance);
+        else
+            launchEarth_ = point.EarthDistance;
+        if (limit_.MaxDays > 0.0 &&
+            static_cast<double>(point.T * DaysPerTimeUnit) >= limit_.MaxDays)
+            limitReached_ = true;
+        if (observer_)
+            observer_(point, JacobiDrift(point));
+    }
+    bool CancelRequested() const override { return limitReached_; }
+
+    FlightSummary Summary(const FlightRun& run, int code) const
+    {
+        FlightSummary s;
+        s.IntegratorCode = code;
+        if (run.EndedByPoint()) {
+            s.Outcome = last_.CollidesMoon    ? FlightOutcome::CollisionMoon
+                        : last_.CollidesEarth ? FlightOutcome::CollisionEarth
+                                              : FlightOutcome::Escape;
+        } else if (limitReached_ && code == Dop853Stopped) {
+            s.Outcome = FlightOutcome::TimeLimit;
+        } else {
+            s.Outcome = FlightOutcome::Integrator;
+        }
+        s.Index = last_.Index;
+        s.T = last_.T;
+        s.Step = step_.Nr;
+        s.TimeText = last_.TimeText;
+        s.ErrorJacobiText = step_.ErrorJacobiText;
+        s.Jacobi0Text = run.Jacobi0Text();
+        s.VelocityText = last_.VelocityText;
+        s.Bar = last_.Bar;
+        s.MoonMinKm = KmAbove(moonMin_, MoonRadius);
+        s.MoonMinTime = moonMinTime_;
+        // A flight that drew nothing after the launch falls back to the launch point.
+        s.EarthMinKm = KmAbove(points_ > 1 ? earthMin_ : launchEarth_, EarthRadius);
+        s.Points = points_;
+        return s;
+    }
+
+private:
+    // The launch point is the launch state itself; every later point is the dense output
+    // of the step just accepted, evaluated at the point's time as the flight did.
+    double JacobiDrift(const FlightPoint& point) const
+    {
+        if (point.Index == 0)
+            return JacobiConstant(launch_) - jacobi0_;
+        Vector state(StateSize + 1);
+        for (int i = 1; i <= StateSize; ++i)
+            state[i] = Contd8(i, point.T);
+        return JacobiConstant(state) - jacobi0_;
+    }
+
+    static double KmAbove(double distance, long double radius)
+    {
+        const long double km = (static_cast<long double>(distance) - radius) * DistanceUnitKm;
+        return std::max(0.0, static_cast<double>(km));
+    }
+
+    const Vector& launch_;
+    double jacobi0_;
+    FlightLimit limit_;
+    const FlightPointObserver& observer_;
+    FlightStep step_;
+    FlightPoint last_;
+    int points_ = 0;
+    double moonMin_ = std::numeric_limits<double>::infinity();
+    std::string moonMinTime_;
+    double earthMin_ = std::numeric_limits<double>::infinity();
+    double launchEarth_ = std::numeric_limits<double>::infinity();
+    bool limitReached_ = false;
+};
+
+std::string IntText(long long value) { return std::to_string(value); }
+
+}  // namespace
+
+HeadlessViews::HeadlessViews(int fullWidth, int fullHeight, bool fullViewChecked)
+    : full_(fullWidth, fullHeight), luno_(InsetSize, InsetSize), geo_(InsetSize, InsetSize)
+{
+    SetFullViewFrame(full_, fullViewChecked);
+    SetLunocentricFrame(luno_);
+    SetGeocentricFrame(geo_);
+}
+
+std::string OutcomeText(const FlightSummary& summary)
+{
+    switch (summary.Outcome) {
+    case FlightOutcome::CollisionMoon:
+        return "collision-moon";
+    case FlightOutcome::CollisionEarth:
+        return "collision-earth";
+    case FlightOutcome::Escape:
+        return "escape";
+    case FlightOutcome::TimeLimit:
+        return "time-limit";
+    case FlightOutcome::Integrator:
+        break;
+    }
+    return "integrator-" + IntText(summary.IntegratorCode);
+}
+
+FlightSummary FlySummary(const Vector& launch, const HeadlessViews& views, FlightLimit limit,
+                         const FlightPointObserver& observer)
+{
+    SummaryDisplay display(launch, JacobiConstant(launch), limit, observer);
+    FlightRun run(launch, views.Get(), display);
+    const int code = run.Fly();
+    return display.Summary(run, code);
+}
+
+std::string SummaryLine(const FlightSummary& s)
+{
+    std::string line;
+    line.reserve(256);
+    line += "outcome=" + OutcomeText(s);
+    line += " index=" + IntText(s.Index);
+    line += " t=" + FixedText(s.T, 9);
+    line += " step=" + IntText(s.Step);
+    line += " time=\"" + s.TimeText + "\"";
+    line += " error_jacobi=\"" + s.ErrorJacobiText + "\"";
+    line += " jacobi0=\"" + s.Jacobi0Text + "\"";
+    line += " velocity=\"" + s.VelocityText + "\"";
+    line += " bar=" + IntText(s.Bar);
+    line += " moon_min_km=" + FixedText(s.MoonMinKm, 3);
+    line += " moon_min_time=\"" + s.MoonMinTime + "\"";
+    line += " earth_min_km=" + FixedText(s.EarthMinKm, 3);
+    line += " points=" + IntText(s.Points);
+    return line;
+}
+
+std::string SummaryJson(const FlightSummary& s, const std::string& extraFields)
+{
+    std::string json = "{";
+    if (!extraFields.empty())
+        json += extraFields + ",";
+    json += "\"outcome\":" + JsonString(OutcomeText(s));
+    json += ",\"index\":" + IntText(s.Index);
+    json += ",\"t\":" + JsonNumber(s.T, 9);
+    json += ",\"step\":" + IntText(s.Step);
+    json += ",\"time\":" + JsonString(s.TimeText);
+    json += ",\"error_jacobi\":" + JsonString(s.ErrorJacobiText);
+    json += ",\"jacobi0\":" + JsonString(s.Jacobi0Text);
+    json += ",\"velocity\":" + JsonString(s.VelocityText);
+    json += ",\"bar\":" + IntText(s.Bar);
+    json += ",\"moon_min_km\":" + JsonNumber(s.MoonMinKm, 3);
+    json += ",\"moon_min_time\":" + JsonString(s.MoonMinTime);
+    json += ",\"earth_min_km\":" + JsonNumber(s.EarthMinKm, 3);
+    json += ",\"points\":" + IntText(s.Points);
+    json += "}";
+    return json;
+}
+
+std::string CsvHeader()
+{
+    return "index,t,days,earth_x_km,earth_y_km,moon_x_km,moon_y_km,speed_kms,"
+           "moon_distance_km,jacobi_drift";
+}
+
+std::string CsvRow(const FlightPoint& p, double jacobiDrift)
+{
+    const GeocentricPicture& g = p.Picture;
+    std::string row = IntText(p.Index);
+    const auto field = [&row](const std::string& text) {
+        row += ',';
+        row += text;
+    };
+    const auto km = [&field](double units) {
+        field(FixedText(static_cast<double>(units * DistanceUnitKm), 3));
+    };
+    field(FixedText(p.T, 9));
+    field(FixedText(static_cast<double>(p.T * DaysPerTimeUnit), 6));
+    km(g.Craft.X);
+    km(g.Craft.Y);
+    km(g.Craft.X - g.Moon.X);
+    km(g.Craft.Y - g.Moon.Y);
+    field(FixedText(p.SpeedKms, 6));
+    km(p.MoonDistance);
+    char buffer[64];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, jacobiDrift,
+                                   std::chars_format::scientific, 6);
+    row += ',';
+    row.append(buffer, end.ptr);
+    return row;
+}
+
+std::string FixedText(double value, int decimals)
+{
+    // 309 integer digits at most, a sign, a point and the decimals.
+    char buffer[400];
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    return std::string(buffer, end.ptr);
+}
+
+std::string ShortestText(double value)
+{
+    char buffer[400];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, end.ptr);
+}
+
+std::string JsonNumber(double value, int decimals)
+{
+    if (!std::isfinite(value))
+        return "null";
+    return decimals < 0 ? ShortestText(value) : FixedText(value, decimals);
+}
+
+std::string JsonString(const std::string& text)
+{
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            static constexpr char hex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += hex[u >> 4];
+            out += hex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+}  // namespace orrimar

@@ -1,0 +1,547 @@
+// The command-line flight tool: summaries against the flight code itself, the day
+// limit, CSV rows, scans on one and on two threads, targeting, bad arguments, and the
+// program end to end.
+#include "cli/flight_tool.h"
+
+#include "model/earth_moon.h"
+#include "flight/launch_presets.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <locale>
+#include <numbers>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace orrimar {
+namespace {
+
+// What a window would have shown, recorded independently of the summary.
+struct Recorder : FlightDisplay {
+    void ShowStep(const FlightStep& step) override { lastStep = step; }
+    void Pace() override {}
+    void ShowPoint(const FlightPoint& point) override { points.push_back(point); }
+    bool CancelRequested() const override { return false; }
+    FlightStep lastStep;
+    std::vector<FlightPoint> points;
+};
+
+std::string ExpectedOutcome(const FlightPoint& last, bool endedByPoint, int code)
+{
+    if (!endedByPoint)
+        return "integrator-" + std::to_string(code);
+    return last.CollidesMoon ? "collision-moon" : last.CollidesEarth ? "collision-earth" : "escape";
+}
+
+std::vector<std::string> SplitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> SplitFields(const std::string& row)
+{
+    std::vector<std::string> fields;
+    std::istringstream in(row);
+    for (std::string field; std::getline(in, field, ',');)
+        fields.push_back(field);
+    return fields;
+}
+
+// The value of " key=VALUE" in a summary line (unquoted, up to the next blank).
+std::string Field(const std::string& line, const std::string& key)
+{
+    const std::size_t at = line.find(" " + key + "=");
+    if (at == std::string::npos)
+        return {};
+    const std::size_t start = at + key.size() + 2;
+    return line.substr(start, line.find_first_of(" \n", start) - start);
+}
+
+const LaunchPreset& Preset(std::string_view label)
+{
+    for (const LaunchPreset& p : LaunchPresets)
+        if (p.Label == label)
+            return p;
+    throw std::invalid_argument("no preset");
+}
+
+Vector PresetLaunch(std::string_view label)
+{
+    const LaunchPreset& p = Preset(label);
+    return LaunchFromTexts(p.Altitude, p.Velocity, p.Angle);
+}
+
+struct ToolRun {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+ToolRun RunInProcess(const std::vector<std::string>& args)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = RunFlightTool(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+TEST(FlightToolSummary, EveryPresetSummaryIsWhatTheFlightCodeReaches)
+{
+    const HeadlessViews views(DefaultViewWidth, DefaultViewHeight, true);
+    for (const LaunchPreset& preset : LaunchPresets) {
+        SCOPED_TRACE(std::string(preset.Label));
+        const Vector launch = PresetLaunch(preset.Label);
+        Recorder recorder;
+        FlightRun run(launch, views.Get(), recorder);
+        const int code = run.Fly();
+        ASSERT_FALSE(recorder.points.empty());
+        const FlightPoint& last = recorder.points.back();
+
+        const FlightSummary s = FlySummary(launch, views);
+        EXPECT_EQ(OutcomeText(s), ExpectedOutcome(last, run.EndedByPoint(), code));
+        EXPECT_EQ(s.Index, last.Index);
+        EXPECT_EQ(s.T, last.T);
+        EXPECT_EQ(s.Points, static_cast<int>(recorder.points.size()));
+        EXPECT_EQ(s.Points, last.Index + 1);
+
+        double moonMin = INFINITY;
+        std::string moonMinTime;
+        double earthMin = INFINITY;
+        for (const FlightPoint& p : recorder.points) {
+            if (p.MoonDistance < moonMin) {
+                moonMin = p.MoonDistance;
+                moonMinTime = p.TimeText;
+            }
+            if (p.Index > 0)
+                earthMin = std::min(earthMin, p.EarthDistance);
+        }
+        const auto km = [](double units, long double radius) {
+            return std::max(0.0, static_cast<double>((units - radius) * DistanceUnitKm));
+        };
+        EXPECT_EQ(s.MoonMinTime, moonMinTime);
+        EXPECT_NEAR(s.MoonMinKm, km(moonMin, MoonRadius), 1e-9);
+        EXPECT_NEAR(s.EarthMinKm, km(earthMin, EarthRadius), 1e-9);
+
+        // The line, field by field, as the status bar would show it.
+        const std::string expected =
+            "outcome=" + ExpectedOutcome(last, run.EndedByPoint(), code) +
+            " index=" + std::to_string(last.Index) + " t=" + FixedText(last.T, 9) +
+            " step=" + recorder.lastStep.StepText + " time=\"" + last.TimeText +
+            "\" error_jacobi=\"" + recorder.lastStep.ErrorJacobiText + "\" jacobi0=\"" +
+            run.Jacobi0Text() + "\" velocity=\"" + last.VelocityText +
+            "\" bar=" + std::to_string(last.Bar) + " moon_min_km=";
+        EXPECT_EQ(SummaryLine(s).substr(0, expected.size()), expected);
+        if (OutcomeText(s) == "collision-moon")
+            EXPECT_EQ(s.MoonMinKm, 0.0);  // a collision reports 0, never a depth
+        else
+            EXPECT_GT(s.MoonMinKm, 0.0);
+        EXPECT_NE(SummaryLine(s).find(" points=" + std::to_string(s.Points)), std::string::npos);
+    }
+}
+
+TEST(FlightToolSummary, DayLimitStopsAtTheFirstStepPastIt)
+{
+    const HeadlessViews views(DefaultViewWidth, DefaultViewHeight, true);
+    const Vector launch = PresetLaunch("Escape 58");
+    const FlightSummary free = FlySummary(launch, views);
+    ASSERT_EQ(OutcomeText(free), "escape");
+
+    const FlightSummary limited = FlySummary(launch, views, FlightLimit{10.0});
+    EXPECT_EQ(OutcomeText(limited), "time-limit");
+    const double lastDays = static_cast<double>(limited.T * DaysPerTimeUnit);
+    EXPECT_GE(lastDays, 10.0);
+    EXPECT_LT(lastDays, 11.0);  // only the step under way finishes its points
+    EXPECT_EQ(limited.TimeText.substr(0, 5), "10 - ");
+    EXPECT_LT(limited.Index, free.Index);
+
+    // A limit the flight never reaches changes nothing.
+    const FlightSummary late = FlySummary(launch, views, FlightLimit{100.0});
+    EXPECT_EQ(SummaryLine(late), SummaryLine(free));
+}
+
+TEST(FlightToolSummary, LineAndJsonKeepBlanksAndStayLocaleFree)
+{
+    FlightSummary s;
+    s.Outcome = FlightOutcome::Integrator;
+    s.IntegratorCode = -2;
+    s.Index = 12;
+    s.T = 0.0075398223686155;
+    s.Step = 345;
+    s.TimeText = "0 - 01";
+    s.ErrorJacobiText = "  -1.235E-005";
+    s.Jacobi0Text = "2.64671";
+    s.VelocityText = " 10.9540";
+    s.Bar = 110;
+    s.MoonMinKm = 1234.5678;
+    s.MoonMinTime = "0 - 00";
+    s.EarthMinKm = 99.5;
+    s.Points = 13;
+    const std::string line =
+        "outcome=integrator--2 index=12 t=0.007539822 step=345 time=\"0 - 01\" "
+        "error_jacobi=\"  -1.235E-005\" jacobi0=\"2.64671\" velocity=\" 10.9540\" bar=110 "
+        "moon_min_km=1234.568 moon_min_time=\"0 - 00\" earth_min_km=99.500 points=13";
+    const std::string json =
+        "{\"angle\":1.5,\"outcome\":\"integrator--2\",\"index\":12,\"t\":0.007539822,"
+        "\"step\":345,\"time\":\"0 - 01\",\"error_jacobi\":\"  -1.235E-005\","
+        "\"jacobi0\":\"2.64671\",\"velocity\":\" 10.9540\",\"bar\":110,"
+        "\"moon_min_km\":1234.568,\"moon_min_time\":\"0 - 00\",\"earth_min_km\":99.500,"
+        "\"points\":13}";
+    EXPECT_EQ(SummaryLine(s), line);
+    EXPECT_EQ(SummaryJson(s, "\"angle\":1.5"), json);
+    EXPECT_EQ(JsonString("a\"b\\c\n"), "\"a\\\"b\\\\c\\u000a\"");
+    EXPECT_EQ(JsonNumber(INFINITY, 3), "null");
+
+    // A decimal comma in the global locale must not leak into any output.
+    struct Comma : std::numpunct<char> {
+        char do_decimal_point() const override { return ','; }
+        std::string do_grouping() const override { return "\3"; }
+    };
+    const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new Comma));
+    const std::string underComma = SummaryLine(s);
+    const ToolRun run = RunInProcess({"--preset", "Collision", "--json"});
+    std::locale::global(previous);
+    EXPECT_EQ(underComma, line);
+    EXPECT_EQ(run.code, 0);
+    EXPECT_NE(run.out.find("\"t\":0.729477814,"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"moon_min_km\":0.000,"), std::string::npos) << run.out;
+}
+
+TEST(FlightToolCsv, OneRowPerOutputPointFromTheLaunchPoint)
+{
+    const HeadlessViews views(DefaultViewWidth, DefaultViewHeight, true);
+    std::vector<std::string> rows;
+    const FlightSummary s =
+        FlySummary(PresetLaunch("Collision"), views, {}, [&rows](const FlightPoint& p, double drift) {
+            rows.push_back(CsvRow(p, drift));
+        });
+    ASSERT_EQ(static_cast<int>(rows.size()), s.Points);
+    const std::vector<std::string> header = SplitFields(CsvHeader());
+    ASSERT_EQ(header.size(), 10u);
+    EXPECT_EQ(header[0], "index");
+
+    // The launch point: 100 km above the Earth at 229.7°, the Moon at (384400, 0) km.
+    const std::vector<std::string> first = SplitFields(rows.front());
+    ASSERT_EQ(first.size(), header.size());
+    EXPECT_EQ(first[0], "0");
+    EXPECT_EQ(first[1], "0.000000000");
+    const double r = 6378.14 + 100.0;
+    const double angle = 229.7 * std::numbers::pi / 180.0;
+    EXPECT_NEAR(std::stod(first[3]), r * std::cos(angle), 2e-3);
+    EXPECT_NEAR(std::stod(first[4]), r * std::sin(angle), 2e-3);
+    EXPECT_NEAR(std::stod(first[5]), r * std::cos(angle) - 384400.0, 2e-3);
+    EXPECT_NEAR(std::stod(first[6]), r * std::sin(angle), 2e-3);
+    EXPECT_EQ(std::stod(first[9]), 0.0);
+
+    const std::vector<std::string> last = SplitFields(rows.back());
+    ASSERT_EQ(last.size(), header.size());
+    EXPECT_EQ(std::stoi(last[0]), s.Index);
+    EXPECT_EQ(FixedText(std::stod(last[7]), 4), s.VelocityText.substr(s.VelocityText.find_first_not_of(' ')));
+    EXPECT_LE(std::stod(last[8]), 1738.0);  // hit the Moon
+    // The drift at the last point agrees with the last step's "Error Jacobi" in size.
+    EXPECT_LT(std::fabs(std::stod(last[9])), 1e-6);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        ASSERT_EQ(std::stoi(SplitFields(rows[i])[0]), static_cast<int>(i));
+}
+
+TEST(FlightToolScan, ValuesAreTheDecimalsTheyStandFor)
+{
+    const std::vector<double> tenths = ScanValues({229.0, 230.0, 0.1});
+    ASSERT_EQ(tenths.size(), 11u);
+    EXPECT_EQ(tenths[3], 229.3);
+    EXPECT_EQ(tenths[10], 230.0);
+    const std::vector<double> uneven = ScanValues({-1.0, 0.0, 0.3});
+    ASSERT_EQ(uneven.size(), 4u);
+    EXPECT_EQ(uneven[3], -0.1);
+    EXPECT_EQ(ScanValues({10.98, 11.0, 0.0001}).size(), 201u);
+
+    EXPECT_THROW(ScanValues({230.0, 229.0, 0.1}), std::invalid_argument);  // reversed
+    EXPECT_THROW(ScanValues({229.0, 229.0, 0.1}), std::invalid_argument);  // empty
+    EXPECT_THROW(ScanValues({229.0, 230.0, 0.0}), std::invalid_argument);
+    EXPECT_THROW(ScanValues({229.0, 230.0, -0.1}), std::invalid_argument);
+    EXPECT_THROW(ScanValues({0.0, 1.0, 1e-7}), std::invalid_argument);  // too many
+}
+
+TEST(FlightToolScan, SameRowsOnOneAndTwoThreadsAndAsSingleFlights)
+{
+    const LaunchValues base{100.0, 11.0085, 0.0};
+    const std::vector<double> values = ScanValues({227.5, 228.5, 0.25});
+    FlightSetup setup;
+    setup.Limit.MaxDays = DefaultScanMaxDays;
+    const std::vector<ScanRow> one = RunScan(base, ScanParameter::Angle, values, setup, 1);
+    const std::vector<ScanRow> two = RunScan(base, ScanParameter::Angle, values, setup, 2);
+    ASSERT_EQ(one.size(), values.size());
+    ASSERT_EQ(two.size(), values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        EXPECT_EQ(one[i].Launch.Angle, values[i]);
+        EXPECT_EQ(two[i].Launch.Angle, values[i]);
+        EXPECT_EQ(SummaryLine(one[i].Summary), SummaryLine(two[i].Summary)) << i;
+    }
+    // The scan flies what a single flight of the same texts flies.
+    const HeadlessViews views(DefaultViewWidth, DefaultViewHeight, true);
+    const FlightSummary single =
+        FlySummary(LaunchFromTexts("00100.00", "+11.0085", "+228.000"), views, setup.Limit);
+    EXPECT_EQ(SummaryLine(one[2].Summary), SummaryLine(single));
+    EXPECT_EQ(OutcomeText(one[0].Summary), "escape");
+    EXPECT_EQ(OutcomeText(one[2].Summary), "collision-moon");
+
+    // Velocity scans keep the angle.
+    const std::vector<ScanRow> fast =
+        RunScan({100.0, 0.0, 229.7}, ScanParameter::Velocity, {11.0085}, setup, 2);
+    ASSERT_EQ(fast.size(), 1u);
+    EXPECT_EQ(OutcomeText(fast[0].Summary), "collision-moon");
+}
+
+TEST(FlightToolTarget, RefinedLaunchPassesAtTheRequestedHeight)
+{
+    FlightSetup setup;
+    setup.Limit.MaxDays = DefaultScanMaxDays;
+    const LaunchValues base{100.0, 11.0085, 0.0};
+    const std::vector<ScanRow> scan =
+        RunScan(base, ScanParameter::Angle, ScanValues({227.5, 228.5, 0.5}), setup, 2);
+    ASSERT_EQ(scan.size(), 3u);
+    ASSERT_FALSE(BelowTarget(scan[0].Summary, 500.0));
+    ASSERT_TRUE(BelowTarget(scan[1].Summary, 500.0));  // collision
+    ASSERT_TRUE(BelowTarget(scan[2].Summary, 500.0));
+
+    const std::vector<TargetRow> found = FindTargets(scan, ScanParameter::Angle, 500.0, setup, 2);
+    ASSERT_EQ(found.size(), 1u);
+    const double angle = found[0].Row.Launch.Angle;
+    EXPECT_GT(angle, 227.5);
+    EXPECT_LT(angle, 228.0);
+    EXPECT_EQ(found[0].Row.Launch.Velocity, 11.0085);
+
+    // Flown again on its own from its printed value.
+    const HeadlessViews views(DefaultViewWidth, DefaultViewHeight, true);
+    const double printed = std::stod(ShortestText(angle));
+    const FlightSummary again = FlySummary(LaunchState(100.0, 11.0085, printed), views, setup.Limit);
+    EXPECT_NEAR(again.MoonMinKm, 500.0, 1.0);
+    EXPECT_EQ(SummaryLine(again), SummaryLine(found[0].Row.Summary));
+    EXPECT_NEAR(found[0].MissKm, std::fabs(again.MoonMinKm - 500.0), 1e-9);
+
+    // At 0 km the crossing is the edge of the collision band.
+    const std::vector<TargetRow> edge = FindTargets(scan, ScanParameter::Angle, 0.0, setup, 2);
+    ASSERT_EQ(edge.size(), 1u);
+    EXPECT_LT(edge[0].MissKm, 1.0);
+    // No crossing: nothing found.
+    EXPECT_TRUE(FindTargets({scan[1], scan[2]}, ScanParameter::Angle, 500.0, setup, 2).empty());
+}
+
+TEST(FlightToolOptions, AcceptedForms)
+{
+    FlightToolOptions o = ParseFlightToolOptions({"00100.17", "+10.9800", "+226.500"});
+    EXPECT_EQ(o.AltitudeText, "00100.17");
+    EXPECT_EQ(o.Launch.Velocity, 10.98);
+    EXPECT_EQ(o.Setup.ViewWidth, 528);
+    EXPECT_EQ(o.Setup.ViewHeight, 628);
+    EXPECT_TRUE(o.Setup.FullView);
+    EXPECT_EQ(o.Setup.Limit.MaxDays, 0.0);  // a single flight has no limit
+    EXPECT_FALSE(o.Scan);
+
+    o = ParseFlightToolOptions({"100.17", "-10.98", "226.5", "--view=640x480", "--no-full-view"});
+    EXPECT_EQ(o.Launch.Velocity, -10.98);  // a negative value is not an option
+    EXPECT_EQ(o.Setup.ViewWidth, 640);
+    EXPECT_EQ(o.Setup.ViewHeight, 480);
+    EXPECT_FALSE(o.Setup.FullView);
+
+    for (const char* name : {"Swing by", "swing by", "SWINGBY", "swing-by"}) {
+        o = ParseFlightToolOptions({"--preset", name});
+        EXPECT_EQ(o.PresetLabel, "Swing by") << name;
+        EXPECT_EQ(o.AngleText, "+227.800") << name;
+    }
+
+    o = ParseFlightToolOptions({"--preset", "Collision", "--scan-velocity", "11", "11.01", "0.005",
+                                "--threads", "3", "--target-moon-km", "0"});
+    EXPECT_TRUE(o.Scan);
+    EXPECT_EQ(o.ScanOf, ScanParameter::Velocity);
+    EXPECT_EQ(o.ScanValues.size(), 3u);
+    EXPECT_EQ(o.Threads, 3);
+    EXPECT_TRUE(o.Target);
+    EXPECT_EQ(o.Setup.Limit.MaxDays, DefaultScanMaxDays);
+    o = ParseFlightToolOptions({"--preset", "Collision", "--scan-angle", "1", "2", "1", "--max-days", "5"});
+    EXPECT_EQ(o.Setup.Limit.MaxDays, 5.0);
+    EXPECT_TRUE(ParseFlightToolOptions({"x", "--help"}).Help);
+}
+
+TEST(FlightToolOptions, BadArgumentsNameTheArgument)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"abc", "10", "20"}, "ALTITUDE: 'abc' is not a number"},
+        {{"100", "1_.98", "20"}, "VELOCITY: '1_.98' is not a number"},
+        {{"100", "10", "2O"}, "ANGLE: '2O' is not a number"},
+        {{"100", "10"}, "ANGLE: missing"},
+        {{}, "ALTITUDE: missing"},
+        {{"1", "2", "3", "4"}, "'4': unexpected argument"},
+        {{"--preset", "Moonshot"}, "--preset: unknown preset 'Moonshot'"},
+        {{"--preset", "Collision", "1", "2", "3"}, "--preset: give either"},
+        {{"--preset"}, "--preset: needs a preset name"},
+        {{"--preset", "Collision", "--scan-angle", "230", "229", "0.1"}, "--scan-angle: the range is reversed"},
+        {{"--preset", "Collision", "--scan-angle", "229", "229", "0.1"}, "--scan-angle: the range is empty"},
+        {{"--preset", "Collision", "--scan-velocity", "11", "12", "0"}, "--scan-velocity: the step must be positive"},
+        {{"--preset", "Collision", "--scan-velocity", "11", "12", "-0.1"}, "--scan-velocity: the step must be positive"},
+        {{"--preset", "Collision", "--scan-angle", "1", "x", "0.1"}, "--scan-angle TO: 'x' is not a number"},
+        {{"--preset", "Collision", "--scan-angle", "1", "2"}, "--scan-angle: needs three values"},
+        {{"--preset", "Collision", "--scan-angle", "1", "2", "1", "--scan-velocity", "1", "2", "1"}, "--scan-velocity: one scan at a time"},
+        {{"1", "2", "3", "--view", "0x628"}, "--view: '0x628' is not a size"},
+        {{"1", "2", "3", "--view", "528"}, "--view: '528' is not a size"},
+        {{"1", "2", "3", "--view", "528x628px"}, "--view: '528x628px' is not a size"},
+        {{"1", "2", "3", "--view", "-5x10"}, "--view: '-5x10' is not a size"},
+        {{"1", "2", "3", "--threads", "0"}, "--threads: '0' is not a thread count"},
+        {{"1", "2", "3", "--max-days", "0"}, "--max-days: '0' is not a positive number"},
+        {{"1", "2", "3", "--max-days", "soon"}, "--max-days: 'soon' is not a number"},
+        {{"1", "2", "3", "--target-moon-km", "500"}, "--target-moon-km: needs --scan-angle"},
+        {{"--preset", "Collision", "--scan-angle", "1", "2", "1", "--target-moon-km", "-1"}, "--target-moon-km: '-1' is below"},
+        {{"--preset", "Collision", "--scan-angle", "1", "2", "5", "--target-moon-km", "1"}, "--target-moon-km: needs a scan of at least two"},
+        {{"--preset", "Collision", "--scan-angle", "1", "2", "1", "--csv", "x.csv"}, "--csv: only for a single flight"},
+        {{"1", "2", "3", "--csv", "--json"}, "--csv: needs a file name"},
+        {{"1", "2", "3", "--json=yes"}, "--json: takes no value"},
+        {{"1", "2", "3", "--frobnicate"}, "--frobnicate: unknown option"},
+        {{"1", "2", "3", "-x"}, "-x: unknown option"},
+    };
+    for (const auto& [args, expected] : cases) {
+        try {
+            ParseFlightToolOptions(args);
+            ADD_FAILURE() << "accepted: " << expected;
+        } catch (const ToolArgumentError& e) {
+            EXPECT_EQ(std::string(e.what()).substr(0, expected.size()), expected) << e.what();
+        }
+    }
+}
+
+TEST(FlightToolRun, HelpExplainsEveryOption)
+{
+    const ToolRun run = RunInProcess({"--help"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_TRUE(run.err.empty());
+    for (const char* option : {"--preset", "--view", "--no-full-view", "--max-days", "--csv", "--json",
+                               "--scan-angle", "--scan-velocity", "--threads", "--target-moon-km",
+                               "--help", "60 days", "Examples"})
+        EXPECT_NE(run.out.find(option), std::string::npos) << option;
+}
+
+TEST(FlightToolRun, TargetingPrintsBestFirstAndReportsNothingFound)
+{
+    const ToolRun run = RunInProcess(
+        {"--preset", "Collision", "--scan-angle", "227.5", "230.5", "1.5", "--target-moon-km", "500"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    const std::vector<std::string> lines = SplitLines(run.out);
+    ASSERT_EQ(lines.size(), 2u) << run.out;  // into the collision band and out of it
+    const auto miss = [&](const std::string& line) {
+        return std::fabs(std::stod(Field(line, "moon_min_km")) - 500.0);
+    };
+    EXPECT_LE(miss(lines[0]), miss(lines[1]));
+    for (const std::string& line : lines) {
+        EXPECT_LT(miss(line), 1.0) << line;
+        EXPECT_EQ(line.rfind("altitude_km=100 velocity_kms=11.0085 angle_deg=", 0), 0u) << line;
+    }
+
+    const ToolRun none = RunInProcess(
+        {"--preset", "Collision", "--scan-angle", "228", "229", "0.5", "--target-moon-km", "500"});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_TRUE(none.out.empty());
+    EXPECT_EQ(SplitLines(none.err).size(), 1u);
+}
+
+#ifdef ORRIMAR_FLIGHT_EXE
+
+// The program itself, through the shell: exit code and both streams.
+class FlightToolProgram : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("orrimar-flight-test-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir_);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    ToolRun Run(const std::string& arguments) const
+    {
+        const std::string command = std::string("'") + ORRIMAR_FLIGHT_EXE + "' " + arguments +
+                                    " >'" + Path("out").string() + "' 2>'" + Path("err").string() + "'";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(Path("out")), Read(Path("err"))};
+    }
+    std::filesystem::path Path(const std::string& name) const { return dir_ / name; }
+    static std::string Read(const std::filesystem::path& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+private:
+    std::filesystem::path dir_;
+};
+
+TEST_F(FlightToolProgram, PresetLineAsTheLibraryFliesIt)
+{
+    const ToolRun run = Run("--preset 'Swing by'");
+    EXPECT_EQ(run.code, 0);
+    EXPECT_TRUE(run.err.empty()) << run.err;
+    const HeadlessViews views(DefaultViewWidth, DefaultViewHeight, true);
+    EXPECT_EQ(run.out, SummaryLine(FlySummary(PresetLaunch("Swing by"), views)) + "\n");
+    // The window's field texts and plain numbers fly the same flight.
+    EXPECT_EQ(Run("00100.00 +11.0085 +227.800").out, run.out);
+    EXPECT_EQ(Run("100 11.0085 227.8").out, run.out);
+}
+
+TEST_F(FlightToolProgram, CsvToFileAndToStandardOutput)
+{
+    const std::string csvPath = Path("flight.csv").string();
+    const ToolRun run = Run("--preset collision --csv '" + csvPath + "'");
+    ASSERT_EQ(run.code, 0) << run.err;
+    const std::vector<std::string> rows = SplitLines(Read(csvPath));
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows[0], CsvHeader());
+    EXPECT_EQ(rows[1].rfind("0,0.000000000,", 0), 0u);
+    EXPECT_EQ(std::to_string(rows.size() - 1), Field(run.out, "points"));
+
+    const ToolRun piped = Run("--preset collision --csv -");
+    EXPECT_EQ(piped.out, Read(csvPath));
+    EXPECT_EQ(piped.err, run.out);  // the summary keeps out of the CSV's way
+}
+
+TEST_F(FlightToolProgram, ScanLinesDoNotDependOnTheThreadCount)
+{
+    const std::string scan = "--preset Collision --scan-angle 227.5 228.5 0.25 --json";
+    const ToolRun one = Run(scan + " --threads 1");
+    const ToolRun two = Run(scan + " --threads 2");
+    EXPECT_EQ(one.code, 0);
+    EXPECT_EQ(SplitLines(one.out).size(), 5u);
+    EXPECT_EQ(one.out, two.out);
+    EXPECT_EQ(SplitLines(one.out)[1].rfind("{\"altitude_km\":100,\"velocity_kms\":11.0085,\"angle_deg\":227.75,", 0), 0u)
+        << one.out;
+}
+
+TEST_F(FlightToolProgram, BadInputExitsWithTwoAndWritesNothing)
+{
+    const std::string csvPath = Path("never.csv").string();
+    for (const std::string& args : std::vector<std::string>{"100 10.98 x --csv '" + csvPath + "'", "--preset nope --csv '" + csvPath + "'",
+          "100 10.98 226.5 --view 0x0 --csv '" + csvPath + "'",
+          "--preset Collision --scan-angle 2 1 0.1", "--preset Collision --scan-angle 1 2 0",
+          "100 10.98 226.5 --csv '" + Path("missing-dir/x.csv").string() + "'"}) {
+        const ToolRun run = Run(args);
+        EXPECT_EQ(run.code, 2) << args;
+        EXPECT_TRUE(run.out.empty()) << args;
+        EXPECT_EQ(SplitLines(run.err).size(), 1u) << run.err;
+        EXPECT_EQ(run.err.rfind("orrimar-flight: ", 0), 0u) << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(csvPath));
+    EXPECT_NE(Run("100 10.98 226.5 --csv '" + Path("missing-dir/x.csv").string() + "'").err.find("--csv"),
+              std::string::npos);
+}
+
+#endif
+
+}  // namespace
+}  // namespace orrimar

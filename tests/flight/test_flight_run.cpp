@@ -1,0 +1,278 @@
+// Whole flights computed without a window: the status texts, the output schedule,
+// the verdicts of the presets, cancelling, and the views' geometry.
+#include "flight/flight_run.h"
+
+#include "flight/flight_summary.h"
+
+#include "flight/launch_presets.h"
+#include "flight/view_frames.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace orrimar {
+namespace {
+
+// Three views of the window's design size, with their frames set up as at Start.
+struct Views : HeadlessViews {
+    explicit Views(bool fullViewChecked) : HeadlessViews(528, 628, fullViewChecked) {}
+};
+
+// Records what a window would show, in order.
+struct Recorder : FlightDisplay {
+    struct Event {
+        bool isStep;
+        FlightStep step;
+        FlightPoint point;
+    };
+    void ShowStep(const FlightStep& step) override { events.push_back({true, step, {}}); }
+    void Pace() override { ++paces; }
+    void ShowPoint(const FlightPoint& point) override
+    {
+        events.push_back({false, {}, point});
+        ++points;
+        if (cancelAtPoint >= 0 && point.Index == cancelAtPoint)
+            cancel = true;
+    }
+    bool CancelRequested() const override { return cancel; }
+
+    std::vector<Event> events;
+    int paces = 0;
+    int points = 0;
+    int cancelAtPoint = -1;
+    bool cancel = false;
+};
+
+struct Flown {
+    int code;
+    Recorder recorder;
+    FlightPoint last;
+    bool endedByPoint;
+};
+
+Flown Fly(const LaunchPreset& preset, bool fullViewChecked, int cancelAtPoint = -1)
+{
+    Views views(fullViewChecked);
+    Flown flown{};
+    flown.recorder.cancelAtPoint = cancelAtPoint;
+    FlightRun run(LaunchFromTexts(preset.Altitude, preset.Velocity, preset.Angle), views.Get(),
+                  flown.recorder);
+    flown.code = run.Fly();
+    flown.last = run.LastPoint();
+    flown.endedByPoint = run.EndedByPoint();
+    return flown;
+}
+
+const LaunchPreset& Preset(std::string_view label)
+{
+    for (const LaunchPreset& p : LaunchPresets)
+        if (p.Label == label)
+            return p;
+    throw std::invalid_argument("no preset");
+}
+
+TEST(FlightStatus, DefaultFlightLaunchPoint)
+{
+    Views views(true);
+    Recorder recorder;
+    recorder.cancel = true;  // stop after the first step
+    FlightRun run(LaunchFromTexts("00100.17", "+10.9800", "+226.500"), views.Get(), recorder);
+    EXPECT_EQ(run.Jacobi0Text(), "2.64671");
+    EXPECT_EQ(run.Fly(), 2);
+    ASSERT_GE(recorder.events.size(), 2u);
+    const FlightStep& first = recorder.events[0].step;
+    EXPECT_TRUE(recorder.events[0].isStep);
+    EXPECT_EQ(first.StepText, "0");
+    EXPECT_EQ(first.ErrorJacobiText, "   0.000E+000");
+    const FlightPoint& launch = recorder.events[1].point;
+    EXPECT_FALSE(recorder.events[1].isStep);
+    EXPECT_EQ(launch.Index, 0);
+    EXPECT_EQ(launch.T, 0.0);
+    EXPECT_EQ(launch.VelocityText, " 10.9540");
+    EXPECT_EQ(launch.Bar, 110);
+    EXPECT_EQ(launch.TimeText, "0 - 00");
+    EXPECT_FALSE(launch.Ends());
+}
+
+// Output points fall on whole multiples of the interval, each step draws every
+// multiple it passed, in order, and the indices run without gaps.
+TEST(FlightSchedule, PointsOnWholeMultiplesInOrder)
+{
+    Views views(true);
+    Recorder recorder;
+    recorder.cancelAtPoint = 3000;
+    FlightRun run(LaunchFromTexts("00100.17", "+10.9800", "+226.500"), views.Get(), recorder);
+    run.Fly();
+    int expectedIndex = 0;
+    int stepsWithSeveralPoints = 0;
+    int stepsWithoutPoints = 0;
+    int pointsThisStep = 0;
+    int lastNr = -1;
+    for (const auto& e : recorder.events) {
+        if (e.isStep) {
+            if (lastNr >= 1) {
+                stepsWithSeveralPoints += pointsThisStep > 1;
+                stepsWithoutPoints += pointsThisStep == 0;
+            }
+            EXPECT_EQ(e.step.Nr, lastNr + 1);
+            lastNr = e.step.Nr;
+            pointsThisStep = 0;
+            continue;
+        }
+        ++pointsThisStep;
+        EXPECT_EQ(e.point.Index, expectedIndex);
+        EXPECT_EQ(e.point.T, std::round(e.point.T / FlightOutputInterval) * FlightOutputInterval);
+        EXPECT_NEAR(e.point.T, expectedIndex * FlightOutputInterval, 1e-12);
+        ++expectedIndex;
+    }
+    EXPECT_EQ(recorder.paces, recorder.points);
+    EXPECT_GT(stepsWithSeveralPoints, 10);
+    EXPECT_GT(stepsWithoutPoints, 0);  // short steps near the Earth draw nothing
+}
+
+TEST(FlightSchedule, CancelEndsAfterTheCurrentStepsPoints)
+{
+    const Flown flown = Fly(Preset("Escape 58"), true, 100);
+    EXPECT_EQ(flown.code, 2);
+    EXPECT_FALSE(flown.endedByPoint);
+    EXPECT_GE(flown.last.Index, 100);
+    // No step follows the one during whose points Cancel was pressed; that step
+    // drew all of its points.
+    const auto& events = flown.recorder.events;
+    std::size_t cancelledAt = 0;
+    while (cancelledAt < events.size() &&
+           (events[cancelledAt].isStep || events[cancelledAt].point.Index != 100))
+        ++cancelledAt;
+    ASSERT_LT(cancelledAt, events.size());
+    for (std::size_t i = cancelledAt; i < events.size(); ++i)
+        EXPECT_FALSE(events[i].isStep) << "event " << i;
+    EXPECT_EQ(flown.last.Index, events.back().point.Index);
+}
+
+TEST(FlightPresets, CollisionHitsTheMoon)
+{
+    const Flown flown = Fly(Preset("Collision"), true);
+    EXPECT_EQ(flown.code, 2);
+    EXPECT_TRUE(flown.endedByPoint);
+    EXPECT_TRUE(flown.last.CollidesMoon);
+    EXPECT_LE(flown.last.MoonDistance, static_cast<double>(MoonRadius));
+    EXPECT_GT(flown.last.Index, 100);
+}
+
+TEST(FlightPresets, Escape58LeavesTheFullView)
+{
+    const Flown flown = Fly(Preset("Escape 58"), true);
+    EXPECT_EQ(flown.code, 2);
+    ASSERT_TRUE(flown.endedByPoint);
+    EXPECT_TRUE(flown.last.Escaping);
+    EXPECT_FALSE(flown.last.Colliding());
+    const bool inside = flown.last.Full.X >= 0 && flown.last.Full.X < 528 &&
+                        flown.last.Full.Y >= 0 && flown.last.Full.Y < 628;
+    EXPECT_FALSE(inside);
+}
+
+TEST(FlightPresets, EveryPresetEndsByItself)
+{
+    for (const LaunchPreset& preset : LaunchPresets) {
+        const Flown flown = Fly(preset, true);
+        EXPECT_TRUE(flown.endedByPoint) << preset.Label;
+        EXPECT_TRUE(flown.last.Ends()) << preset.Label;
+    }
+}
+
+// A narrower visible region declares the escape earlier.
+TEST(FlightPresets, EscapeComesEarlierWithoutFullView)
+{
+    const Flown full = Fly(Preset("Escape 58"), true);
+    const Flown partial = Fly(Preset("Escape 58"), false);
+    ASSERT_TRUE(partial.last.Escaping);
+    EXPECT_LE(partial.last.Index, full.last.Index);
+}
+
+TEST(FlightVerdicts, LowAltitudeCollidesAtLaunchWithoutEnding)
+{
+    Views views(true);
+    Recorder recorder;
+    recorder.cancelAtPoint = 5;
+    FlightRun run(LaunchFromTexts("00098.00", "+10.9800", "+226.500"), views.Get(), recorder);
+    run.Fly();
+    ASSERT_GE(recorder.points, 5);
+    const FlightPoint& launch = recorder.events[1].point;
+    EXPECT_EQ(launch.Index, 0);
+    EXPECT_TRUE(launch.CollidesEarth);
+    EXPECT_TRUE(launch.Ends());  // the verdict is there; the flight ignores it
+    EXPECT_GT(recorder.points, 1);
+}
+
+TEST(FlightVerdicts, EscapeNeedsEnergyAndLeavingTheView)
+{
+    Views views(true);
+    // Far outside the view but nearly at rest: no escape energy.
+    const Vector slow{0.0, 3.0, 0.0, 0.0, 3.0 * 0.0};
+    FlightPoint p = EvaluateFlightPoint(1, 0.0, slow, views.Get());
+    EXPECT_FALSE(p.Escaping);
+    // Fast enough in the middle of the view: still not escaped.
+    const Vector inside{0.0, 0.3, 5.0, 0.0, 0.0};
+    p = EvaluateFlightPoint(1, 0.0, inside, views.Get());
+    EXPECT_FALSE(p.Escaping);
+    // Fast and outside the view.
+    const Vector away{0.0, 3.0, 5.0, 0.0, 0.0};
+    p = EvaluateFlightPoint(1, 0.0, away, views.Get());
+    EXPECT_TRUE(p.Escaping);
+    EXPECT_EQ(p.Bar, 51);  // 5 units = 5.12 km/s
+    const Vector faster{0.0, 3.0, 16.0, 0.0, 0.0};
+    EXPECT_EQ(EvaluateFlightPoint(1, 0.0, faster, views.Get()).Bar, SpeedBarMax);
+}
+
+TEST(FlightVerdicts, MoonSurfaceCountsAsCollision)
+{
+    Views views(true);
+    const double mu = static_cast<double>(Mu);
+    const double onSurface = 1.0 - mu + static_cast<double>(MoonRadius) * 0.999;
+    const FlightPoint p =
+        EvaluateFlightPoint(1, 0.0, Vector{0.0, onSurface, 0.0, 0.0, 0.0}, views.Get());
+    EXPECT_TRUE(p.CollidesMoon);
+    EXPECT_FALSE(p.CollidesEarth);
+}
+
+TEST(Views, FullViewGeometryAtDesignSize)
+{
+    const Views full(true);
+    SelectFrame(full.Get().Full);
+    EXPECT_NEAR(PixelsPerUnit(), 528 / 2.1, 1e-12);
+    EXPECT_EQ(XYToPixel(0, 0), (PixelPoint{264, 314}));
+    EXPECT_EQ(EarthDiscRadius(PixelsPerUnit()), 4);
+    EXPECT_EQ(MoonDiscRadius(PixelsPerUnit()), 4);
+
+    const Views partial(false);
+    SelectFrame(partial.Get().Full);
+    EXPECT_NEAR(PixelsPerUnit(), 528 / 1.15, 1e-12);
+    EXPECT_EQ(XYToPixel(0, 0), (PixelPoint{46, 521}));
+    EXPECT_EQ(EarthDiscRadius(PixelsPerUnit()), 8);
+    EXPECT_EQ(MoonDiscRadius(PixelsPerUnit()), 4);  // 2 raised to the minimum
+}
+
+TEST(Views, InsetDiscCorners)
+{
+    const Views views(true);
+    SelectFrame(views.Get().Luno);
+    EXPECT_EQ(XYToPixel(-ViewMoonRadius, ViewMoonRadius), (PixelPoint{72, 72}));
+    EXPECT_EQ(XYToPixel(ViewMoonRadius, -ViewMoonRadius), (PixelPoint{108, 108}));
+    SelectFrame(views.Get().Geo);
+    EXPECT_EQ(XYToPixel(-ViewEarthRadius, ViewEarthRadius), (PixelPoint{68, 68}));
+    EXPECT_EQ(XYToPixel(ViewEarthRadius, -ViewEarthRadius), (PixelPoint{112, 112}));
+}
+
+TEST(Views, TinyFullViewKeepsAVisibleMoon)
+{
+    const HeadlessViews tiny(20, 20, true);
+    SelectFrame(tiny.Get().Full);
+    EXPECT_EQ(MoonDiscRadius(PixelsPerUnit()), 4);
+    EXPECT_EQ(EarthDiscRadius(PixelsPerUnit()), 0);
+}
+
+}  // namespace
+}  // namespace orrimar

@@ -1,0 +1,52 @@
+// The geocentric picture: the rotating frame turned into the non-rotating axes in which
+// the flight is drawn.
+#include "flight/geocentric.h"
+
+#include "model/earth_moon.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace orrimar {
+namespace {
+
+constexpr double earthRadius = static_cast<double>(EarthRadius);
+constexpr double frameRate = static_cast<double>(FrameRate);
+
+Vector State(double x, double vx, double y, double vy) { return Vector{0.0, x, vx, y, vy}; }
+
+TEST(RotatingToGeocentric, AtTimeZeroTheAxesAreUnchanged)
+{
+    const Vector y = LaunchState(100.17, 10.98, 226.5);
+    const GeocentricPicture picture = RotatingToGeocentric(0.0, y);
+    EXPECT_NEAR(picture.Moon.X, 1.0, 1e-15);
+    EXPECT_EQ(picture.Moon.Y, 0.0);
+    const double r0 = 100.17 / 384400.0 + earthRadius;
+    const double theta = 226.5 * M_PI / 180.0;
+    EXPECT_NEAR(picture.Craft.X, std::cos(theta) * r0, 1e-15);
+    EXPECT_NEAR(picture.Craft.Y, std::sin(theta) * r0, 1e-15);
+    EXPECT_EQ(picture.Velocity.X, y[2]);
+    EXPECT_EQ(picture.Velocity.Y, y[4]);
+}
+
+TEST(RotatingToGeocentric, RotationKeepsLengthsAndTurnsAtTheFrameRate)
+{
+    const Vector y = State(0.6, 0.3, -0.25, 0.45);
+    const GeocentricPicture start = RotatingToGeocentric(0.0, y);
+    for (double t : {0.5, 1.0, M_PI, 10.0, 1000.0}) {
+        const GeocentricPicture p = RotatingToGeocentric(t, y);
+        EXPECT_NEAR(std::hypot(p.Velocity.X, p.Velocity.Y),
+                    std::hypot(start.Velocity.X, start.Velocity.Y), 1e-14);
+        EXPECT_NEAR(std::hypot(p.Craft.X, p.Craft.Y), std::hypot(start.Craft.X, start.Craft.Y),
+                    1e-14);
+        EXPECT_NEAR(std::hypot(p.Craft.X - p.Moon.X, p.Craft.Y - p.Moon.Y),
+                    std::hypot(start.Craft.X - start.Moon.X, start.Craft.Y - start.Moon.Y), 1e-14);
+        EXPECT_NEAR(std::hypot(p.Moon.X, p.Moon.Y), 1.0, 1e-14);
+        EXPECT_NEAR(std::atan2(p.Moon.Y, p.Moon.X), std::remainder(frameRate * t, 2 * M_PI), 1e-12)
+            << "t=" << t;
+    }
+}
+
+}  // namespace
+}  // namespace orrimar

@@ -1,0 +1,118 @@
+#include "formats/number_format.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <ostream>
+
+namespace orrimar {
+namespace {
+
+struct PatternCase {
+    const char* Name;
+    const char* Pattern;
+    double Value;
+    const char* Expected;
+};
+
+void PrintTo(const PatternCase& c, std::ostream* out)
+{
+    *out << c.Pattern << " with " << c.Value;
+}
+
+class FormatFloatTest : public ::testing::TestWithParam<PatternCase> {};
+
+TEST_P(FormatFloatTest, WritesPattern)
+{
+    const PatternCase& c = GetParam();
+    EXPECT_EQ(FormatFloat(c.Pattern, c.Value), c.Expected) << c.Pattern << " with " << c.Value;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Patterns, FormatFloatTest,
+    ::testing::Values(
+        // The altitude field's mask read as a format: sections positive;negative;zero.
+        PatternCase{"AltitudeStep", "00000.00;1;_", 100.18, "00100.18"},
+        PatternCase{"AltitudeLarge", "00000.00;1;_", 123456.789, "123456.79"},
+        PatternCase{"AltitudeZeroSection", "00000.00;1;_", 0.0, "_"},
+        PatternCase{"AltitudeNegativeSection", "00000.00;1;_", -0.6, "1"},
+        // The section "1" has no decimals: -0.01 rounds to zero and takes the zero section.
+        PatternCase{"AltitudeNegativeRoundsToZero", "00000.00;1;_", -0.01, "_"},
+        PatternCase{"VelocityPositive", "+00.0000;-00.0000", 10.9799, "+10.9799"},
+        PatternCase{"VelocityNegative", "+00.0000;-00.0000", -0.0001, "-00.0001"},
+        PatternCase{"VelocityZeroUsesFirst", "+00.0000;-00.0000", 0.0, "+00.0000"},
+        PatternCase{"VelocityNegativeZero", "+00.0000;-00.0000", -0.0, "+00.0000"},
+        PatternCase{"VelocityOverflowsPlaces", "+00.0000;-00.0000", 100.0, "+100.0000"},
+        PatternCase{"AngleNegative", "+000.000;-000.000", -0.001, "-000.001"},
+        // "##.#####": at most five decimals, no trailing zeros, no leading zero.
+        PatternCase{"JacobiDefault", "##.#####", 2.6467132189, "2.64671"},
+        PatternCase{"HashBelowOne", "##.#####", 0.5, ".5"},
+        PatternCase{"HashWhole", "##.#####", 3.0, "3"},
+        PatternCase{"HashRoundsToWhole", "##.#####", 2.999999, "3"},
+        PatternCase{"HashNegative", "##.#####", -2.6467132189, "-2.64671"},
+        PatternCase{"HashZero", "##.#####", 0.0, ""},
+        PatternCase{"HashRoundsToZero", "##.#####", -0.000001, ""},
+        PatternCase{"HashSmall", "##.#####", 0.00012, ".00012"},
+        PatternCase{"HashMoreIntegerDigits", "##.#####", 1234.5, "1234.5"},
+        // Ties round away from zero on the exact value of the double.
+        PatternCase{"ExactTieUp", "0.00", 0.125, "0.13"},
+        PatternCase{"ExactTieNegative", "0.00", -0.125, "-0.13"},
+        PatternCase{"StoredBelowTie", "0.00", 2.675, "2.67"},
+        PatternCase{"CarryThroughNines", "0.000", 9.99951, "10.000"},
+        // The time pattern: a quoted literal and two digits.
+        PatternCase{"TimeHours", "\" - \"00", 8.0, " - 08"},
+        PatternCase{"TimeZero", "\" - \"00", 0.0, " - 00"},
+        PatternCase{"TimeFull", "\" - \"00", 24.0, " - 24"},
+        // Literals, quotes and fallbacks.
+        PatternCase{"SingleQuotes", "'x='0.0", 1.25, "x=1.3"},
+        PatternCase{"SemicolonInQuotes", "\";\"0;(0)", -4.0, "(4)"},
+        PatternCase{"EmptyNegativeSection", "0.0;;zero", -1.5, "-1.5"},
+        PatternCase{"ZeroSectionText", "0.0;;zero", 0.0, "zero"},
+        PatternCase{"RoundsIntoZeroSection", "0.0;;zero", 0.04, "zero"},
+        PatternCase{"HashDotZeros", "#.00", 0.5, ".50"},
+        PatternCase{"EmptyPatternIsGeneral", "", 1.5, "1.5"},
+        PatternCase{"HugeIsGeneral", "0.00", 1e18, "1E18"},
+        PatternCase{"InfinityIsGeneral", "0.00", std::numeric_limits<double>::infinity(), "INF"}),
+    [](const ::testing::TestParamInfo<PatternCase>& info) { return info.param.Name; });
+
+TEST(FormatExp13_4, FourSignificantDigitsAndThreeExponentDigits)
+{
+    EXPECT_EQ(FormatExp13_4(0.0000123456), "   1.235E-005");
+    EXPECT_EQ(FormatExp13_4(-0.0000123456), "  -1.235E-005");
+    EXPECT_EQ(FormatExp13_4(0.0), "   0.000E+000");
+    EXPECT_EQ(FormatExp13_4(-0.0), "   0.000E+000");
+    EXPECT_EQ(FormatExp13_4(1.0), "   1.000E+000");
+    EXPECT_EQ(FormatExp13_4(9.9996), "   1.000E+001");  // rounding carries into the exponent
+    EXPECT_EQ(FormatExp13_4(1.0625), "   1.063E+000");  // exact tie: away from zero
+    EXPECT_EQ(FormatExp13_4(1.2345), "   1.234E+000");  // stored as 1.23449999...
+    EXPECT_EQ(FormatExp13_4(123456.0), "   1.235E+005");
+    EXPECT_EQ(FormatExp13_4(-2.5e-300), "  -2.500E-300");
+    EXPECT_EQ(FormatExp13_4(std::numeric_limits<double>::quiet_NaN()), "          NAN");
+}
+
+TEST(FormatFixed8_4, FourDecimalsRightAligned)
+{
+    EXPECT_EQ(FormatFixed8_4(10.954), " 10.9540");
+    EXPECT_EQ(FormatFixed8_4(0.0), "  0.0000");
+    EXPECT_EQ(FormatFixed8_4(0.00005), "  0.0001");   // stored just above the tie
+    EXPECT_EQ(FormatFixed8_4(0.03125), "  0.0313");   // exact tie: away from zero
+    EXPECT_EQ(FormatFixed8_4(-1.5), " -1.5000");
+    EXPECT_EQ(FormatFixed8_4(-0.00001), "  0.0000");
+    EXPECT_EQ(FormatFixed8_4(123456.78912), "123456.7891");  // wider than 8: not cut
+}
+
+TEST(TimeText, WholeDaysAndRoundedHours)
+{
+    constexpr double daysPerTimeUnit = 4.34837756078599930;
+    EXPECT_EQ(TimeText(1.0 * daysPerTimeUnit), "4 - 08");
+    EXPECT_EQ(TimeText(0.229 * daysPerTimeUnit), "0 - 24");
+    EXPECT_EQ(TimeText(0.0), "0 - 00");
+    EXPECT_EQ(TimeText(12.5), "12 - 12");
+    // Hours at an exact half round to even.
+    EXPECT_EQ(TimeText(2.3125), "2 - 08");  // 7.5 hours
+    EXPECT_EQ(TimeText(2.1875), "2 - 04");  // 4.5 hours
+}
+
+}  // namespace
+}  // namespace orrimar

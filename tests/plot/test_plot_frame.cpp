@@ -1,0 +1,185 @@
+// Frames per paint box, the world-to-pixel mapping and the point helpers.
+#include "plot/plot_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <string>
+#include <thread>
+
+namespace orrimar {
+namespace {
+
+class FakeBox : public FrameTarget {
+public:
+    FakeBox(int width, int height) : width_(width), height_(height) {}
+    int ClientWidth() const override { return width_; }
+    int ClientHeight() const override { return height_; }
+
+private:
+    int width_;
+    int height_;
+};
+
+class FramesTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetFrames(); }
+    void TearDown() override { ResetFrames(); }
+};
+
+TEST_F(FramesTest, SetFrameCentresAlongTheAxisWithSpareRoom)
+{
+    EXPECT_EQ(XYToPixel(123.0, -4e9), (PixelPoint{0, 0}));  // all-zero frame before set-up
+
+    FakeBox wide(400, 300);
+    SetFrame(wide, -1, 1, 1, -1);
+    const PlotFrame& f = CurrentFrame();
+    EXPECT_EQ(f.XScale, 150.0);
+    EXPECT_EQ(f.YScale, -150.0);
+    EXPECT_EQ(f.XOffset, 200.0);
+    EXPECT_EQ(f.YOffset, 150.0);
+    EXPECT_EQ(f.PaintBox, &wide);
+    EXPECT_EQ(XYToPixel(0, 0), (PixelPoint{200, 150}));
+
+    FakeBox full(528, 628);
+    SetFrame(full, -0.1, 1.05, 1.05, -0.15);
+    EXPECT_NEAR(PixelsPerUnit(), 528 / 1.15, 1e-9);
+    EXPECT_EQ(XYToPixel(0, 0), (PixelPoint{46, 521}));
+}
+
+TEST_F(FramesTest, SquareInsetIsNotShiftedAndRoundsHalvesToEven)
+{
+    FakeBox inset(180, 180);
+    const double gw = 0.06636982310093653;
+    const double re = 0.016592455775234133;
+    SetFrame(inset, -gw, gw, gw, -gw);
+    EXPECT_EQ(CurrentFrame().XOffset, 90.0);
+    EXPECT_EQ(CurrentFrame().YOffset, 90.0);
+    EXPECT_EQ(XYToPixel(-re, re), (PixelPoint{68, 68}));  // 67.5
+    EXPECT_EQ(XYToPixel(re, -re), (PixelPoint{112, 112}));  // 112.5
+}
+
+TEST_F(FramesTest, SetFrameFillStretchesOverTheClientArea)
+{
+    FakeBox full(528, 628);
+    SetFrameFill(full, -1.05, 1.05, 1.05, -1.05);
+    const PlotFrame& f = CurrentFrame();
+    EXPECT_DOUBLE_EQ(f.XScale, 528 / 2.1);
+    EXPECT_DOUBLE_EQ(f.YScale, -628 / 2.1);
+    EXPECT_DOUBLE_EQ(f.XOffset, 264.0);
+    EXPECT_DOUBLE_EQ(f.YOffset, 314.0);
+    EXPECT_EQ(XYToPixel(0, 0), (PixelPoint{264, 314}));
+    EXPECT_EQ(XYToPixel(1.05, -1.05), (PixelPoint{528, 628}));
+}
+
+TEST_F(FramesTest, RegistryKeepsOneEntryPerBox)
+{
+    FakeBox a(400, 300);
+    SetFrame(a, -1, 1, 1, -1);
+    {
+        FakeBox gone(180, 180);  // its entry stays; its handle is never given again
+        SetFrame(gone, -1, 1, 1, -1);
+    }
+    FakeBox b(180, 180);
+    EXPECT_THROW(SelectFrame(b), std::runtime_error);
+    SetFrame(b, -1, 1, 1, -1);
+    SetFrameFill(a, -2, 2, 2, -2);
+    ASSERT_EQ(FrameList().size(), 3u);
+    EXPECT_EQ(FrameList()[0].PaintBox, &a);
+    EXPECT_EQ(FrameList()[0].XScale, 100.0);
+
+    SelectFrame(b);
+    EXPECT_EQ(XYToPixel(0, 0), (PixelPoint{90, 90}));
+    SelectFrame(a);
+    EXPECT_EQ(CurrentFrame().PaintBox, &a);
+    EXPECT_EQ(XYToPixel(0, 0), (PixelPoint{200, 150}));
+}
+
+TEST_F(FramesTest, FailuresHaveFixedTextsAndChangeNothing)
+{
+    FakeBox box(400, 300);
+    FakeBox other(50, 50);
+    SetFrame(box, -1, 1, 1, -1);
+
+    using Setter = void (*)(FrameTarget&, double, double, double, double);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        Setter set;
+        double l, t, r, b;
+        std::string text;
+    } cases[] = {
+        {SetFrame, 1, -1, 1, 5, "SetFrame: XLeft >= XRight"},  // x is checked first
+        {SetFrame, nan, 1, 1, -1, "SetFrame: XLeft >= XRight"},
+        {SetFrame, -1, 1, 1, 1, "SetFrame: YBottom >= YTop"},
+        {SetFrameFill, 0, 0, 0, 0, "SetFrame: XLeft >= XRight"},
+        {SetFrameFill, -1, 0, 1, 2, "SetFrame: YBottom >= YTop"},
+    };
+    for (const auto& c : cases) {
+        try {
+            c.set(other, c.l, c.t, c.r, c.b);
+            ADD_FAILURE() << "no failure for " << c.text;
+        } catch (const AssertionFailure& e) {
+            const std::string what = e.what();
+            EXPECT_EQ(what.rfind(c.text + " (plot_frame.cpp, line ", 0), 0u) << what;
+            EXPECT_EQ(what.back(), ')');
+        }
+    }
+    try {
+        SelectFrame(other);
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()), "PaintBox " + std::to_string(other.Handle()) + " not found");
+    }
+    EXPECT_EQ(FrameList().size(), 1u);
+    EXPECT_EQ(CurrentFrame().PaintBox, &box);
+    EXPECT_EQ(XYToPixel(0, 0), (PixelPoint{200, 150}));
+}
+
+TEST_F(FramesTest, EachThreadHasItsOwnFrames)
+{
+    FakeBox box(400, 300);
+    SetFrame(box, -1, 1, 1, -1);
+    std::size_t otherCount = 99;
+    std::thread([&] {
+        otherCount = FrameList().size();
+        FakeBox own(10, 10);
+        SetFrame(own, -1, 1, 1, -1);
+    }).join();
+    EXPECT_EQ(otherCount, 0u);
+    EXPECT_EQ(FrameList().size(), 1u);
+    EXPECT_EQ(CurrentFrame().PaintBox, &box);
+}
+
+TEST(ClampRound, LimitsAndTies)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(ClampRound(3e9), 2147483647);
+    EXPECT_EQ(ClampRound(-3e9), -2147483647);
+    EXPECT_EQ(ClampRound(std::nan("")), 2147483647);
+    EXPECT_EQ(ClampRound(-inf), -2147483647);
+    EXPECT_EQ(ClampRound(-2147483647.5), -2147483647);
+    EXPECT_EQ(ClampRound(2147483646.5), 2147483646);
+    EXPECT_EQ(ClampRound(2.5), 2);
+    EXPECT_EQ(ClampRound(-2.5), -2);
+    EXPECT_EQ(ClampRound(-3.5), -4);
+    EXPECT_EQ(ClampRound(0.49999999999999994), 0);
+    EXPECT_EQ(ClampRound(1.5000000000000002), 2);
+}
+
+TEST(PointOps, RotateAndDistance)
+{
+    const WorldPoint r = RotatePoint(MakePoint(1, 0), std::numbers::pi / 2);
+    EXPECT_NEAR(r.X, 0.0, 1e-15);
+    EXPECT_NEAR(r.Y, 1.0, 1e-15);
+    EXPECT_EQ(SubPoints(AddPoints(MakePoint(1, 2), MakePoint(10, 20)), MakePoint(1, 1)),
+              MakePoint(10, 21));
+    EXPECT_EQ(PointDistance(MakePoint(0, 0), MakePoint(3, 4)), 5.0);
+    EXPECT_DOUBLE_EQ(PointDistance(MakePoint(0, 0), MakePoint(3e200, 4e200)), 5e200);
+    EXPECT_DOUBLE_EQ(PointDistance(MakePoint(0, 0), MakePoint(3e-200, 4e-200)), 5e-200);
+    EXPECT_DOUBLE_EQ(PointDistance(MakePoint(-1e308, 0), MakePoint(1e307, 0)), 1.1e308);
+}
+
+}  // namespace
+}  // namespace orrimar

@@ -1,1 +1,0 @@
-#include "ui/core/launch_presets.h"
