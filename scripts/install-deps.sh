@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6
   xvfb xauth fonts-dejavu-core
+  desktop-file-utils appstream dpkg-dev
 )
 
 missing=()

@@ -1,5 +1,6 @@
 // Writes the program's embedded pictures and sounds: the Moon-phase sheet of the
-// About box, the two wave sounds and the 16 x 16 button pictures.
+// About box, the two wave sounds, the 16 x 16 button pictures and the application icon
+// (SVG, and PNGs from 16 to 256 pixels).
 // Usage: make_resources RESOURCES_DIR (the folder that holds moon/, sounds/, icons/).
 #include <QColor>
 #include <QDir>
@@ -413,6 +414,115 @@ bool WriteIcon(const QString& path, const QImage& image)
     return image.save(path, "PNG", 0);
 }
 
+// ---------------------------------------------------------------- Application icon
+
+// The Earth, the Moon and a trajectory from one to the other, on a 256-unit square;
+// shapes large and contrasts strong enough to read at 16 pixels. The SVG and the PNGs
+// are drawn from these same numbers.
+struct IconGeometry {
+    double backgroundRadius = 124;
+    double earthX = 82, earthY = 176, earthRadius = 50;
+    double moonX = 186, moonY = 76, moonRadius = 30;
+    double trajectoryWidth = 16;
+};
+constexpr IconGeometry Icon;
+const char* const IconBackground = "#0b1d3a";
+const char* const IconEarth = "#2f80ed";
+const char* const IconLand = "#3fae5a";
+const char* const IconMoon = "#dcdcd2";
+const char* const IconTrajectory = "#ffb02e";
+
+// Leaves the Earth upwards, swings round the far side of the Moon and comes back towards
+// the viewer: the path as SVG commands, absolute coordinates.
+const char* const IconTrajectoryPath = "M 112 136 C 120 60 190 14 230 58 C 258 92 226 136 180 128";
+
+QPainterPath TrajectoryPath()
+{
+    QPainterPath path(QPointF(112, 136));
+    path.cubicTo(QPointF(120, 60), QPointF(190, 14), QPointF(230, 58));
+    path.cubicTo(QPointF(258, 92), QPointF(226, 136), QPointF(180, 128));
+    return path;
+}
+
+// A continent on the Earth, relative to its centre (units of the 256 square).
+QPainterPath LandPath()
+{
+    QPainterPath path(QPointF(-30, -22));
+    path.cubicTo(QPointF(-10, -38), QPointF(12, -30), QPointF(6, -10));
+    path.cubicTo(QPointF(0, 6), QPointF(20, 14), QPointF(10, 32));
+    path.cubicTo(QPointF(-8, 40), QPointF(-34, 16), QPointF(-30, -22));
+    return path;
+}
+const char* const IconLandPath = "M -30 -22 C -10 -38 12 -30 6 -10 C 0 6 20 14 10 32 C -8 40 -34 16 -30 -22 Z";
+
+QString IconSvg()
+{
+    const IconGeometry& g = Icon;
+    return QString(
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" "
+               "viewBox=\"0 0 256 256\">\n"
+               "  <circle cx=\"128\" cy=\"128\" r=\"%1\" fill=\"%2\"/>\n"
+               "  <path d=\"%3\" fill=\"none\" stroke=\"%4\" stroke-width=\"%5\" "
+               "stroke-linecap=\"round\"/>\n"
+               "  <circle cx=\"%6\" cy=\"%7\" r=\"%8\" fill=\"%9\"/>\n"
+               "  <path transform=\"translate(%6 %7)\" d=\"%10\" fill=\"%11\"/>\n"
+               "  <circle cx=\"%12\" cy=\"%13\" r=\"%14\" fill=\"%15\"/>\n"
+               "</svg>\n")
+        .arg(g.backgroundRadius)
+        .arg(IconBackground)
+        .arg(IconTrajectoryPath)
+        .arg(IconTrajectory)
+        .arg(g.trajectoryWidth)
+        .arg(g.earthX)
+        .arg(g.earthY)
+        .arg(g.earthRadius)
+        .arg(IconEarth)
+        .arg(IconLandPath)
+        .arg(IconLand)
+        .arg(g.moonX)
+        .arg(g.moonY)
+        .arg(g.moonRadius)
+        .arg(IconMoon);
+}
+
+QImage AppIcon(int size)
+{
+    const IconGeometry& g = Icon;
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 256.0, size / 256.0);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(IconBackground));
+    p.drawEllipse(QPointF(128, 128), g.backgroundRadius, g.backgroundRadius);
+    QPen trajectory{QColor(IconTrajectory)};
+    trajectory.setWidthF(g.trajectoryWidth);
+    trajectory.setCapStyle(Qt::RoundCap);
+    p.setPen(trajectory);
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(TrajectoryPath());
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(IconEarth));
+    p.drawEllipse(QPointF(g.earthX, g.earthY), g.earthRadius, g.earthRadius);
+    p.setBrush(QColor(IconLand));
+    p.drawPath(LandPath().translated(g.earthX, g.earthY));
+    p.setBrush(QColor(IconMoon));
+    p.drawEllipse(QPointF(g.moonX, g.moonY), g.moonRadius, g.moonRadius);
+    p.end();
+    return image;
+}
+
+bool WriteText(const QString& path, const QString& text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const QByteArray bytes = text.toUtf8();
+    return file.write(bytes) == bytes.size();
+}
+
 }  // namespace
 }  // namespace orrimar
 
@@ -424,7 +534,7 @@ int main(int argc, char* argv[])
         return 2;
     }
     const QDir root(QString::fromLocal8Bit(argv[1]));
-    for (const char* sub : {"moon", "sounds", "icons"}) {
+    for (const char* sub : {"moon", "sounds", "icons", "app-icon"}) {
         if (!root.mkpath(sub)) {
             std::fprintf(stderr, "make_resources: cannot create %s/%s\n", argv[1], sub);
             return 1;
@@ -450,6 +560,26 @@ int main(int argc, char* argv[])
         {"icons/exit.png", WriteIcon(root.filePath("icons/exit.png"), OpenDoor())},
     };
     int failures = 0;
+    std::vector<Output> appIcons;
+    static const std::vector<QByteArray> iconNames = [] {
+        std::vector<QByteArray> names{"app-icon/orrimar.svg"};
+        for (int size : {16, 32, 48, 64, 128, 256})
+            names.push_back("app-icon/orrimar-" + QByteArray::number(size) + ".png");
+        return names;
+    }();
+    appIcons.push_back({iconNames[0].constData(),
+                        WriteText(root.filePath(iconNames[0]), IconSvg())});
+    int k = 1;
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        const QByteArray& name = iconNames[k++];
+        appIcons.push_back({name.constData(), AppIcon(size).save(root.filePath(name), "PNG", 0)});
+    }
+    for (const Output& output : appIcons) {
+        if (!output.written) {
+            std::fprintf(stderr, "make_resources: cannot write %s/%s\n", argv[1], output.name);
+            ++failures;
+        }
+    }
     for (const Output& output : outputs) {
         if (!output.written) {
             std::fprintf(stderr, "make_resources: cannot write %s/%s\n", argv[1], output.name);
