@@ -1,12 +1,15 @@
 // Orrimar: fly a spacecraft from a parking orbit around the Earth towards the Moon.
 #include "ui/application.h"
 #include "ui/main_window.h"
+#include "ui/program_info.h"
 #include "ui/startup.h"
 
 #include <cstdio>
 
 int main(int argc, char* argv[])
 {
+    if (const auto exitCode = orrimar::HandleCommandLine(argc, argv))
+        return *exitCode;
     if (!orrimar::DisplayAvailable()) {
         std::fprintf(stderr,
                      "orrimar: no display available (set DISPLAY, or QT_QPA_PLATFORM=offscreen)\n");
@@ -15,6 +18,7 @@ int main(int argc, char* argv[])
     orrimar::InstallFatalMessageExit();
 
     orrimar::Application app(argc, argv);
+    orrimar::SetProgramIdentity(app);
     orrimar::MainWindow window;
     window.show();
     return app.exec();

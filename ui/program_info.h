@@ -1,0 +1,20 @@
+// What the program says about itself: its name, version, organisation, desktop entry and
+// icon, and the command line that asks for them (--help, --version).
+#pragma once
+
+#include <optional>
+
+class QApplication;
+
+namespace orrimar {
+
+// Reads the command line before any window or display is needed. Returns the exit code
+// when the program should stop here: 0 after --help or --version (printed on standard
+// output), 2 after one line on standard error for an unknown option or an argument.
+// Qt's own window options (-platform, -style ...) are let through.
+std::optional<int> HandleCommandLine(int argc, char** argv);
+
+// Name, version, organisation, desktop file name and window icon of the application.
+void SetProgramIdentity(QApplication& app);
+
+}  // namespace orrimar
