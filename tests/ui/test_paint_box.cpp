@@ -10,6 +10,8 @@
 
 #include <array>
 #include <climits>
+#include <cstdint>
+#include <cstdlib>
 
 using namespace orrimar;
 
@@ -29,6 +31,92 @@ int Count(const QImage& image, QRgb colour) { return test::CountColour(image, co
 
 bool PaintedNear(const QImage& image, int x, int y) { return test::MatchNear(image, x, y, NotWhite); }
 
+// Non-negative integers below 2^96 as six base-2^16 digits, least significant first: a
+// plain long multiplication, unlike the canvas's own wide arithmetic.
+using Digits = std::array<std::uint64_t, 6>;
+
+Digits Big(std::uint64_t v)
+{
+    Digits d{};
+    for (std::uint64_t& digit : d) {
+        digit = v & 0xFFFF;
+        v >>= 16;
+    }
+    return d;
+}
+
+Digits Times(Digits a, std::uint64_t k)  // k < 2^40
+{
+    std::uint64_t carry = 0;
+    for (std::uint64_t& digit : a) {
+        const std::uint64_t t = digit * k + carry;
+        digit = t & 0xFFFF;
+        carry = t >> 16;
+    }
+    return a;
+}
+
+Digits Plus(Digits a, const Digits& b)
+{
+    std::uint64_t carry = 0;
+    for (std::size_t j = 0; j < a.size(); ++j) {
+        const std::uint64_t t = a[j] + b[j] + carry;
+        a[j] = t & 0xFFFF;
+        carry = t >> 16;
+    }
+    return a;
+}
+
+bool NotAbove(const Digits& a, const Digits& b)
+{
+    for (std::size_t j = a.size(); j-- > 0;)
+        if (a[j] != b[j])
+            return a[j] < b[j];
+    return true;
+}
+
+// A 1-pixel line as the canvas defines it (pixel i of dMaj at major c0 + s·i and minor
+// c0 + s·floor((2·i·dMin + dMaj) / (2·dMaj)), every third pixel of six left out when
+// dotted), drawn by visiting the image's own columns or rows and searching each minor
+// offset by comparing exact products.
+QImage ReferenceLine(int width, int height, int x0, int y0, int x1, int y1, bool dotted)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(kWhite);
+    const std::int64_t dx = std::int64_t{x1} - x0;
+    const std::int64_t dy = std::int64_t{y1} - y0;
+    const bool xMajor = std::abs(dx) >= std::abs(dy);
+    const std::int64_t dMaj = xMajor ? std::abs(dx) : std::abs(dy);
+    const std::int64_t dMin = xMajor ? std::abs(dy) : std::abs(dx);
+    const std::int64_t sMaj = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const std::int64_t sMin = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const std::int64_t c0Maj = xMajor ? x0 : y0;
+    const std::int64_t c0Min = xMajor ? y0 : x0;
+    for (int major = 0; major < (xMajor ? width : height); ++major) {
+        const std::int64_t i = (major - c0Maj) * sMaj;
+        if (i < 0 || i >= dMaj || (dotted && i % 6 >= 3))
+            continue;
+        // The largest m in 0 … dMin with 2·dMaj·m ≤ 2·i·dMin + dMaj.
+        const Digits bound = Plus(Times(Big(std::uint64_t(2 * i)), std::uint64_t(dMin)),
+                                  Big(std::uint64_t(dMaj)));
+        std::int64_t low = 0;
+        std::int64_t high = dMin;
+        while (low < high) {
+            const std::int64_t mid = low + (high - low + 1) / 2;
+            if (NotAbove(Times(Big(std::uint64_t(2 * dMaj)), std::uint64_t(mid)), bound))
+                low = mid;
+            else
+                high = mid - 1;
+        }
+        const std::int64_t minor = c0Min + sMin * low;
+        const std::int64_t x = xMajor ? major : minor;
+        const std::int64_t y = xMajor ? minor : major;
+        if (x >= 0 && x < width && y >= 0 && y < height)
+            image.setPixel(int(x), int(y), kBlack);
+    }
+    return image;
+}
+
 }  // namespace
 
 Q_DECLARE_METATYPE(PixelRect)
@@ -41,6 +129,8 @@ private slots:
     void ellipseCoversItsRectangle();
     void lineLeavesItsEndPixel();
     void clippedLineMatchesUnclippedOne();
+    void extremeLinesMatchTheReference_data();
+    void extremeLinesMatchTheReference();
     void dottedPen();
     void copyToBitmapAndBackRestores();
     void arcRunsCounterClockwiseBetweenRays();
@@ -133,6 +223,56 @@ void TestPaintBox::clippedLineMatchesUnclippedOne()
     bitmap.GetCanvas().LineTo(INT_MAX, 10);
     QCOMPARE(bitmap.Image().pixel(49, 49), kBlack);
     QCOMPARE(Count(bitmap.Image(), kBlack), 75);
+}
+
+void TestPaintBox::extremeLinesMatchTheReference_data()
+{
+    QTest::addColumn<int>("x0");
+    QTest::addColumn<int>("y0");
+    QTest::addColumn<int>("x1");
+    QTest::addColumn<int>("y1");
+    QTest::addColumn<bool>("visible");
+    const int lo = INT_MIN;
+    const int hi = INT_MAX;
+    QTest::newRow("diagonal corner to corner") << lo << lo << hi << hi << true;
+    QTest::newRow("diagonal backwards") << hi << hi << lo << lo << true;
+    QTest::newRow("anti-diagonal just misses") << lo << hi << hi << lo << false;
+    QTest::newRow("flat, one step at x 0") << lo << 0 << hi << 1 << true;
+    QTest::newRow("flat leftwards") << hi << 5 << lo << 20 << true;
+    QTest::newRow("steep, one step at y 0") << 0 << lo << 1 << hi << true;
+    QTest::newRow("steep upwards") << 30 << hi << 9 << lo << true;
+    QTest::newRow("nearly diagonal") << lo + 7 << lo << hi - 3 << hi << true;
+    QTest::newRow("far above, falling") << lo << lo + 1 << hi << lo << false;
+    QTest::newRow("far above, rising") << lo << lo << hi << lo + 3 << false;
+    QTest::newRow("far left, steep") << lo << lo << lo + 1 << hi << false;
+    // Lines through (20, 30) and (41, 17) from far points mirrored about them.
+    QTest::newRow("through 20,30 shallow") << -2000000000 << -1500000000 << 2000000040
+                                           << 1500000060 << true;
+    QTest::newRow("through 20,30 steep") << -1234567891 << 2100000000 << 1234567931
+                                         << -2099999940 << true;
+    QTest::newRow("through 41,17 odd slope") << 2147483600 << -987654321 << -2147483518
+                                             << 987654355 << true;
+    QTest::newRow("through 41,17 nearly vertical") << 40 << -2147483000 << 42 << 2147483034
+                                                   << true;
+}
+
+void TestPaintBox::extremeLinesMatchTheReference()
+{
+    QFETCH(int, x0);
+    QFETCH(int, y0);
+    QFETCH(int, x1);
+    QFETCH(int, y1);
+    QFETCH(bool, visible);
+    for (const bool dotted : {false, true}) {
+        Bitmap bitmap(64, 48);
+        Canvas& c = bitmap.GetCanvas();
+        c.Pen.Style = dotted ? PenStyle::Dot : PenStyle::Solid;
+        c.MoveTo(x0, y0);
+        c.LineTo(x1, y1);
+        const QImage expected = ReferenceLine(64, 48, x0, y0, x1, y1, dotted);
+        QVERIFY2(bitmap.Image() == expected, dotted ? "dotted" : "solid");
+        QCOMPARE(Count(expected, kBlack) > 0, visible);
+    }
 }
 
 void TestPaintBox::dottedPen()
