@@ -304,11 +304,11 @@ void TestPaintBox::copyToBitmapAndBackRestores()
 {
     PaintBox box;
     box.resize(120, 100);
-    Canvas& c = box.GetCanvas();
+    Canvas& c = box.canvas();
     c.Pen.Color = QColor(0, 0, 255);
     c.MoveTo(0, 0);
     c.LineTo(119, 99);
-    const QImage before = box.Snapshot();
+    const QImage before = box.snapshot();
 
     // Inside, and partly or wholly past the edges of the box.
     for (const PixelRect& r : {PixelRect{50, 40, 70, 60}, PixelRect{-7, -4, 13, 16}, PixelRect{110, 90, 130, 110},
@@ -320,14 +320,14 @@ void TestPaintBox::copyToBitmapAndBackRestores()
         if (r.Left == 50)
             QCOMPARE(saved.Image(), before.copy(50, 40, 20, 20));
         c.CopyRect(r, saved.GetCanvas(), PixelRect{0, 0, 20, 20});
-        QCOMPARE(box.Snapshot(), before);
+        QCOMPARE(box.snapshot(), before);
     }
 
     // Within one canvas, overlapping.
     c.Brush.Color = QColor(0, 128, 128);
     c.FillRect(PixelRect{0, 0, 10, 10});
     c.CopyRect(PixelRect{5, 5, 15, 15}, c, PixelRect{0, 0, 10, 10});
-    QCOMPARE(Count(box.Snapshot(), kTeal), 175);
+    QCOMPARE(Count(box.snapshot(), kTeal), 175);
 }
 
 void TestPaintBox::arcRunsCounterClockwiseBetweenRays()
@@ -362,18 +362,18 @@ void TestPaintBox::textOnBrushBackground()
     PaintBox inset;
     full.resize(120, 60);
     inset.resize(120, 60);
-    full.SetFontPixelSize(11);
-    inset.SetFontPixelSize(13);
-    QVERIFY(full.GetCanvas().TextHeight("Y") < inset.GetCanvas().TextHeight("Y"));
+    full.setFontPixelSize(11);
+    inset.setFontPixelSize(13);
+    QVERIFY(full.canvas().TextHeight("Y") < inset.canvas().TextHeight("Y"));
 
-    Canvas& c = inset.GetCanvas();
+    Canvas& c = inset.canvas();
     c.Brush.Color = QColor(0, 128, 128);
     const QString text = "Lunocentric";
     const int w = c.TextWidth(text);
     const int h = c.TextHeight(text);
     QVERIFY(w > 40 && h >= 13);
     c.TextOut(7, 9, text);
-    const QImage im = inset.Snapshot();
+    const QImage im = inset.snapshot();
     QCOMPARE(Extent(im), (PixelRect{7, 9, 7 + w, 9 + h}));
     QCOMPARE(im.pixel(7, 9), kTeal);
     QCOMPARE(im.pixel(7 + w - 1, 9 + h - 1), kTeal);
@@ -391,14 +391,14 @@ void TestPaintBox::contentSurvivesResizeAndRepaint()
     box.resize(100, 80);
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
-    Canvas& c = box.GetCanvas();
+    Canvas& c = box.canvas();
     c.Brush.Color = QColor(0, 0, 255);
     c.FillRect(PixelRect{90, 70, 100, 80});
     c.MoveTo(0, 40);
     c.LineTo(100, 40);
     QCOMPARE(box.grab().toImage().pixel(95, 75), kBlue);
 
-    box.SetColor(QColor(255, 255, 0));
+    box.setColor(QColor(255, 255, 0));
     box.resize(160, 120);
     box.hide();
     box.show();
@@ -412,11 +412,11 @@ void TestPaintBox::contentSurvivesResizeAndRepaint()
     // Hidden: the canvas follows the new size at once; shrinking keeps what still fits.
     box.hide();
     box.resize(60, 50);
-    QCOMPARE(box.GetCanvas().ClipRect(), (PixelRect{0, 0, 60, 50}));
-    QCOMPARE(box.Snapshot().pixel(30, 40), kBlack);
+    QCOMPARE(box.canvas().ClipRect(), (PixelRect{0, 0, 60, 50}));
+    QCOMPARE(box.snapshot().pixel(30, 40), kBlack);
     box.resize(0, 0);
-    box.GetCanvas().LineTo(10, 10);  // nothing to draw on: no effect, no failure
-    QCOMPARE(box.GetCanvas().PenPos(), (PixelPoint{10, 10}));
+    box.canvas().LineTo(10, 10);  // nothing to draw on: no effect, no failure
+    QCOMPARE(box.canvas().PenPos(), (PixelPoint{10, 10}));
 }
 
 void TestPaintBox::paintBoxIsAFrameTarget()
