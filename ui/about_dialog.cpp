@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace orrimar {
 
@@ -88,7 +89,7 @@ QList<QImage> LoadPhaseFrames()
     QList<QImage> frames;
     const QImage sheet = QImage(QStringLiteral(":/moon/phases.png"))
                              .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    constexpr int size = TAboutForm::FrameSize;
+    constexpr int size = AboutDialog::FrameSize;
     if (sheet.width() < SheetColumns * size
         || sheet.height() < (PhaseFrameCount + SheetColumns - 1) / SheetColumns * size)
         return frames;
@@ -99,88 +100,99 @@ QList<QImage> LoadPhaseFrames()
 
 }  // namespace
 
-TAboutPaintBox::TAboutPaintBox(int width, int height, QWidget* parent)
-    : QWidget(parent), canvas_(width, height, QImage::Format_ARGB32_Premultiplied)
+MoonPhaseView::MoonPhaseView(int width, int height, QWidget* parent)
+    : QWidget(parent), image_(width, height, QImage::Format_ARGB32_Premultiplied)
 {
-    canvas_.fill(Qt::transparent);
+    image_.fill(Qt::transparent);
     resize(width, height);
 }
 
-void TAboutPaintBox::paintEvent(QPaintEvent* event)
+void MoonPhaseView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    painter.drawImage(event->rect(), canvas_, event->rect());
+    painter.drawImage(event->rect(), image_, event->rect());
 }
 
-TAboutForm::TAboutForm(QWidget* parent)
+AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("About ..."));
     setFixedSize(ClientWidth, ClientHeight);
 
-    AbPanel = new QFrame(this);
-    AbPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    AbPanel->setLineWidth(1);
-    AbPanel->setGeometry(0, 0, ClientWidth, 89);
+    headerPanel_ = new QFrame(this);
+    headerPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    headerPanel_->setLineWidth(1);
+    headerPanel_->setGeometry(0, 0, ClientWidth, 89);
 
-    PictBevel = new QFrame(AbPanel);
-    PictBevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    PictBevel->setGeometry(4, 5, 85, 84);
+    pictureFrame_ = new QFrame(headerPanel_);
+    pictureFrame_->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    pictureFrame_->setGeometry(4, 5, 85, 84);
 
-    PaintBox1 = new TAboutPaintBox(FrameSize, FrameSize, AbPanel);
-    PaintBox1->move(9, 9);
+    phaseView_ = new MoonPhaseView(FrameSize, FrameSize, headerPanel_);
+    phaseView_->move(9, 9);
 
     // The white title lies over the black one, 3 pixels right and down, and hides it
     // under its own background.
-    AbLabel1 = TitleLabel(97, 28, Qt::black, AbPanel);
-    AbLabel2 = TitleLabel(100, 31, Qt::white, AbPanel);
-    AbLabel2->setAutoFillBackground(true);
+    titleShadow_ = TitleLabel(97, 28, Qt::black, headerPanel_);
+    title_ = TitleLabel(100, 31, Qt::white, headerPanel_);
+    title_->setAutoFillBackground(true);
 
-    Label1 = TextLabel(QStringLiteral("Start from a circular 'parking orbit'\naround the Earth."),
-                       TextLeft, 108, this);
-    Label2 = TextLabel(QStringLiteral("Change to an orbit that will \n- hit the Moon, or\n"
-                                      "- pass very close to it."),
-                       TextLeft, 156, this);
+    introLabel_ = TextLabel(
+        QStringLiteral("Start from a circular 'parking orbit'\naround the Earth."), TextLeft, 108,
+        this);
+    goalLabel_ = TextLabel(QStringLiteral("Change to an orbit that will \n- hit the Moon, or\n"
+                                          "- pass very close to it."),
+                           TextLeft, 156, this);
 
-    Bevel1 = new QFrame(this);
-    Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    Bevel1->setGeometry(TextLeft, 224, 256, 2);
+    rule_ = new QFrame(this);
+    rule_->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    rule_->setGeometry(TextLeft, 224, 256, 2);
 
-    Label3 = TextLabel(QStringLiteral("Orrimar developers"), TextLeft, 248, this);
+    creditLabel_ = TextLabel(QStringLiteral("Orrimar developers"), TextLeft, 248, this);
 
-    Button1 = new QPushButton(QStringLiteral("Ok"), this);
-    Button1->setFont(ArialFont(13, false));
-    Button1->setGeometry(232, 271, 64, 25);
-    Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    okButton_ = new QPushButton(QStringLiteral("Ok"), this);
+    okButton_->setFont(ArialFont(13, false));
+    okButton_->setGeometry(232, 271, 64, 25);
+    okButton_->setDefault(true);
+    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
 
-    ImageList1 = LoadPhaseFrames();
+    const std::pair<QObject*, const char*> roles[] = {
+        {headerPanel_, "headerPanel"}, {pictureFrame_, "pictureFrame"},
+        {phaseView_, "phaseView"},     {titleShadow_, "titleShadow"},
+        {title_, "title"},             {introLabel_, "introLabel"},
+        {goalLabel_, "goalLabel"},     {rule_, "rule"},
+        {creditLabel_, "creditLabel"}, {okButton_, "okButton"}};
+    for (const auto& [object, name] : roles)
+        object->setObjectName(QLatin1String(name));
 
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(TimerInterval);
-    connect(Timer1, &QTimer::timeout, this, &TAboutForm::Timer1Timer);
-    Timer1->start();
+    frames_ = LoadPhaseFrames();
+
+    animationTimer_ = new QTimer(this);
+    animationTimer_->setObjectName(QStringLiteral("animationTimer"));
+    animationTimer_->setInterval(TimerInterval);
+    connect(animationTimer_, &QTimer::timeout, this, &AboutDialog::showNextFrame);
+    animationTimer_->start();
 }
 
-void TAboutForm::Timer1Timer()
+void AboutDialog::showNextFrame()
 {
-    QImage& canvas = PaintBox1->Canvas();
-    QPainter painter(&canvas);
-    if (FrameIndex == 0 || FrameIndex > LastWaxingFrame)
-        painter.fillRect(canvas.rect(), Qt::black);
-    if (FrameIndex < ImageList1.size())
-        painter.drawImage(0, 0, ImageList1[FrameIndex]);
+    QImage& image = phaseView_->image();
+    QPainter painter(&image);
+    if (frameIndex_ == 0 || frameIndex_ > LastWaxingFrame)
+        painter.fillRect(image.rect(), Qt::black);
+    if (frameIndex_ < frames_.size())
+        painter.drawImage(0, 0, frames_[frameIndex_]);
     painter.end();
-    PaintBox1->update();
-    if (!ImageList1.isEmpty())
-        FrameIndex = (FrameIndex + 1) % int(ImageList1.size());
+    phaseView_->update();
+    if (!frames_.isEmpty())
+        frameIndex_ = (frameIndex_ + 1) % int(frames_.size());
 }
 
 void ShowAboutBox()
 {
-    const auto form = std::make_unique<TAboutForm>();
-    form->exec();
+    const auto dialog = std::make_unique<AboutDialog>();
+    dialog->exec();
 }
 
 }  // namespace orrimar

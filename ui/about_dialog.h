@@ -15,26 +15,28 @@ class QTimer;
 
 namespace orrimar {
 
-// A paint box: a canvas that is drawn into when something happens and only copied to
-// the screen when the window asks. Transparent until first drawn, so the parent's
+// The animation's box: an image that is drawn into at each tick and only copied to
+// the screen when the window asks. Transparent until first drawn, so the panel's
 // background shows there.
-class TAboutPaintBox : public QWidget {
+class MoonPhaseView : public QWidget {
     Q_OBJECT
 
 public:
-    TAboutPaintBox(int width, int height, QWidget* parent);
+    MoonPhaseView(int width, int height, QWidget* parent);
 
-    QImage& Canvas() { return canvas_; }
-    const QImage& Canvas() const { return canvas_; }
+    QImage& image() { return image_; }
+    const QImage& image() const { return image_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QImage canvas_;
+    QImage image_;
 };
 
-class TAboutForm : public QDialog {
+// Its parts carry object names by role ("phaseView", "title", "okButton", ...) for
+// findChild.
+class AboutDialog : public QDialog {
     Q_OBJECT
 
 public:
@@ -42,33 +44,33 @@ public:
     static constexpr int LastWaxingFrame = 11;   // full Moon; frames 1..11 are laid over
     static constexpr int TimerInterval = 150;    // ms between animation ticks
 
-    explicit TAboutForm(QWidget* parent = nullptr);
+    explicit AboutDialog(QWidget* parent = nullptr);
 
     // The index of the frame that the next tick draws.
-    int NextFrame() const { return FrameIndex; }
+    int nextFrame() const { return frameIndex_; }
     // The animation frames, cut from the Moon-phase sheet (25 when the sheet is present).
-    const QList<QImage>& Frames() const { return ImageList1; }
-
-    QFrame* AbPanel;
-    QFrame* PictBevel;
-    TAboutPaintBox* PaintBox1;
-    QLabel* AbLabel1;
-    QLabel* AbLabel2;
-    QLabel* Label1;
-    QLabel* Label2;
-    QFrame* Bevel1;
-    QLabel* Label3;
-    QPushButton* Button1;
-    QTimer* Timer1;
+    const QList<QImage>& frames() const { return frames_; }
 
 public slots:
     // One animation tick: blacken the box before the first frame and every frame after
     // the full Moon, draw the current frame through its mask, go on to the next.
-    void Timer1Timer();
+    void showNextFrame();
 
 private:
-    QList<QImage> ImageList1;
-    int FrameIndex = 0;
+    QFrame* headerPanel_;
+    QFrame* pictureFrame_;
+    MoonPhaseView* phaseView_;
+    QLabel* titleShadow_;
+    QLabel* title_;
+    QLabel* introLabel_;
+    QLabel* goalLabel_;
+    QFrame* rule_;
+    QLabel* creditLabel_;
+    QPushButton* okButton_;
+    QTimer* animationTimer_;
+
+    QList<QImage> frames_;
+    int frameIndex_ = 0;
 };
 
 // Opens the About box modally and returns when it has been closed; the box is

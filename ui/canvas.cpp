@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 namespace orrimar {
@@ -22,12 +23,59 @@ constexpr QImage::Format kFormat = QImage::Format_RGB32;
 constexpr std::int64_t kDotOn = 3;
 constexpr std::int64_t kDotPeriod = 6;
 
-__int128 CeilDiv(__int128 numerator, __int128 denominator)  // denominator > 0
+// The line arithmetic multiplies 33-bit values: products up to about 2^66 are held in
+// two 64-bit words.
+struct WideUnsigned {
+    std::uint64_t High = 0;
+    std::uint64_t Low = 0;
+};
+
+WideUnsigned MultiplyWide(std::uint64_t a, std::uint64_t b)
 {
-    __int128 quotient = numerator / denominator;
-    if (numerator % denominator != 0 && numerator > 0)
-        ++quotient;
+    constexpr std::uint64_t half = 0xFFFFFFFFu;
+    const std::uint64_t ll = (a & half) * (b & half);
+    const std::uint64_t lh = (a & half) * (b >> 32);
+    const std::uint64_t hl = (a >> 32) * (b & half);
+    const std::uint64_t hh = (a >> 32) * (b >> 32);
+    const std::uint64_t middle = (ll >> 32) + (lh & half) + (hl & half);
+    return {hh + (lh >> 32) + (hl >> 32) + (middle >> 32), (middle << 32) | (ll & half)};
+}
+
+// n / divisor and n % divisor for 0 < divisor < 2^48, sixteen bits at a time: the running
+// remainder shifted by 16 bits then stays below 2^64.
+WideUnsigned DivideWide(WideUnsigned n, std::uint64_t divisor, std::uint64_t& remainder)
+{
+    WideUnsigned quotient;
+    std::uint64_t rest = 0;
+    for (int shift = 112; shift >= 0; shift -= 16) {
+        const std::uint64_t word = shift >= 64 ? n.High >> (shift - 64) : n.Low >> shift;
+        rest = (rest << 16) | (word & 0xFFFF);
+        quotient.High = (quotient.High << 16) | (quotient.Low >> 48);
+        quotient.Low = (quotient.Low << 16) | (rest / divisor);
+        rest %= divisor;
+    }
+    remainder = rest;
     return quotient;
+}
+
+std::uint64_t Magnitude(std::int64_t v)
+{
+    return v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+}
+
+// ⌈a·b / divisor⌉ for b ≥ 0 and 0 < divisor < 2^48, limited to ±(2^63 − 1). Only lines that
+// cannot reach the image get a result beyond that limit.
+std::int64_t CeilMulDiv(std::int64_t a, std::int64_t b, std::int64_t divisor)
+{
+    std::uint64_t remainder = 0;
+    const WideUnsigned q = DivideWide(MultiplyWide(Magnitude(a), static_cast<std::uint64_t>(b)),
+                                      static_cast<std::uint64_t>(divisor), remainder);
+    constexpr std::uint64_t limit = INT64_MAX;
+    const bool roundUp = a > 0 && remainder != 0;
+    const std::int64_t v = q.High != 0 || q.Low >= limit
+                               ? INT64_MAX
+                               : static_cast<std::int64_t>(q.Low) + (roundUp ? 1 : 0);
+    return a < 0 ? -v : v;
 }
 
 int Saturate(std::int64_t value)
@@ -141,8 +189,8 @@ void Canvas::LineTo(int X, int Y)
     const PixelPoint from = penPos_;
     penPos_ = PixelPoint{X, Y};
     const int margin = std::max(Pen.Width, 1);
-    const std::int64_t left = std::min(from.X, X) - margin;
-    const std::int64_t top = std::min(from.Y, Y) - margin;
+    const std::int64_t left = std::int64_t{std::min(from.X, X)} - margin;
+    const std::int64_t top = std::int64_t{std::min(from.Y, Y)} - margin;
     const std::int64_t right = std::int64_t{std::max(from.X, X)} + margin + 1;
     const std::int64_t bottom = std::int64_t{std::max(from.Y, Y)} + margin + 1;
     if (!Touches(left, top, right, bottom))
@@ -192,16 +240,22 @@ void Canvas::RasterLine(int x0, int y0, int x1, int y1, std::int64_t phase)
         if (mLo > 0 || mHi < 0)
             return;
     } else {
-        const __int128 twoMin = __int128{2} * dMin;
-        lo = std::max<std::int64_t>(lo, std::int64_t(CeilDiv((__int128{2} * mLo - 1) * dMaj, twoMin)));
-        hi = std::min<std::int64_t>(hi, std::int64_t(CeilDiv((__int128{2} * mHi + 1) * dMaj, twoMin) - 1));
+        lo = std::max(lo, CeilMulDiv(2 * mLo - 1, dMaj, 2 * dMin));
+        hi = std::min(hi, CeilMulDiv(2 * mHi + 1, dMaj, 2 * dMin) - 1);
     }
     if (lo > hi)
         return;
 
-    const __int128 numerator = __int128{2} * lo * dMin + dMaj;
-    std::int64_t m = std::int64_t(numerator / (__int128{2} * dMaj));
-    std::int64_t rest = std::int64_t(numerator % (__int128{2} * dMaj));
+    // m(lo) and the remainder of its division, from (2·lo·dMin) / (2·dMaj) plus dMaj.
+    std::uint64_t remainder = 0;
+    const WideUnsigned q = DivideWide(MultiplyWide(std::uint64_t(2 * lo), std::uint64_t(dMin)),
+                                      std::uint64_t(2 * dMaj), remainder);
+    std::int64_t m = std::int64_t(q.Low);
+    std::int64_t rest = std::int64_t(remainder) + dMaj;
+    if (rest >= 2 * dMaj) {
+        rest -= 2 * dMaj;
+        ++m;
+    }
     const QRgb colour = Pen.Color.rgb();
     const bool dotted = Pen.Style == PenStyle::Dot;
     for (std::int64_t i = lo; i <= hi; ++i) {

@@ -60,13 +60,13 @@ std::array<PixelPoint, 3> ArrowHeadAt(WorldPoint tip, double angle)
 
 }  // namespace
 
-void DrawConfigSketch(PaintBox& PBox1, double angleDeg)
+void DrawConfigSketch(PaintBox& view, double angleDeg)
 {
     const double a = angleDeg;
-    SetFrame(PBox1, -10, 10, 10, -10);
-    Canvas& c = PBox1.GetCanvas();
-    const int W = PBox1.ClientWidth();
-    const int H = PBox1.ClientHeight();
+    SetFrame(view, -10, 10, 10, -10);
+    Canvas& c = view.canvas();
+    const int W = view.ClientWidth();
+    const int H = view.ClientHeight();
 
     c.Brush.Color = White;
     c.FillRect(c.ClipRect());

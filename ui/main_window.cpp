@@ -15,6 +15,7 @@
 #include "ui/paint_box.h"
 #include "ui/sounds.h"
 #include "ui/status_bar.h"
+#include "ui/stepper_buttons.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -43,6 +44,7 @@
 #include <chrono>
 #include <cmath>
 #include <thread>
+#include <utility>
 
 namespace orrimar {
 
@@ -95,7 +97,7 @@ QFrame* InsetPanel(QWidget* parent, PaintBox*& box)
     panel->setGeometry(0, 0, InsetSize, InsetSize);
     box = new PaintBox(panel);
     box->setGeometry(1, 1, InsetSize - 2, InsetSize - 2);
-    box->SetFontPixelSize(13);
+    box->setFontPixelSize(13);
     return panel;
 }
 
@@ -116,10 +118,10 @@ private:
 class WindowFlightDisplay : public FlightDisplay {
 public:
     explicit WindowFlightDisplay(MainWindow& window) : window_(window) {}
-    void ShowStep(const FlightStep& step) override { window_.ShowFlightStep(step); }
-    void Pace() override { window_.PaceFlight(); }
-    void ShowPoint(const FlightPoint& point) override { window_.DrawFlightPoint(point); }
-    bool CancelRequested() const override { return window_.FlightCancelRequested(); }
+    void ShowStep(const FlightStep& step) override { window_.showFlightStep(step); }
+    void Pace() override { window_.paceFlight(); }
+    void ShowPoint(const FlightPoint& point) override { window_.drawFlightPoint(point); }
+    bool CancelRequested() const override { return window_.flightCancelRequested(); }
 
 private:
     MainWindow& window_;
@@ -146,172 +148,177 @@ MainWindow::MainWindow(bool openingSequence, QWidget* parent)
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
     setCentralWidget(central);
-    CreateDrawingArea();
-    CreateControlColumn();
-    row->addWidget(Panel1, 1);
-    row->addWidget(Panel4);
-    CreateStatusBar();
-    ConnectHandlers();
+    createDrawingArea();
+    createControlColumn();
+    row->addWidget(drawingArea_, 1);
+    row->addWidget(controlColumn_);
+    createStatusBar();
+    setObjectNames();
+    createConnections();
 
     // Centred on the desktop with a client area of 652 × 657 when not maximised.
     resize(652, 657);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    FormCreate();
+    setInitialState();
 }
 
 MainWindow::~MainWindow() = default;
 
-std::int64_t MainWindow::CounterFrequency()
+std::int64_t MainWindow::counterFrequency()
 {
     using Period = std::chrono::steady_clock::period;
     return Period::den / Period::num;
 }
 
-void MainWindow::CreateDrawingArea()
+void MainWindow::createDrawingArea()
 {
-    Panel1 = new QFrame(centralWidget());
-    Panel1->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Panel1->setLineWidth(1);
-    Panel1->setAutoFillBackground(true);
-    auto* fill = new QGridLayout(Panel1);
+    drawingArea_ = new QFrame(centralWidget());
+    drawingArea_->setFrameStyle(QFrame::Box | QFrame::Plain);
+    drawingArea_->setLineWidth(1);
+    drawingArea_->setAutoFillBackground(true);
+    auto* fill = new QGridLayout(drawingArea_);
     fill->setContentsMargins(1, 1, 1, 1);
-    PBox1 = new PaintBox(Panel1);
-    PBox1->SetFontPixelSize(11);
-    fill->addWidget(PBox1);
-    PBox1->installEventFilter(this);
+    fullView_ = new PaintBox(drawingArea_);
+    fullView_->setFontPixelSize(11);
+    fill->addWidget(fullView_);
+    fullView_->installEventFilter(this);
 
-    Panel3 = InsetPanel(Panel1, PBox3);
-    Panel3->move(0, 0);
-    Panel2 = InsetPanel(Panel1, PBox2);
-    Panel2->move(291, 0);
-    Panel3->raise();
-    Panel2->raise();
+    geocentricPanel_ = InsetPanel(drawingArea_, geocentricInset_);
+    geocentricPanel_->move(0, 0);
+    lunocentricPanel_ = InsetPanel(drawingArea_, lunocentricInset_);
+    lunocentricPanel_->move(291, 0);
+    geocentricPanel_->raise();
+    lunocentricPanel_->raise();
 }
 
-void MainWindow::CreateControlColumn()
+void MainWindow::createControlColumn()
 {
-    Panel4 = new QFrame(centralWidget());
-    Panel4->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel4->setFixedWidth(ControlColumnWidth);
-    auto* column = new QVBoxLayout(Panel4);
+    controlColumn_ = new QFrame(centralWidget());
+    controlColumn_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    controlColumn_->setFixedWidth(ControlColumnWidth);
+    auto* column = new QVBoxLayout(controlColumn_);
     column->setContentsMargins(4, 4, 4, 4);
     column->setSpacing(6);
 
-    column->addWidget(GroupBox1 = CreateParams());
+    column->addWidget(paramsGroup_ = createParamsGroup());
 
-    ComboBox1 = new QComboBox(Panel4);
+    presetList_ = new QComboBox(controlColumn_);
     for (const LaunchPreset& preset : LaunchPresets)
-        ComboBox1->addItem(QString::fromUtf8(preset.Label.data(),
+        presetList_->addItem(QString::fromUtf8(preset.Label.data(),
                                              static_cast<qsizetype>(preset.Label.size())));
-    ComboBox1->setCurrentIndex(-1);
-    SetTag(ComboBox1, 1);
-    column->addWidget(ComboBox1);
+    presetList_->setCurrentIndex(-1);
+    SetTag(presetList_, 1);
+    column->addWidget(presetList_);
 
-    CheckBox1 = new QCheckBox("Full view", Panel4);
-    CheckBox1->setChecked(true);
-    SetTag(CheckBox1, 1);
-    column->addWidget(CheckBox1);
+    fullViewCheck_ = new QCheckBox("Full view", controlColumn_);
+    fullViewCheck_->setChecked(true);
+    SetTag(fullViewCheck_, 1);
+    column->addWidget(fullViewCheck_);
 
-    column->addWidget(GroupBox2 = CreateStartStop());
-    column->addWidget(GroupBox20 = CreateDisplay());
+    column->addWidget(startStopGroup_ = createStartStopGroup());
+    column->addWidget(displayGroup_ = createDisplayGroup());
 
-    BttnAbout = SpeedButton("About", "Programmautor", "about", Panel4);
-    SetTag(BttnAbout, 1);
-    column->addWidget(BttnAbout);
+    aboutButton_ = SpeedButton("About", "Programmautor", "about", controlColumn_);
+    SetTag(aboutButton_, 1);
+    column->addWidget(aboutButton_);
 
-    BttnExit = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), "&Exit", Panel4);
-    SetTag(BttnExit, 1);
-    column->addWidget(BttnExit);
+    exitButton_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), "&Exit",
+                                  controlColumn_);
+    SetTag(exitButton_, 1);
+    column->addWidget(exitButton_);
 
-    BttnClipBoard = SpeedButton("ClipBoard", QString(), QString(), Panel4);
-    column->addWidget(BttnClipBoard);
+    clipboardButton_ = SpeedButton("ClipBoard", QString(), QString(), controlColumn_);
+    column->addWidget(clipboardButton_);
     column->addStretch(1);
 }
 
-QGroupBox* MainWindow::CreateParams()
+QGroupBox* MainWindow::createParamsGroup()
 {
-    auto* group = new QGroupBox("Params", Panel4);
+    auto* group = new QGroupBox("Params", controlColumn_);
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(4, 4, 4, 4);
     grid->setHorizontalSpacing(1);
     grid->setVerticalSpacing(1);
-    auto addField = [&](int row, QLabel*& label, const QString& caption, MaskEdit*& edit,
-                        std::string_view mask, const char* text, UpDown*& stepper) {
+    auto addField = [&](int row, QLabel*& label, const QString& caption, MaskedField*& field,
+                        std::string_view mask, const char* text, StepperButtons*& stepper) {
         label = new QLabel(caption, group);
-        edit = new MaskEdit(mask, group);
-        edit->SetText(text);
-        stepper = new UpDown(group);
-        stepper->setFixedHeight(edit->sizeHint().height());
+        field = new MaskedField(mask, group);
+        field->setFieldText(text);
+        stepper = new StepperButtons(group);
+        stepper->setFixedHeight(field->sizeHint().height());
         grid->addWidget(label, 2 * row, 0, 1, 2);
-        grid->addWidget(edit, 2 * row + 1, 0);
+        grid->addWidget(field, 2 * row + 1, 0);
         grid->addWidget(stepper, 2 * row + 1, 1);
     };
-    addField(0, Label1, "Altitude [km]", MaskEdit1, AltitudeMask, "00100.17", UpDown1);
-    addField(1, Label2, "Velocity [km/s]", MaskEdit2, VelocityMask, "+10.9800", UpDown2);
-    addField(2, Label3, QString::fromUtf8("Angle [\u00ba]"), MaskEdit3, AngleMask, "+226.500", UpDown3);
-    MaskEdit1->setToolTip("> 100 km");
+    addField(0, altitudeLabel_, "Altitude [km]", altitudeField_, AltitudeMask, "00100.17",
+             altitudeStepper_);
+    addField(1, velocityLabel_, "Velocity [km/s]", velocityField_, VelocityMask, "+10.9800",
+             velocityStepper_);
+    addField(2, angleLabel_, QString::fromUtf8("Angle [\u00ba]"), angleField_, AngleMask,
+             "+226.500", angleStepper_);
+    altitudeField_->setToolTip("> 100 km");
     return group;
 }
 
-QGroupBox* MainWindow::CreateStartStop()
+QGroupBox* MainWindow::createStartStopGroup()
 {
-    auto* group = new QGroupBox("Start - Stop", Panel4);
+    auto* group = new QGroupBox("Start - Stop", controlColumn_);
     auto* buttons = new QVBoxLayout(group);
     buttons->setContentsMargins(4, 4, 4, 4);
     buttons->setSpacing(2);
-    BttnStart = SpeedButton("Start", "Start", "start", group);
-    BttnStart->setCheckable(true);
-    BttnTerm = SpeedButton("Cancel", "Abbruch", "cancel", group);
-    BttnConf = SpeedButton("Config", "Startkonfiguration", "config", group);
-    BttnConf->setCheckable(true);
-    for (QToolButton* button : {BttnStart, BttnTerm, BttnConf}) {
+    startButton_ = SpeedButton("Start", "Start", "start", group);
+    startButton_->setCheckable(true);
+    cancelButton_ = SpeedButton("Cancel", "Abbruch", "cancel", group);
+    configButton_ = SpeedButton("Config", "Startkonfiguration", "config", group);
+    configButton_->setCheckable(true);
+    for (QToolButton* button : {startButton_, cancelButton_, configButton_}) {
         SetTag(button, 1);
         buttons->addWidget(button);
     }
     return group;
 }
 
-QGroupBox* MainWindow::CreateDisplay()
+QGroupBox* MainWindow::createDisplayGroup()
 {
-    auto* group = new QGroupBox("Display", Panel4);
+    auto* group = new QGroupBox("Display", controlColumn_);
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(4, 4, 4, 4);
-    TrackBar1 = new QSlider(Qt::Horizontal, group);
-    TrackBar1->setRange(0, 95);
-    TrackBar1->setValue(42);
-    TrackBar1->setPageStep(1);
-    TrackBar1->setTickPosition(QSlider::NoTicks);
-    SlowLabel = new QLabel("Slow", group);
-    ArrowImage = new QLabel(group);
-    ArrowImage->setPixmap(QPixmap(":/icons/arrow.png"));
-    ArrowImage->setAlignment(Qt::AlignCenter);
-    FastLabel = new QLabel("Fast", group);
-    FastLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    grid->addWidget(TrackBar1, 0, 0, 1, 3);
-    grid->addWidget(SlowLabel, 1, 0);
-    grid->addWidget(ArrowImage, 1, 1);
-    grid->addWidget(FastLabel, 1, 2);
+    speedSlider_ = new QSlider(Qt::Horizontal, group);
+    speedSlider_->setRange(0, 95);
+    speedSlider_->setValue(42);
+    speedSlider_->setPageStep(1);
+    speedSlider_->setTickPosition(QSlider::NoTicks);
+    slowLabel_ = new QLabel("Slow", group);
+    arrowLabel_ = new QLabel(group);
+    arrowLabel_->setPixmap(QPixmap(":/icons/arrow.png"));
+    arrowLabel_->setAlignment(Qt::AlignCenter);
+    fastLabel_ = new QLabel("Fast", group);
+    fastLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    grid->addWidget(speedSlider_, 0, 0, 1, 3);
+    grid->addWidget(slowLabel_, 1, 0);
+    grid->addWidget(arrowLabel_, 1, 1);
+    grid->addWidget(fastLabel_, 1, 2);
     return group;
 }
 
-void MainWindow::CreateStatusBar()
+void MainWindow::createStatusBar()
 {
-    StatusBar1 = new StatusBar({{"Step", 40, Qt::AlignHCenter},
+    statusBar_ = new StatusBar({{"Step", 40, Qt::AlignHCenter},
                                 {"Error Jacobi", 100, Qt::AlignHCenter},
                                 {"Jacobi 0", 90, Qt::AlignHCenter},
                                 {"Time", 73, Qt::AlignHCenter},
                                 {"Velocity", 65, Qt::AlignHCenter},
                                 {"", 50, Qt::AlignLeft}},
                                StatusBarHeight, this);
-    QFont statusFont = StatusBar1->font();
+    QFont statusFont = statusBar_->font();
     statusFont.setPixelSize(13);
-    StatusBar1->setFont(statusFont);
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setRange(0, 150);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setTextVisible(false);
-    ProgressBar1->setFixedSize(150, 17);
+    statusBar_->setFont(statusFont);
+    speedBar_ = new QProgressBar(this);
+    speedBar_->setRange(0, 150);
+    speedBar_->setValue(0);
+    speedBar_->setTextVisible(false);
+    speedBar_->setFixedSize(150, 17);
     // The drawing area and the control column above, the status bar below.
     QWidget* columns = takeCentralWidget();
     auto* outer = new QWidget(this);
@@ -319,49 +326,95 @@ void MainWindow::CreateStatusBar()
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(0);
     stack->addWidget(columns, 1);
-    stack->addWidget(StatusBar1);
+    stack->addWidget(statusBar_);
     setCentralWidget(outer);
 }
 
-void MainWindow::ConnectHandlers()
+void MainWindow::setObjectNames()
 {
-    connect(BttnStart, &QToolButton::clicked, this, Guarded([this](bool) { BttnStartClick(); }));
-    connect(BttnTerm, &QToolButton::clicked, this, Guarded([this](bool) { BttnTermClick(); }));
-    connect(BttnConf, &QToolButton::clicked, this, Guarded([this](bool) { BttnConfClick(); }));
-    connect(BttnAbout, &QToolButton::clicked, this, Guarded([this](bool) { BttnAboutClick(); }));
-    connect(BttnClipBoard, &QToolButton::clicked, this,
-            Guarded([this](bool) { BttnClipBoardClick(); }));
-    connect(BttnExit, &QPushButton::clicked, this, &QWidget::close);
-    connect(ComboBox1, &QComboBox::activated, this,
-            Guarded([this](int index) { ComboBox1Change(index); }));
-    connect(UpDown1, &UpDown::Click, this, Guarded([this](TUDBtnType b) { UpDown1Click(b); }));
-    connect(UpDown2, &UpDown::Click, this, Guarded([this](TUDBtnType b) { UpDown2Click(b); }));
-    connect(UpDown3, &UpDown::Click, this, Guarded([this](TUDBtnType b) { UpDown3Click(b); }));
+    const std::pair<QObject*, const char*> roles[] = {
+        {drawingArea_, "drawingArea"},
+        {fullView_, "fullView"},
+        {lunocentricPanel_, "lunocentricPanel"},
+        {lunocentricInset_, "lunocentricInset"},
+        {geocentricPanel_, "geocentricPanel"},
+        {geocentricInset_, "geocentricInset"},
+        {controlColumn_, "controlColumn"},
+        {paramsGroup_, "paramsGroup"},
+        {altitudeLabel_, "altitudeLabel"},
+        {velocityLabel_, "velocityLabel"},
+        {angleLabel_, "angleLabel"},
+        {altitudeField_, "altitudeField"},
+        {velocityField_, "velocityField"},
+        {angleField_, "angleField"},
+        {altitudeStepper_, "altitudeStepper"},
+        {velocityStepper_, "velocityStepper"},
+        {angleStepper_, "angleStepper"},
+        {presetList_, "presetList"},
+        {fullViewCheck_, "fullViewCheck"},
+        {startStopGroup_, "startStopGroup"},
+        {startButton_, "startButton"},
+        {cancelButton_, "cancelButton"},
+        {configButton_, "configButton"},
+        {displayGroup_, "displayGroup"},
+        {speedSlider_, "speedSlider"},
+        {slowLabel_, "slowLabel"},
+        {arrowLabel_, "arrowLabel"},
+        {fastLabel_, "fastLabel"},
+        {aboutButton_, "aboutButton"},
+        {exitButton_, "exitButton"},
+        {clipboardButton_, "clipboardButton"},
+        {statusBar_, "statusBar"},
+        {speedBar_, "speedBar"},
+    };
+    for (const auto& [object, name] : roles)
+        object->setObjectName(QLatin1String(name));
+}
+
+void MainWindow::createConnections()
+{
+    connect(startButton_, &QToolButton::clicked, this, Guarded([this](bool) { startFlight(); }));
+    connect(cancelButton_, &QToolButton::clicked, this, Guarded([this](bool) { cancelFlight(); }));
+    connect(configButton_, &QToolButton::clicked, this,
+            Guarded([this](bool) { showConfiguration(); }));
+    connect(aboutButton_, &QToolButton::clicked, this, Guarded([this](bool) { showAbout(); }));
+    connect(clipboardButton_, &QToolButton::clicked, this,
+            Guarded([this](bool) { copyToClipboard(); }));
+    connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
+    connect(presetList_, &QComboBox::activated, this,
+            Guarded([this](int index) { applyPreset(index); }));
+    const std::pair<StepperButtons*, LaunchField> steppers[] = {
+        {altitudeStepper_, LaunchField::Altitude},
+        {velocityStepper_, LaunchField::Velocity},
+        {angleStepper_, LaunchField::Angle}};
+    for (const auto& [stepper, field] : steppers)
+        connect(stepper, &StepperButtons::stepped, this,
+                Guarded([this, field](StepDirection direction) { stepField(field, direction); }));
 
     // Start and Config form a group in which at most one is down; both may be up.
-    connect(BttnStart, &QToolButton::toggled, this, [this](bool down) {
+    connect(startButton_, &QToolButton::toggled, this, [this](bool down) {
         if (down)
-            BttnConf->setChecked(false);
+            configButton_->setChecked(false);
     });
-    connect(BttnConf, &QToolButton::toggled, this, [this](bool down) {
+    connect(configButton_, &QToolButton::toggled, this, [this](bool down) {
         if (down)
-            BttnStart->setChecked(false);
+            startButton_->setChecked(false);
     });
 }
 
-void MainWindow::FormCreate()
+void MainWindow::setInitialState()
 {
     setWindowState(windowState() | Qt::WindowMaximized);
     int panelsWidth = 0;
     for (int i = 0; i <= 4; ++i)
-        panelsWidth += StatusBar1->PanelWidth(i);
-    ProgressBar1->setParent(StatusBar1);
-    ProgressBar1->move(panelsWidth + 5, 5);
-    ProgressBar1->show();
-    BttnTerm->setEnabled(false);
+        panelsWidth += statusBar_->panelWidth(i);
+    speedBar_->setParent(statusBar_);
+    speedBar_->move(panelsWidth + 5, 5);
+    speedBar_->show();
+    cancelButton_->setEnabled(false);
 }
 
-void MainWindow::ToggleControls()
+void MainWindow::toggleControls()
 {
     for (QWidget* control : findChildren<QWidget*>()) {
         if (control->property(TagProperty).toInt() == 1)
@@ -375,79 +428,86 @@ void MainWindow::ToggleControls()
         handle->setFlags(flags);
 }
 
-void MainWindow::BttnTermClick() { CancelRequested = true; }
+void MainWindow::cancelFlight() { cancelRequested_ = true; }
 
-void MainWindow::BttnAboutClick() { ShowAboutBox(); }
+void MainWindow::showAbout() { ShowAboutBox(); }
 
-void MainWindow::BttnClipBoardClick()
+void MainWindow::copyToClipboard()
 {
     // What the window shows over the full view, the insets on top of it included.
-    QImage picture = Panel1->grab(PBox1->geometry()).toImage();
-    if (picture.size() != PBox1->size())
-        picture = picture.scaled(PBox1->size());
+    QImage picture = drawingArea_->grab(fullView_->geometry()).toImage();
+    if (picture.size() != fullView_->size())
+        picture = picture.scaled(fullView_->size());
     QGuiApplication::clipboard()->setImage(picture);
 }
 
-bool MainWindow::FieldsIncomplete()
+bool MainWindow::fieldsIncomplete()
 {
-    for (MaskEdit* field : {MaskEdit1, MaskEdit2, MaskEdit3})
-        if (field->RefuseIncomplete())
+    for (MaskedField* field : {altitudeField_, velocityField_, angleField_})
+        if (field->refuseIncomplete())
             return true;
     return false;
 }
 
-void MainWindow::BttnConfClick()
+void MainWindow::showConfiguration()
 {
     // A refused field gets the focus; nothing is drawn and the button stays down.
-    if (FieldsIncomplete())
+    if (fieldsIncomplete())
         return;
     double angle = 0.0;
-    switch (CheckConfigTexts(MaskEdit1->Text().toStdString(), MaskEdit2->Text().toStdString(),
-                             MaskEdit3->Text().toStdString(), angle)) {
+    switch (CheckConfigTexts(altitudeField_->fieldText().toStdString(),
+                             velocityField_->fieldText().toStdString(),
+                             angleField_->fieldText().toStdString(), angle)) {
     case ConfigRefusal::Altitude:
-        MaskEdit1->setFocus();
+        altitudeField_->setFocus();
         return;
     case ConfigRefusal::Velocity:
-        MaskEdit2->setFocus();
+        velocityField_->setFocus();
         return;
     case ConfigRefusal::Angle:
-        MaskEdit3->setFocus();
+        angleField_->setFocus();
         return;
     case ConfigRefusal::None:
         break;
     }
-    DrawConfigSketch(*PBox1, angle);
-    BttnConf->setChecked(false);
+    DrawConfigSketch(*fullView_, angle);
+    configButton_->setChecked(false);
 }
 
-void MainWindow::ComboBox1Change(int index)
+void MainWindow::applyPreset(int index)
 {
     if (index < 0 || index >= static_cast<int>(LaunchPresets.size()))
         return;
     const LaunchPreset& preset = LaunchPresets[static_cast<std::size_t>(index)];
-    TrackBar1->setFocus();
+    speedSlider_->setFocus();
     auto text = [](std::string_view s) {
         return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
     };
-    MaskEdit1->SetText(text(preset.Altitude));
-    MaskEdit2->SetText(text(preset.Velocity));
-    MaskEdit3->SetText(text(preset.Angle));
+    altitudeField_->setFieldText(text(preset.Altitude));
+    velocityField_->setFieldText(text(preset.Velocity));
+    angleField_->setFieldText(text(preset.Angle));
 }
 
-void MainWindow::UpDown1Click(TUDBtnType button) { StepField(*MaskEdit1, 0, button); }
-void MainWindow::UpDown2Click(TUDBtnType button) { StepField(*MaskEdit2, 1, button); }
-void MainWindow::UpDown3Click(TUDBtnType button) { StepField(*MaskEdit3, 2, button); }
-
-void MainWindow::StepField(MaskEdit& field, int which, TUDBtnType button)
+MaskedField* MainWindow::launchField(LaunchField field) const
 {
-    static constexpr LaunchField fields[] = {LaunchField::Altitude, LaunchField::Velocity,
-                                              LaunchField::Angle};
-    const StepResult result =
-        StepFieldText(fields[which], field.Text().toStdString(),
-                      button == TUDBtnType::btNext ? StepDirection::Up : StepDirection::Down);
+    switch (field) {
+    case LaunchField::Altitude:
+        return altitudeField_;
+    case LaunchField::Velocity:
+        return velocityField_;
+    case LaunchField::Angle:
+        return angleField_;
+    }
+    return altitudeField_;
+}
+
+void MainWindow::stepField(LaunchField field, StepDirection direction)
+{
+    MaskedField* edit = launchField(field);
+    const StepResult result = StepFieldText(field, edit->fieldText().toStdString(), direction);
     switch (result.Outcome) {
     case StepOutcome::Stepped:
-        field.SetText(QString::fromStdString(result.Text));
+        edit->setFieldText(QString::fromStdString(result.Text));
         break;
     case StepOutcome::NotANumber:
         ShowErrorBox(QString::fromStdString(result.Error));
@@ -463,99 +523,96 @@ void MainWindow::StepField(MaskEdit& field, int which, TUDBtnType button)
 void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
-    FormResize();
+    placeLunocentricInset();
+    if (!firstResizeDone_) {
+        firstResizeDone_ = true;
+        if (openingSequence_) {
+            // After the window is on the screen: the About box, then the sketch.
+            QTimer::singleShot(0, this, Guarded([this] {
+                                   ShowAboutBox();
+                                   configButton_->click();
+                               }));
+        }
+    }
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // The full view's size follows the window through the layout, after the window's
     // own resize: keep the lunocentric inset at its right edge then too.
-    if (watched == PBox1 && event->type() == QEvent::Resize)
-        Panel2->move(PBox1->width() - Panel2->width(), 0);
+    if (watched == fullView_ && event->type() == QEvent::Resize)
+        placeLunocentricInset();
     return QMainWindow::eventFilter(watched, event);
 }
 
-void MainWindow::FormResize()
+void MainWindow::placeLunocentricInset()
 {
-    Panel2->move(PBox1->width() - Panel2->width(), 0);
-    if (!FirstResizeDone) {
-        FirstResizeDone = true;
-        if (openingSequence_) {
-            // After the window is on the screen: the About box, then the sketch.
-            QTimer::singleShot(0, this, Guarded([this] {
-                                   ShowAboutBox();
-                                   BttnConf->click();
-                               }));
-        }
-    }
+    lunocentricPanel_->move(fullView_->width() - lunocentricPanel_->width(), 0);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (flying_) {
         // End the flight first; the window closes when it has returned.
-        CancelRequested = true;
+        cancelRequested_ = true;
         closeAfterFlight_ = true;
         event->ignore();
         return;
     }
-    FormClose();
+    moonBackground_.reset();
     event->accept();
 }
 
-void MainWindow::FormClose() { MoonBackground.reset(); }
-
 // --- The flight -------------------------------------------------------------------
 
-void MainWindow::BttnStartClick()
+void MainWindow::startFlight()
 {
     if (flying_)
         return;  // one flight at a time
-    BttnStart->setChecked(false);
+    startButton_->setChecked(false);
     // A field still being edited with a gap is refused before its text is flown.
-    if (FieldsIncomplete())
+    if (fieldsIncomplete())
         return;
-    const std::string altitude = MaskEdit1->Text().toStdString();
-    const std::string velocity = MaskEdit2->Text().toStdString();
-    const std::string angle = MaskEdit3->Text().toStdString();
-    BttnStart->setChecked(true);
+    const std::string altitude = altitudeField_->fieldText().toStdString();
+    const std::string velocity = velocityField_->fieldText().toStdString();
+    const std::string angle = angleField_->fieldText().toStdString();
+    startButton_->setChecked(true);
 
     WindowFlightDisplay display(*this);
-    const FlightViews views{*PBox1, *PBox2, *PBox3};
+    const FlightViews views{*fullView_, *lunocentricInset_, *geocentricInset_};
     FlightRun run(LaunchFromTexts(altitude, velocity, angle), views, display);
-    StatusBar1->SetPanelText(2, QString::fromStdString(run.Jacobi0Text()));
-    TrackBar1->setFocus();
+    statusBar_->setPanelText(2, QString::fromStdString(run.Jacobi0Text()));
+    speedSlider_->setFocus();
 
-    Canvas& full = PBox1->GetCanvas();
+    Canvas& full = fullView_->canvas();
     full.Brush.Color = White;
     full.FillRect(full.ClipRect());
 
     flying_ = true;
-    ToggleControls();
-    AtExit restore([this] { EndFlight(); });
-    CancelRequested = false;
-    SetFullViewFrame(*PBox1, CheckBox1->isChecked());
-    Panel2->setVisible(!CheckBox1->isChecked());
-    SetupViews();
+    toggleControls();
+    AtExit restore([this] { endFlight(); });
+    cancelRequested_ = false;
+    SetFullViewFrame(*fullView_, fullViewCheck_->isChecked());
+    lunocentricPanel_->setVisible(!fullViewCheck_->isChecked());
+    setUpViews();
 
     const double pixelsPerUnit = PixelsPerUnit();
     const int earthRadius = EarthDiscRadius(pixelsPerUnit);
-    MoonRadiusPx = MoonDiscRadius(pixelsPerUnit);
+    moonRadiusPx_ = MoonDiscRadius(pixelsPerUnit);
     full.Brush.Color = Aqua;
-    SelectFrame(*PBox1);
+    SelectFrame(*fullView_);
     const PixelPoint c = XYToPixel(0.0, 0.0);
     full.Ellipse(c.X - earthRadius, c.Y - earthRadius, c.X + earthRadius, c.Y + earthRadius);
 
-    OutputInterval = FlightOutputInterval;
-    NextPointDeadline = CounterNow();
+    nextPointDeadline_ = CounterNow();
     run.Fly();
 }
 
-void MainWindow::EndFlight()
+void MainWindow::endFlight()
 {
-    MoonBackground.reset();
-    ToggleControls();
-    BttnStart->setChecked(false);
+    moonBackground_.reset();
+    toggleControls();
+    startButton_->setChecked(false);
     flying_ = false;
     if (closeAfterFlight_) {
         closeAfterFlight_ = false;
@@ -563,19 +620,19 @@ void MainWindow::EndFlight()
     }
 }
 
-void MainWindow::SetupViews()
+void MainWindow::setUpViews()
 {
-    SetLunocentricFrame(*PBox2);
+    SetLunocentricFrame(*lunocentricInset_);
     QCoreApplication::processEvents();
-    SetupInset(*PBox2, "Lunocentric", Teal, ViewMoonRadius);
-    SetGeocentricFrame(*PBox3);
-    SetupInset(*PBox3, "Geocentric", Aqua, ViewEarthRadius);
-    SelectFrame(*PBox1);
+    setUpInset(*lunocentricInset_, "Lunocentric", Teal, ViewMoonRadius);
+    SetGeocentricFrame(*geocentricInset_);
+    setUpInset(*geocentricInset_, "Geocentric", Aqua, ViewEarthRadius);
+    SelectFrame(*fullView_);
 }
 
-void MainWindow::SetupInset(PaintBox& box, const QString& label, const QColor& disc, double radius)
+void MainWindow::setUpInset(PaintBox& box, const QString& label, const QColor& disc, double radius)
 {
-    Canvas& canvas = box.GetCanvas();
+    Canvas& canvas = box.canvas();
     canvas.FillRect(canvas.ClipRect());
     const int w = canvas.TextWidth(label);
     const int h = canvas.TextHeight(label);
@@ -589,7 +646,7 @@ void MainWindow::SetupInset(PaintBox& box, const QString& label, const QColor& d
     canvas.Brush.Color = White;
 }
 
-void MainWindow::PaceFlight()
+void MainWindow::paceFlight()
 {
     using namespace std::chrono_literals;
     std::int64_t now = 0;
@@ -600,53 +657,55 @@ void MainWindow::PaceFlight()
             break;  // closing: finish the flight without waiting
         // Sleep in slices of 0.2 ms while more than 0.3 ms are left, rather than spin;
     // events are still handled often.
-        if (NextPointDeadline - now > CounterFrequency() * 3 / 10000)
+        if (nextPointDeadline_ - now > counterFrequency() * 3 / 10000)
             std::this_thread::sleep_for(200us);
-    } while (now < NextPointDeadline);
+    } while (now < nextPointDeadline_);
     const double wait =
-        (TrackBar1->maximum() - TrackBar1->value()) * static_cast<double>(CounterFrequency()) * 0.0001;
-    NextPointDeadline = now + static_cast<std::int64_t>(RoundHalfEven(wait));
+        (speedSlider_->maximum() - speedSlider_->value()) *
+        static_cast<double>(counterFrequency()) * 0.0001;
+    nextPointDeadline_ = now + static_cast<std::int64_t>(RoundHalfEven(wait));
 }
 
-void MainWindow::ShowFlightStep(const FlightStep& step)
+void MainWindow::showFlightStep(const FlightStep& step)
 {
-    StatusBar1->SetPanelText(0, QString::fromStdString(step.StepText));
-    StatusBar1->SetPanelText(1, QString::fromStdString(step.ErrorJacobiText));
+    statusBar_->setPanelText(0, QString::fromStdString(step.StepText));
+    statusBar_->setPanelText(1, QString::fromStdString(step.ErrorJacobiText));
 }
 
-void MainWindow::DrawFlightPoint(const FlightPoint& point)
+void MainWindow::drawFlightPoint(const FlightPoint& point)
 {
     lastPointIndex_ = point.Index;
-    StatusBar1->SetPanelText(3, QString::fromStdString(point.TimeText));
+    statusBar_->setPanelText(3, QString::fromStdString(point.TimeText));
     if (point.Index == 0) {
-        MoonBackground = std::make_unique<Bitmap>(2 * MoonRadiusPx, 2 * MoonRadiusPx);
-        MoonBufferRect = PixelRect{0, 0, 2 * MoonRadiusPx, 2 * MoonRadiusPx};
+        moonBackground_ = std::make_unique<Bitmap>(2 * moonRadiusPx_, 2 * moonRadiusPx_);
+        moonBufferRect_ = PixelRect{0, 0, 2 * moonRadiusPx_, 2 * moonRadiusPx_};
     }
-    Canvas& full = PBox1->GetCanvas();
-    Canvas& luno = PBox2->GetCanvas();
-    Canvas& geo = PBox3->GetCanvas();
+    Canvas& full = fullView_->canvas();
+    Canvas& luno = lunocentricInset_->canvas();
+    Canvas& geo = geocentricInset_->canvas();
     full.Pen.Color = Blue;
-    if (point.Index == 0 || !MoonBackground) {
+    if (point.Index == 0 || !moonBackground_) {
         full.MoveTo(point.Full.X, point.Full.Y);
         luno.MoveTo(point.Luno.X, point.Luno.Y);
         geo.MoveTo(point.Geo.X, point.Geo.Y);
     } else {
         // Erase the previous Moon disc with what it covered, then draw on.
-        full.CopyRect(MoonScreenRect, MoonBackground->GetCanvas(), MoonBufferRect);
+        full.CopyRect(moonScreenRect_, moonBackground_->GetCanvas(), moonBufferRect_);
         full.LineTo(point.Full.X, point.Full.Y);
         luno.LineTo(point.Luno.X, point.Luno.Y);
         geo.LineTo(point.Geo.X, point.Geo.Y);
     }
-    const int r = MoonRadiusPx;
-    MoonScreenRect = PixelRect{point.Moon.X - r, point.Moon.Y - r, point.Moon.X + r, point.Moon.Y + r};
-    if (MoonBackground)
-        MoonBackground->GetCanvas().CopyRect(MoonBufferRect, full, MoonScreenRect);
+    const int r = moonRadiusPx_;
+    moonScreenRect_ =
+        PixelRect{point.Moon.X - r, point.Moon.Y - r, point.Moon.X + r, point.Moon.Y + r};
+    if (moonBackground_)
+        moonBackground_->GetCanvas().CopyRect(moonBufferRect_, full, moonScreenRect_);
     full.Pen.Color = Black;
     full.Brush.Color = Teal;
-    full.Ellipse(MoonScreenRect);
+    full.Ellipse(moonScreenRect_);
 
-    StatusBar1->SetPanelText(4, QString::fromStdString(point.VelocityText));
-    ProgressBar1->setValue(point.Bar);
+    statusBar_->setPanelText(4, QString::fromStdString(point.VelocityText));
+    speedBar_->setValue(point.Bar);
     if (point.Colliding())
         PlayProgramSound(u"Coll");
     if (point.Escaping)

@@ -2,8 +2,8 @@
 // control column, the status bar with the speed bar, and the flight run.
 #pragma once
 
+#include "fields/stepper.h"
 #include "ui/canvas.h"
-#include "ui/stepper_buttons.h"
 
 #include <QMainWindow>
 
@@ -22,12 +22,15 @@ class QToolButton;
 
 namespace orrimar {
 
-class MaskEdit;
+class MaskedField;
 class PaintBox;
 class StatusBar;
+class StepperButtons;
 struct FlightPoint;
 struct FlightStep;
 
+// The widgets carry object names by role ("fullView", "startButton", "altitudeField",
+// ...) for findChild.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -38,100 +41,98 @@ public:
     ~MainWindow() override;
 
     // Ticks per second of the pacing clock.
-    static std::int64_t CounterFrequency();
+    static std::int64_t counterFrequency();
 
     // Flips the enabled state of every control tagged for it, and the maximise button.
     // Called in pairs around a flight.
-    void ToggleControls();
-    bool Flying() const { return flying_; }
-
-    void BttnStartClick();
-    void BttnTermClick();
-    void BttnConfClick();
-    void BttnAboutClick();
-    void BttnClipBoardClick();
-    void ComboBox1Change(int index);
-    void UpDown1Click(TUDBtnType button);
-    void UpDown2Click(TUDBtnType button);
-    void UpDown3Click(TUDBtnType button);
+    void toggleControls();
+    bool flying() const { return flying_; }
 
     // The window's part of an output point: paces, draws, shows and sounds it.
-    void PaceFlight();
-    void ShowFlightStep(const FlightStep& step);
-    void DrawFlightPoint(const FlightPoint& point);
-    bool FlightCancelRequested() const { return CancelRequested; }
+    void paceFlight();
+    void showFlightStep(const FlightStep& step);
+    void drawFlightPoint(const FlightPoint& point);
+    bool flightCancelRequested() const { return cancelRequested_; }
     // Index of the last output point drawn (-1 before the first flight).
-    int LastPointIndex() const { return lastPointIndex_; }
-
-    // Drawing area.
-    QFrame* Panel1;
-    PaintBox* PBox1;
-    QFrame* Panel2;
-    PaintBox* PBox2;
-    QFrame* Panel3;
-    PaintBox* PBox3;
-
-    // Control column.
-    QFrame* Panel4;
-    QGroupBox* GroupBox1;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    MaskEdit* MaskEdit1;
-    MaskEdit* MaskEdit2;
-    MaskEdit* MaskEdit3;
-    UpDown* UpDown1;
-    UpDown* UpDown2;
-    UpDown* UpDown3;
-    QComboBox* ComboBox1;
-    QCheckBox* CheckBox1;
-    QGroupBox* GroupBox2;
-    QToolButton* BttnStart;
-    QToolButton* BttnTerm;
-    QToolButton* BttnConf;
-    QGroupBox* GroupBox20;
-    QSlider* TrackBar1;
-    QLabel* SlowLabel;
-    QLabel* ArrowImage;
-    QLabel* FastLabel;
-    QToolButton* BttnAbout;
-    QPushButton* BttnExit;
-    QToolButton* BttnClipBoard;
-
-    StatusBar* StatusBar1;
-    QProgressBar* ProgressBar1;
+    int lastPointIndex() const { return lastPointIndex_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+private slots:
+    void startFlight();
+    void cancelFlight();
+    void showConfiguration();
+    void showAbout();
+    void copyToClipboard();
+    void applyPreset(int index);
+    void stepField(orrimar::LaunchField field, orrimar::StepDirection direction);
+
 private:
-    void FormCreate();
-    void CreateDrawingArea();
-    void CreateControlColumn();
-    QGroupBox* CreateParams();
-    QGroupBox* CreateStartStop();
-    QGroupBox* CreateDisplay();
-    void CreateStatusBar();
-    void ConnectHandlers();
-    void FormResize();
-    void FormClose();
-    void SetupViews();
-    void SetupInset(PaintBox& box, const QString& label, const QColor& disc, double radius);
-    void StepField(MaskEdit& field, int which, TUDBtnType button);
-    bool FieldsIncomplete();
-    void EndFlight();
+    void createDrawingArea();
+    void createControlColumn();
+    QGroupBox* createParamsGroup();
+    QGroupBox* createStartStopGroup();
+    QGroupBox* createDisplayGroup();
+    void createStatusBar();
+    void setObjectNames();
+    void createConnections();
+    void setInitialState();
+    void placeLunocentricInset();
+    void setUpViews();
+    void setUpInset(PaintBox& box, const QString& label, const QColor& disc, double radius);
+    MaskedField* launchField(LaunchField field) const;
+    bool fieldsIncomplete();
+    void endFlight();
 
-    bool FirstResizeDone = false;
-    std::unique_ptr<Bitmap> MoonBackground;
-    bool CancelRequested = false;
-    int MoonRadiusPx = 0;
-    double OutputInterval = 0.0;
+    // Drawing area.
+    QFrame* drawingArea_ = nullptr;
+    PaintBox* fullView_ = nullptr;
+    QFrame* lunocentricPanel_ = nullptr;
+    PaintBox* lunocentricInset_ = nullptr;
+    QFrame* geocentricPanel_ = nullptr;
+    PaintBox* geocentricInset_ = nullptr;
 
-    std::int64_t NextPointDeadline = 0;
-    PixelRect MoonBufferRect;
-    PixelRect MoonScreenRect;
+    // Control column.
+    QFrame* controlColumn_ = nullptr;
+    QGroupBox* paramsGroup_ = nullptr;
+    QLabel* altitudeLabel_ = nullptr;
+    QLabel* velocityLabel_ = nullptr;
+    QLabel* angleLabel_ = nullptr;
+    MaskedField* altitudeField_ = nullptr;
+    MaskedField* velocityField_ = nullptr;
+    MaskedField* angleField_ = nullptr;
+    StepperButtons* altitudeStepper_ = nullptr;
+    StepperButtons* velocityStepper_ = nullptr;
+    StepperButtons* angleStepper_ = nullptr;
+    QComboBox* presetList_ = nullptr;
+    QCheckBox* fullViewCheck_ = nullptr;
+    QGroupBox* startStopGroup_ = nullptr;
+    QToolButton* startButton_ = nullptr;
+    QToolButton* cancelButton_ = nullptr;
+    QToolButton* configButton_ = nullptr;
+    QGroupBox* displayGroup_ = nullptr;
+    QSlider* speedSlider_ = nullptr;
+    QLabel* slowLabel_ = nullptr;
+    QLabel* arrowLabel_ = nullptr;
+    QLabel* fastLabel_ = nullptr;
+    QToolButton* aboutButton_ = nullptr;
+    QPushButton* exitButton_ = nullptr;
+    QToolButton* clipboardButton_ = nullptr;
+
+    StatusBar* statusBar_ = nullptr;
+    QProgressBar* speedBar_ = nullptr;
+
+    bool firstResizeDone_ = false;
+    std::unique_ptr<Bitmap> moonBackground_;
+    bool cancelRequested_ = false;
+    int moonRadiusPx_ = 0;
+
+    std::int64_t nextPointDeadline_ = 0;
+    PixelRect moonBufferRect_;
+    PixelRect moonScreenRect_;
 
     bool openingSequence_;
     bool flying_ = false;

@@ -22,7 +22,7 @@ namespace {
 // The field whose refused leave is being handled: while it takes the focus back and
 // reports, other fields losing the focus are not checked, so two fields cannot send
 // the focus to and fro.
-MaskEdit* returningField = nullptr;
+MaskedField* returningField = nullptr;
 
 // The mask model works on ASCII; any other character becomes one it refuses.
 std::string ToMaskChars(const QString& text)
@@ -43,113 +43,113 @@ bool LeavesTheField(Qt::FocusReason reason)
 
 }  // namespace
 
-MaskEdit::MaskEdit(std::string_view editMask, QWidget* parent)
-    : QLineEdit(parent), mask_(editMask)
+MaskedField::MaskedField(std::string_view mask, QWidget* parent)
+    : QLineEdit(parent), mask_(mask)
 {
     setAcceptDrops(false);
     setDragEnabled(false);
-    ShowText(mask_.EmptyText());
-    connect(this, &QLineEdit::textChanged, this, &MaskEdit::KeepNormalForm);
+    showText(mask_.EmptyText());
+    connect(this, &QLineEdit::textChanged, this, &MaskedField::keepNormalForm);
 }
 
-MaskEdit::~MaskEdit()
+MaskedField::~MaskedField()
 {
     if (returningField == this)
         returningField = nullptr;
 }
 
-QString MaskEdit::InvalidInputMessage()
+QString MaskedField::invalidInputMessage()
 {
     return QStringLiteral(
         "Ungültiger Eingabewert. Mit der Taste ESC machen Sie die Änderungen rückgängig");
 }
 
-QString MaskEdit::Text() const
+QString MaskedField::fieldText() const
 {
-    return QString::fromStdString(mask_.FieldText(CurrentText()));
+    return QString::fromStdString(mask_.FieldText(currentText()));
 }
 
-void MaskEdit::SetText(const QString& text)
+void MaskedField::setFieldText(const QString& text)
 {
-    ShowText(mask_.Normalise(ToMaskChars(text)));
+    showText(mask_.Normalise(ToMaskChars(text)));
     modified_ = false;
 }
 
-std::string MaskEdit::CurrentText() const
+std::string MaskedField::currentText() const
 {
     return ToMaskChars(text());
 }
 
-int MaskEdit::SelectionStart() const
+int MaskedField::editPosition() const
 {
     return hasSelectedText() ? selectionStart() : cursorPosition();
 }
 
-int MaskEdit::SelectionLength() const
+int MaskedField::editLength() const
 {
     return hasSelectedText() ? static_cast<int>(selectedText().size()) : 0;
 }
 
-void MaskEdit::ShowText(const std::string& text)
+void MaskedField::showText(const std::string& text)
 {
     settingText_ = true;
     QLineEdit::setText(QString::fromStdString(text));
     settingText_ = false;
 }
 
-void MaskEdit::KeepNormalForm()
+void MaskedField::keepNormalForm()
 {
     // Anything that reaches QLineEdit's text past the model (QLineEdit::setText from
     // outside, for one) is brought back to the mask's shape.
     if (settingText_)
         return;
-    const std::string current = CurrentText();
+    const std::string current = currentText();
     const std::string normal = mask_.Normalise(current);
     if (normal != current) {
         const int caret = cursorPosition();
-        ShowText(normal);
+        showText(normal);
         setCursorPosition(std::min(caret, mask_.Length()));
     }
 }
 
-void MaskEdit::Apply(const MaskEditResult& result)
+void MaskedField::apply(const MaskEditResult& result)
 {
     if (result.Changed) {
-        ShowText(result.Text);
+        showText(result.Text);
         modified_ = true;
     }
     setCursorPosition(result.Caret);
     if (result.Refused)
-        Beep();
+        beep();
 }
 
-void MaskEdit::Beep()
+void MaskedField::beep()
 {
     QApplication::beep();
-    emit Beeped();
+    emit beeped();
 }
 
-void MaskEdit::InsertText(const QString& typed)
+void MaskedField::insertText(const QString& typed)
 {
-    Apply(mask_.Paste(CurrentText(), SelectionStart(), SelectionLength(), ToMaskChars(typed)));
+    apply(mask_.Paste(currentText(), editPosition(), editLength(), ToMaskChars(typed)));
 }
 
-void MaskEdit::CutSelection()
+void MaskedField::cutSelection()
 {
     if (!hasSelectedText())
         return;
     copy();
-    Apply(mask_.Delete(CurrentText(), SelectionStart(), SelectionLength()));
+    apply(mask_.Delete(currentText(), editPosition(), editLength()));
 }
 
-void MaskEdit::RestoreFocusText()
+void MaskedField::restoreFocusText()
 {
-    ShowText(mask_.Normalise(ToMaskChars(focusText_)));
+    showText(mask_.Normalise(ToMaskChars(focusText_)));
     modified_ = false;
     setCursorPosition(0);
 }
 
-bool MaskEdit::event(QEvent* event)
+bool MaskedField::event(QEvent* event)
 {
     // Claim Escape before any window shortcut while there is a change to undo.
     if (event->type() == QEvent::ShortcutOverride) {
@@ -162,14 +162,14 @@ bool MaskEdit::event(QEvent* event)
     return QLineEdit::event(event);
 }
 
-void MaskEdit::keyPressEvent(QKeyEvent* event)
+void MaskedField::keyPressEvent(QKeyEvent* event)
 {
     if (event->matches(QKeySequence::Paste)) {
-        InsertText(QGuiApplication::clipboard()->text());
+        insertText(QGuiApplication::clipboard()->text());
         return;
     }
     if (event->matches(QKeySequence::Cut)) {
-        CutSelection();
+        cutSelection();
         return;
     }
     if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::SelectAll)) {
@@ -179,27 +179,27 @@ void MaskEdit::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Escape:
         if (modified_)
-            RestoreFocusText();
+            restoreFocusText();
         else
             event->ignore();
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter: {
-        const int empty = modified_ ? mask_.FirstEmptyRequired(CurrentText()) : -1;
+        const int empty = modified_ ? mask_.FirstEmptyRequired(currentText()) : -1;
         if (empty >= 0) {
-            Beep();
+            beep();
             setCursorPosition(empty);
-            ReportInvalidInput(empty);
+            reportInvalidInput(empty);
             return;
         }
         QLineEdit::keyPressEvent(event);
         return;
     }
     case Qt::Key_Backspace:
-        Apply(mask_.Backspace(CurrentText(), SelectionStart(), SelectionLength()));
+        apply(mask_.Backspace(currentText(), editPosition(), editLength()));
         return;
     case Qt::Key_Delete:
-        Apply(mask_.Delete(CurrentText(), SelectionStart(), SelectionLength()));
+        apply(mask_.Delete(currentText(), editPosition(), editLength()));
         return;
     case Qt::Key_Left:
     case Qt::Key_Right:
@@ -216,34 +216,34 @@ void MaskEdit::keyPressEvent(QKeyEvent* event)
     for (const QChar c : typed)
         printable = printable && c.isPrint();
     if (printable && !command) {
-        InsertText(typed);
+        insertText(typed);
         return;
     }
     // Every other key (undo, word deletion, ...) would edit past the mask: not ours.
     event->ignore();
 }
 
-void MaskEdit::inputMethodEvent(QInputMethodEvent* event)
+void MaskedField::inputMethodEvent(QInputMethodEvent* event)
 {
     if (!event->commitString().isEmpty())
-        InsertText(event->commitString());
+        insertText(event->commitString());
     event->accept();
 }
 
-void MaskEdit::mouseReleaseEvent(QMouseEvent* event)
+void MaskedField::mouseReleaseEvent(QMouseEvent* event)
 {
     // The middle button pastes the selection clipboard (X11), through the mask too.
     if (event->button() == Qt::MiddleButton) {
         QClipboard* clipboard = QGuiApplication::clipboard();
         if (clipboard->supportsSelection() && rect().contains(event->position().toPoint()))
-            InsertText(clipboard->text(QClipboard::Selection));
+            insertText(clipboard->text(QClipboard::Selection));
         event->accept();
         return;
     }
     QLineEdit::mouseReleaseEvent(event);
 }
 
-void MaskEdit::contextMenuEvent(QContextMenuEvent* event)
+void MaskedField::contextMenuEvent(QContextMenuEvent* event)
 {
     // QLineEdit's own menu edits past the mask; this one goes through it.
     QMenu menu(this);
@@ -259,23 +259,23 @@ void MaskEdit::contextMenuEvent(QContextMenuEvent* event)
     menu.addSeparator();
     QAction* all = menu.addAction(QStringLiteral("Alles markieren"));
 
-    const QPointer<MaskEdit> self(this);
+    const QPointer<MaskedField> self(this);
     QAction* chosen = menu.exec(event->globalPos());
     if (self.isNull() || chosen == nullptr)
         return;
     if (chosen == cut)
-        CutSelection();
+        cutSelection();
     else if (chosen == copyAction)
         copy();
     else if (chosen == paste)
-        InsertText(QGuiApplication::clipboard()->text());
+        insertText(QGuiApplication::clipboard()->text());
     else if (chosen == remove)
-        Apply(mask_.Delete(CurrentText(), SelectionStart(), SelectionLength()));
+        apply(mask_.Delete(currentText(), editPosition(), editLength()));
     else if (chosen == all)
         selectAll();
 }
 
-void MaskEdit::focusInEvent(QFocusEvent* event)
+void MaskedField::focusInEvent(QFocusEvent* event)
 {
     if (!entered_)
         focusText_ = text();
@@ -283,7 +283,7 @@ void MaskEdit::focusInEvent(QFocusEvent* event)
     QLineEdit::focusInEvent(event);
 }
 
-void MaskEdit::focusOutEvent(QFocusEvent* event)
+void MaskedField::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
     if (!LeavesTheField(event->reason()))
@@ -292,18 +292,18 @@ void MaskEdit::focusOutEvent(QFocusEvent* event)
         entered_ = false;  // left while another field takes the focus back
         return;
     }
-    const int empty = FirstGap();
+    const int empty = firstGap();
     if (empty < 0 || !isVisible()) {
         entered_ = false;
         return;
     }
     // Refused: take the focus back once the focus change under way has finished.
-    Beep();
+    beep();
     returningField = this;
-    QTimer::singleShot(0, this, [this, empty] { ReturnAfterFailedLeave(empty); });
+    QTimer::singleShot(0, this, [this, empty] { returnAfterFailedLeave(empty); });
 }
 
-void MaskEdit::ReturnAfterFailedLeave(int position)
+void MaskedField::returnAfterFailedLeave(int position)
 {
     if (!isVisible() || !isEnabled() || !window()->isVisible()) {
         // The window is going away: nothing to return to, nothing to report.
@@ -313,7 +313,7 @@ void MaskEdit::ReturnAfterFailedLeave(int position)
     }
     // The program may have set a complete text meanwhile (a preset picked while the
     // field had a gap): then there is nothing to refuse any more.
-    position = FirstGap();
+    position = firstGap();
     if (position < 0) {
         if (returningField == this)
             returningField = nullptr;
@@ -322,37 +322,37 @@ void MaskEdit::ReturnAfterFailedLeave(int position)
     }
     setFocus(Qt::OtherFocusReason);
     setCursorPosition(position);
-    const QPointer<MaskEdit> self(this);
-    ReportInvalidInput(position);
+    const QPointer<MaskedField> self(this);
+    reportInvalidInput(position);
     if (!self.isNull() && returningField == this)
         returningField = nullptr;
 }
 
-int MaskEdit::FirstGap() const
+int MaskedField::firstGap() const
 {
-    return modified_ ? mask_.FirstEmptyRequired(CurrentText()) : -1;
+    return modified_ ? mask_.FirstEmptyRequired(currentText()) : -1;
 }
 
-bool MaskEdit::RefuseIncomplete()
+bool MaskedField::refuseIncomplete()
 {
-    const int position = FirstGap();
+    const int position = firstGap();
     if (position < 0)
         return false;
-    Beep();
+    beep();
     returningField = this;
     setFocus(Qt::OtherFocusReason);
     setCursorPosition(position);
-    const QPointer<MaskEdit> self(this);
-    ReportInvalidInput(position);
+    const QPointer<MaskedField> self(this);
+    reportInvalidInput(position);
     if (!self.isNull() && returningField == this)
         returningField = nullptr;
     return true;
 }
 
-void MaskEdit::ReportInvalidInput(int position)
+void MaskedField::reportInvalidInput(int position)
 {
-    const QPointer<MaskEdit> self(this);
-    ShowErrorBox(InvalidInputMessage());
+    const QPointer<MaskedField> self(this);
+    ShowErrorBox(invalidInputMessage());
     // The box may have taken the focus and moved the caret; put it back.
     if (!self.isNull() && hasFocus())
         setCursorPosition(position);

@@ -13,40 +13,40 @@
 
 namespace orrimar {
 
-class MaskEdit : public QLineEdit {
+class MaskedField : public QLineEdit {
     Q_OBJECT
 
 public:
-    // editMask: "picture;1;blank", e.g. AltitudeMask. The field starts empty (blanks).
-    explicit MaskEdit(std::string_view editMask, QWidget* parent = nullptr);
-    ~MaskEdit() override;
+    // mask: "picture;1;blank", e.g. AltitudeMask. The field starts empty (blanks).
+    explicit MaskedField(std::string_view mask, QWidget* parent = nullptr);
+    ~MaskedField() override;
 
     // The field's text as the program reads and converts it: the mask's length, literals
     // in place, empty positions as spaces. (QLineEdit::text() shows them as blanks "_".)
-    QString Text() const;
+    QString fieldText() const;
 
     // Sets the text from the program (presets, steppers): brought to the mask's length
     // (EditMask::Normalise) but not checked against the mask; it does not count as a
     // change by the user, so leaving the field afterwards is not checked.
-    void SetText(const QString& text);
+    void setFieldText(const QString& text);
 
     // Checks the field as leaving it would, for actions that read the text while the
     // field may still have the focus (Start, Config): when the user changed the text and
     // a required position is still empty, beeps, takes the focus with the caret on that
     // position, reports the error and returns true.
-    bool RefuseIncomplete();
+    bool refuseIncomplete();
 
     // True when the user has changed the text since the program last set it.
-    bool IsModified() const { return modified_; }
+    bool changedByUser() const { return modified_; }
 
-    const EditMask& Mask() const { return mask_; }
+    const EditMask& editMask() const { return mask_; }
 
     // The message reported when a changed field is left with a required position empty.
-    static QString InvalidInputMessage();
+    static QString invalidInputMessage();
 
 signals:
     // The field sounded the warning beep (a refused character or a refused leave).
-    void Beeped();
+    void beeped();
 
 protected:
     bool event(QEvent* event) override;
@@ -58,20 +58,21 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    std::string CurrentText() const;
+    std::string currentText() const;
     // The first empty required position of a text the user changed, or -1.
-    int FirstGap() const;
-    int SelectionStart() const;
-    int SelectionLength() const;
-    void ShowText(const std::string& text);
-    void Apply(const MaskEditResult& result);
-    void Beep();
-    void InsertText(const QString& typed);
-    void CutSelection();
-    void RestoreFocusText();
-    void KeepNormalForm();
-    void ReturnAfterFailedLeave(int position);
-    void ReportInvalidInput(int position);
+    int firstGap() const;
+    // Where an edit applies: the selection, or the caret when nothing is selected.
+    int editPosition() const;
+    int editLength() const;
+    void showText(const std::string& text);
+    void apply(const MaskEditResult& result);
+    void beep();
+    void insertText(const QString& typed);
+    void cutSelection();
+    void restoreFocusText();
+    void keepNormalForm();
+    void returnAfterFailedLeave(int position);
+    void reportInvalidInput(int position);
 
     EditMask mask_;
     QString focusText_;     // the text when the field was entered: Escape restores it

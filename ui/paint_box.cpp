@@ -17,13 +17,13 @@ PaintBox::PaintBox(QWidget* parent)
     canvas_.Changed = [this](const QRect& area) { update(area); };
 }
 
-orrimar::Canvas& PaintBox::GetCanvas()
+orrimar::Canvas& PaintBox::canvas()
 {
-    SyncSize();
+    syncSize();
     return canvas_;
 }
 
-void PaintBox::SetFontPixelSize(int pixels)
+void PaintBox::setFontPixelSize(int pixels)
 {
     QFont f = font();
     f.setPixelSize(pixels);
@@ -33,7 +33,7 @@ void PaintBox::SetFontPixelSize(int pixels)
 
 // A hidden widget gets its resize event only when shown, but its size changes at once:
 // the canvas follows the size whenever it is asked for.
-void PaintBox::SyncSize()
+void PaintBox::syncSize()
 {
     if (canvas_.Width() != width() || canvas_.Height() != height())
         canvas_.Resize(width(), height(), color_);
@@ -41,14 +41,14 @@ void PaintBox::SyncSize()
 
 void PaintBox::paintEvent(QPaintEvent* event)
 {
-    SyncSize();
+    syncSize();
     QPainter painter(this);
     painter.drawImage(event->rect(), canvas_.Image(), event->rect());
 }
 
 void PaintBox::resizeEvent(QResizeEvent* event)
 {
-    SyncSize();
+    syncSize();
     QWidget::resizeEvent(event);
 }
 

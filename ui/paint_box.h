@@ -19,20 +19,20 @@ public:
 
     // The canvas to draw on; its image always has the widget's current size. Drawing shows
     // at the next repaint.
-    orrimar::Canvas& GetCanvas();
+    orrimar::Canvas& canvas();
 
     int ClientWidth() const override { return width(); }
     int ClientHeight() const override { return height(); }
 
     // Colour of area that a resize adds (white unless set).
-    void SetColor(const QColor& color) { color_ = color; }
-    QColor Color() const { return color_; }
+    void setColor(const QColor& color) { color_ = color; }
+    QColor color() const { return color_; }
 
     // Height of the canvas font in pixels.
-    void SetFontPixelSize(int pixels);
+    void setFontPixelSize(int pixels);
 
     // A copy of everything drawn so far.
-    QImage Snapshot() { return GetCanvas().Snapshot(); }
+    QImage snapshot() { return canvas().Snapshot(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -40,7 +40,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void SyncSize();
+    void syncSize();
 
     QColor color_{255, 255, 255};
     orrimar::Canvas canvas_;

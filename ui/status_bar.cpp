@@ -12,26 +12,26 @@ StatusBar::StatusBar(const QList<Panel>& panels, int height, QWidget* parent) : 
     setFixedHeight(height);
     int left = 0;
     for (const Panel& panel : panels) {
-        auto* label = new QLabel(panel.Text, this);
-        label->setAlignment(panel.Alignment | Qt::AlignVCenter);
+        auto* label = new QLabel(panel.text, this);
+        label->setAlignment(panel.alignment | Qt::AlignVCenter);
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setGeometry(left, 2, panel.Width - 2, height - 4);
+        label->setGeometry(left, 2, panel.width - 2, height - 4);
         labels_.append(label);
-        left += panel.Width;
+        left += panel.width;
     }
 }
 
-QLabel* StatusBar::Label(int index) const
+QLabel* StatusBar::panelLabel(int index) const
 {
     if (index < 0 || index >= labels_.size())
         throw std::out_of_range("Status panel " + std::to_string(index) + " does not exist");
     return labels_[index];
 }
 
-void StatusBar::SetPanelText(int index, const QString& text) { Label(index)->setText(text); }
+void StatusBar::setPanelText(int index, const QString& text) { panelLabel(index)->setText(text); }
 
-QString StatusBar::PanelText(int index) const { return Label(index)->text(); }
+QString StatusBar::panelText(int index) const { return panelLabel(index)->text(); }
 
-int StatusBar::PanelWidth(int index) const { return Label(index)->width() + 2; }
+int StatusBar::panelWidth(int index) const { return panelLabel(index)->width() + 2; }
 
 }  // namespace orrimar

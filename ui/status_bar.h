@@ -14,21 +14,21 @@ class StatusBar : public QFrame {
 
 public:
     struct Panel {
-        QString Text;
-        int Width;  // pixels
-        Qt::Alignment Alignment;
+        QString text;
+        int width;  // pixels
+        Qt::Alignment alignment;
     };
 
     StatusBar(const QList<Panel>& panels, int height, QWidget* parent = nullptr);
 
-    int PanelCount() const { return static_cast<int>(labels_.size()); }
+    int panelCount() const { return static_cast<int>(labels_.size()); }
     // Throws std::out_of_range for an index outside the panels.
-    void SetPanelText(int index, const QString& text);
-    QString PanelText(int index) const;
-    int PanelWidth(int index) const;
+    void setPanelText(int index, const QString& text);
+    QString panelText(int index) const;
+    int panelWidth(int index) const;
 
 private:
-    QLabel* Label(int index) const;
+    QLabel* panelLabel(int index) const;
     QList<QLabel*> labels_;
 };
 

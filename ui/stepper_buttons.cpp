@@ -22,7 +22,7 @@ QToolButton* ArrowButton(Qt::ArrowType arrow, QWidget* parent)
 
 }  // namespace
 
-UpDown::UpDown(QWidget* parent)
+StepperButtons::StepperButtons(QWidget* parent)
     : QWidget(parent), up_(ArrowButton(Qt::UpArrow, this)), down_(ArrowButton(Qt::DownArrow, this))
 {
     auto* layout = new QVBoxLayout(this);
@@ -30,8 +30,8 @@ UpDown::UpDown(QWidget* parent)
     layout->setSpacing(0);
     layout->addWidget(up_);
     layout->addWidget(down_);
-    connect(up_, &QToolButton::clicked, this, [this] { emit Click(TUDBtnType::btNext); });
-    connect(down_, &QToolButton::clicked, this, [this] { emit Click(TUDBtnType::btPrev); });
+    connect(up_, &QToolButton::clicked, this, [this] { emit stepped(StepDirection::Up); });
+    connect(down_, &QToolButton::clicked, this, [this] { emit stepped(StepDirection::Down); });
 }
 
 }  // namespace orrimar

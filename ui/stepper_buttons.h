@@ -2,26 +2,26 @@
 // while held) one step.
 #pragma once
 
+#include "fields/stepper.h"
+
 #include <QWidget>
 
 class QToolButton;
 
 namespace orrimar {
 
-enum class TUDBtnType { btNext, btPrev };
-
-class UpDown : public QWidget {
+class StepperButtons : public QWidget {
     Q_OBJECT
 
 public:
-    explicit UpDown(QWidget* parent = nullptr);
+    explicit StepperButtons(QWidget* parent = nullptr);
 
-    QToolButton* UpButton() const { return up_; }
-    QToolButton* DownButton() const { return down_; }
+    QToolButton* upButton() const { return up_; }
+    QToolButton* downButton() const { return down_; }
 
 signals:
-    // One step: btNext for the up arrow, btPrev for the down arrow.
-    void Click(orrimar::TUDBtnType button);
+    // One step: Up for the up arrow, Down for the down arrow.
+    void stepped(orrimar::StepDirection direction);
 
 private:
     QToolButton* up_;

@@ -20,9 +20,26 @@ namespace {
 constexpr QRgb Black = 0xFF000000;
 constexpr QRgb Marker = 0xFFFF0000;  // drawn where the Moon never is, to see blackening
 
-QImage Canvas(const TAboutForm& form)
+// A part of the box by its object name; the test program stops when it is missing.
+template <typename T>
+T* Part(const AboutDialog& dialog, const char* name)
 {
-    return form.PaintBox1->Canvas().convertToFormat(QImage::Format_ARGB32);
+    T* part = dialog.findChild<T*>(QLatin1String(name));
+    if (part == nullptr)
+        qFatal("The About box has no part named %s", name);
+    return part;
+}
+
+MoonPhaseView* PhaseView(const AboutDialog& dialog)
+{
+    return Part<MoonPhaseView>(dialog, "phaseView");
+}
+
+QTimer* AnimationTimer(const AboutDialog& dialog) { return Part<QTimer>(dialog, "animationTimer"); }
+
+QImage Canvas(const AboutDialog& dialog)
+{
+    return PhaseView(dialog)->image().convertToFormat(QImage::Format_ARGB32);
 }
 
 // What the box shows after `frame` is drawn through its mask over `background`.
@@ -37,7 +54,7 @@ QImage Over(const QImage& background, const QImage& frame)
 
 QImage BlackBox()
 {
-    QImage image(TAboutForm::FrameSize, TAboutForm::FrameSize, QImage::Format_ARGB32);
+    QImage image(AboutDialog::FrameSize, AboutDialog::FrameSize, QImage::Format_ARGB32);
     image.fill(Black);
     return image;
 }
@@ -51,20 +68,20 @@ bool AllBlack(const QImage& image)
     return true;
 }
 
-void Tick(TAboutForm& form, int times)
+void Tick(AboutDialog& dialog, int times)
 {
     for (int i = 0; i < times; ++i)
-        form.Timer1Timer();
+        dialog.showNextFrame();
 }
 
 // Runs `whileOpen` on the About box once it is the modal window, then closes it.
-void WhenModal(std::function<void(TAboutForm&)> whileOpen)
+void WhenModal(std::function<void(AboutDialog&)> whileOpen)
 {
     QTimer::singleShot(0, [whileOpen] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (auto* form = qobject_cast<TAboutForm*>(modal)) {
-            whileOpen(*form);
-            form->Button1->click();
+        if (auto* dialog = qobject_cast<AboutDialog*>(modal)) {
+            whileOpen(*dialog);
+            Part<QPushButton>(*dialog, "okButton")->click();
         } else if (modal != nullptr) {
             modal->close();
         }
@@ -73,7 +90,7 @@ void WhenModal(std::function<void(TAboutForm&)> whileOpen)
 
 }  // namespace
 
-class TestAboutForm : public QObject {
+class TestAboutDialog : public QObject {
     Q_OBJECT
 
 private slots:
@@ -85,38 +102,46 @@ private slots:
     void ReopeningStartsAtFrameZeroAndReleasesTheBox();
 };
 
-void TestAboutForm::LayoutAndTexts()
+void TestAboutDialog::LayoutAndTexts()
 {
-    TAboutForm form;
-    QCOMPARE(form.windowTitle(), QStringLiteral("About ..."));
-    QCOMPARE(form.size(), QSize(318, 314));
-    QCOMPARE(form.PaintBox1->parentWidget(), form.AbPanel);
-    QCOMPARE(form.PaintBox1->geometry(), QRect(9, 9, 76, 76));
-    QCOMPARE(form.PaintBox1->Canvas().size(), QSize(76, 76));
-    QCOMPARE(form.AbLabel1->text(), QStringLiteral("Orrimar"));
-    QCOMPARE(form.AbLabel2->text(), QStringLiteral("Orrimar"));
-    QCOMPARE(form.AbLabel2->pos() - form.AbLabel1->pos(), QPoint(3, 3));
+    AboutDialog dialog;
+    const auto* header = Part<QFrame>(dialog, "headerPanel");
+    const auto* titleShadow = Part<QLabel>(dialog, "titleShadow");
+    const auto* title = Part<QLabel>(dialog, "title");
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("About ..."));
+    QCOMPARE(dialog.size(), QSize(318, 314));
+    QCOMPARE(PhaseView(dialog)->parentWidget(), header);
+    QCOMPARE(PhaseView(dialog)->geometry(), QRect(9, 9, 76, 76));
+    QCOMPARE(PhaseView(dialog)->image().size(), QSize(76, 76));
+    QCOMPARE(titleShadow->text(), QStringLiteral("Orrimar"));
+    QCOMPARE(title->text(), QStringLiteral("Orrimar"));
+    QCOMPARE(title->pos() - titleShadow->pos(), QPoint(3, 3));
     // The white title lies over the black one.
-    const auto children = form.AbPanel->children();
-    QVERIFY(children.indexOf(form.AbLabel2) > children.indexOf(form.AbLabel1));
-    QCOMPARE(form.Label1->text(),
+    const auto children = header->children();
+    QVERIFY(children.indexOf(title) > children.indexOf(titleShadow));
+    QCOMPARE(Part<QLabel>(dialog, "introLabel")->text(),
              QStringLiteral("Start from a circular 'parking orbit'\naround the Earth."));
-    QCOMPARE(form.Label2->text(), QStringLiteral("Change to an orbit that will \n"
-                                                 "- hit the Moon, or\n- pass very close to it."));
-    QVERIFY(!form.Label3->text().isEmpty());
-    QCOMPARE(form.Button1->text(), QStringLiteral("Ok"));
-    QCOMPARE(form.Frames().size(), 25);
+    QCOMPARE(Part<QLabel>(dialog, "goalLabel")->text(),
+             QStringLiteral("Change to an orbit that will \n"
+                            "- hit the Moon, or\n- pass very close to it."));
+    QVERIFY(!Part<QLabel>(dialog, "creditLabel")->text().isEmpty());
+    QCOMPARE(Part<QPushButton>(dialog, "okButton")->text(), QStringLiteral("Ok"));
+    QCOMPARE(dialog.frames().size(), 25);
     // The animation runs from creation, before the box is shown.
-    QVERIFY(form.Timer1->isActive());
-    QCOMPARE(form.Timer1->interval(), 150);
-    QCOMPARE(form.NextFrame(), 0);
+    QVERIFY(AnimationTimer(dialog)->isActive());
+    QCOMPARE(AnimationTimer(dialog)->interval(), 150);
+    QCOMPARE(dialog.nextFrame(), 0);
 }
 
-void TestAboutForm::TextsFitWithoutOverlapping()
+void TestAboutDialog::TextsFitWithoutOverlapping()
 {
-    TAboutForm form;
-    const QRect client = form.rect();
-    const QLabel* labels[] = {form.AbLabel1, form.AbLabel2, form.Label1, form.Label2, form.Label3};
+    AboutDialog dialog;
+    const auto* title = Part<QLabel>(dialog, "title");
+    const auto* intro = Part<QLabel>(dialog, "introLabel");
+    const auto* goal = Part<QLabel>(dialog, "goalLabel");
+    const auto* credit = Part<QLabel>(dialog, "creditLabel");
+    const QRect client = dialog.rect();
+    const QLabel* labels[] = {Part<QLabel>(dialog, "titleShadow"), title, intro, goal, credit};
     for (const QLabel* label : labels) {
         QVERIFY2(client.contains(label->geometry().translated(label->parentWidget()->pos())),
                  qPrintable(label->text()));
@@ -127,87 +152,87 @@ void TestAboutForm::TextsFitWithoutOverlapping()
         QVERIFY2(label->height() >= (lines - 1) * metrics.lineSpacing() + metrics.height(),
                  qPrintable(label->text()));
     }
-    QVERIFY(form.AbLabel2->geometry().bottom() < form.AbPanel->height());
-    QVERIFY(form.Label1->geometry().bottom() < form.Label2->y());
-    QVERIFY(form.Label2->geometry().bottom() < form.Bevel1->y());
-    QVERIFY(form.Label3->geometry().bottom() < form.Button1->y());
+    QVERIFY(title->geometry().bottom() < Part<QFrame>(dialog, "headerPanel")->height());
+    QVERIFY(intro->geometry().bottom() < goal->y());
+    QVERIFY(goal->geometry().bottom() < Part<QFrame>(dialog, "rule")->y());
+    QVERIFY(credit->geometry().bottom() < Part<QPushButton>(dialog, "okButton")->y());
 }
 
-void TestAboutForm::FirstTickBlackensAndDrawsCrescent()
+void TestAboutDialog::FirstTickBlackensAndDrawsCrescent()
 {
-    TAboutForm form;
-    form.Timer1->stop();
+    AboutDialog dialog;
+    AnimationTimer(dialog)->stop();
     // Before the first tick the panel shows through.
-    QCOMPARE(qAlpha(Canvas(form).pixel(0, 0)), 0);
-    Tick(form, 1);
-    QCOMPARE(form.NextFrame(), 1);
-    const QImage canvas = Canvas(form);
-    QCOMPARE(canvas, Over(BlackBox(), form.Frames()[0]));
+    QCOMPARE(qAlpha(Canvas(dialog).pixel(0, 0)), 0);
+    Tick(dialog, 1);
+    QCOMPARE(dialog.nextFrame(), 1);
+    const QImage canvas = Canvas(dialog);
+    QCOMPARE(canvas, Over(BlackBox(), dialog.frames()[0]));
     QVERIFY(!AllBlack(canvas));
 }
 
-void TestAboutForm::TwelfthTickDrawsFullMoonWithoutBlackening()
+void TestAboutDialog::TwelfthTickDrawsFullMoonWithoutBlackening()
 {
-    TAboutForm form;
-    form.Timer1->stop();
-    Tick(form, 11);
-    QCOMPARE(form.NextFrame(), 11);
-    form.PaintBox1->Canvas().setPixel(0, 0, Marker);
-    const QImage before = Canvas(form);
-    Tick(form, 1);
-    QCOMPARE(form.NextFrame(), 12);
-    const QImage canvas = Canvas(form);
+    AboutDialog dialog;
+    AnimationTimer(dialog)->stop();
+    Tick(dialog, 11);
+    QCOMPARE(dialog.nextFrame(), 11);
+    PhaseView(dialog)->image().setPixel(0, 0, Marker);
+    const QImage before = Canvas(dialog);
+    Tick(dialog, 1);
+    QCOMPARE(dialog.nextFrame(), 12);
+    const QImage canvas = Canvas(dialog);
     QCOMPARE(canvas.pixel(0, 0), Marker);
-    QCOMPARE(canvas, Over(before, form.Frames()[11]));
+    QCOMPARE(canvas, Over(before, dialog.frames()[11]));
     // The full Moon covers everything the waxing frames drew.
-    QCOMPARE(Over(BlackBox(), form.Frames()[11]).pixel(38, 38), canvas.pixel(38, 38));
+    QCOMPARE(Over(BlackBox(), dialog.frames()[11]).pixel(38, 38), canvas.pixel(38, 38));
     // The next frame is drawn on a freshly blackened box.
-    Tick(form, 1);
-    QCOMPARE(Canvas(form), Over(BlackBox(), form.Frames()[12]));
+    Tick(dialog, 1);
+    QCOMPARE(Canvas(dialog), Over(BlackBox(), dialog.frames()[12]));
 }
 
-void TestAboutForm::NewMoonTicksStayBlackThenCycleRestarts()
+void TestAboutDialog::NewMoonTicksStayBlackThenCycleRestarts()
 {
-    TAboutForm form;
-    form.Timer1->stop();
-    Tick(form, 1);
-    const QImage firstTick = Canvas(form);
-    Tick(form, 22);
-    QVERIFY(!AllBlack(Canvas(form)));  // frame 22, the thin left crescent
-    Tick(form, 1);
-    QVERIFY(AllBlack(Canvas(form)));  // tick 24
-    Tick(form, 1);
-    QVERIFY(AllBlack(Canvas(form)));  // tick 25
-    QCOMPARE(form.NextFrame(), 0);
-    form.PaintBox1->Canvas().setPixel(0, 0, Marker);
-    Tick(form, 1);  // tick 26
-    QCOMPARE(form.NextFrame(), 1);
-    QCOMPARE(Canvas(form), firstTick);
+    AboutDialog dialog;
+    AnimationTimer(dialog)->stop();
+    Tick(dialog, 1);
+    const QImage firstTick = Canvas(dialog);
+    Tick(dialog, 22);
+    QVERIFY(!AllBlack(Canvas(dialog)));  // frame 22, the thin left crescent
+    Tick(dialog, 1);
+    QVERIFY(AllBlack(Canvas(dialog)));  // tick 24
+    Tick(dialog, 1);
+    QVERIFY(AllBlack(Canvas(dialog)));  // tick 25
+    QCOMPARE(dialog.nextFrame(), 0);
+    PhaseView(dialog)->image().setPixel(0, 0, Marker);
+    Tick(dialog, 1);  // tick 26
+    QCOMPARE(dialog.nextFrame(), 1);
+    QCOMPARE(Canvas(dialog), firstTick);
 }
 
-void TestAboutForm::ReopeningStartsAtFrameZeroAndReleasesTheBox()
+void TestAboutDialog::ReopeningStartsAtFrameZeroAndReleasesTheBox()
 {
-    QPointer<TAboutForm> first;
+    QPointer<AboutDialog> first;
     bool opened = false;
-    WhenModal([&first, &opened](TAboutForm& form) {
-        first = &form;
+    WhenModal([&first, &opened](AboutDialog& dialog) {
+        first = &dialog;
         opened = true;
-        QVERIFY(form.isModal());
-        QCOMPARE(form.NextFrame(), 0);
-        Tick(form, 7);
-        QCOMPARE(form.NextFrame(), 7);
+        QVERIFY(dialog.isModal());
+        QCOMPARE(dialog.nextFrame(), 0);
+        Tick(dialog, 7);
+        QCOMPARE(dialog.nextFrame(), 7);
     });
     ShowAboutBox();
     QVERIFY2(opened, "the box was shown modally");
     QVERIFY2(first.isNull(), "the box is released when it closes");
 
     bool reopened = false;
-    WhenModal([&reopened](TAboutForm& form) {
+    WhenModal([&reopened](AboutDialog& dialog) {
         reopened = true;
-        QCOMPARE(form.NextFrame(), 0);
-        QCOMPARE(qAlpha(Canvas(form).pixel(0, 0)), 0);
-        Tick(form, 1);
-        QCOMPARE(Canvas(form), Over(BlackBox(), form.Frames()[0]));
+        QCOMPARE(dialog.nextFrame(), 0);
+        QCOMPARE(qAlpha(Canvas(dialog).pixel(0, 0)), 0);
+        Tick(dialog, 1);
+        QCOMPARE(Canvas(dialog), Over(BlackBox(), dialog.frames()[0]));
     });
     ShowAboutBox();
     QVERIFY(reopened);
@@ -216,5 +241,5 @@ void TestAboutForm::ReopeningStartsAtFrameZeroAndReleasesTheBox()
 
 }  // namespace orrimar
 
-QTEST_MAIN(orrimar::TestAboutForm)
+QTEST_MAIN(orrimar::TestAboutDialog)
 #include "test_about_dialog.moc"

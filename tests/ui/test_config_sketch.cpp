@@ -29,7 +29,7 @@ const QRgb kNavy = qRgb(0, 0, 128);
 void Prepare(PaintBox& box)
 {
     box.resize(528, 628);
-    box.SetFontPixelSize(11);
+    box.setFontPixelSize(11);
 }
 
 using test::ExtentOf;
@@ -108,7 +108,7 @@ void TestConfigSketch::frameAndFixedGeometry()
     QCOMPARE(XYToPixel(0, 0), (PixelPoint{264, 314}));
     QVERIFY(CurrentFrame().PaintBox == &box);
     QCOMPARE(FrameList().size(), std::size_t{1});
-    const QImage im = box.Snapshot();
+    const QImage im = box.snapshot();
 
     // The parking orbit in (132, 182)–(396, 446), dotted: each of its pixels lies on a solid
     // outline of that rectangle (up to a pixel: dashes are rasterised on their own), and
@@ -160,8 +160,8 @@ void TestConfigSketch::textsAtTheirPlaces()
     PaintBox box;
     Prepare(box);
     DrawConfigSketch(box, 0.0);
-    const QImage im = box.Snapshot();
-    const Canvas& c = box.GetCanvas();
+    const QImage im = box.snapshot();
+    const Canvas& c = box.canvas();
     const int hMoon = c.TextHeight("To the Moon");
     const struct {
         QString Text;
@@ -216,7 +216,7 @@ void TestConfigSketch::launchAngle()
     PaintBox box;
     Prepare(box);
     DrawConfigSketch(box, angle);
-    const QImage im = box.Snapshot();
+    const QImage im = box.snapshot();
 
     QCOMPARE(DotCentre(im), dot);
     QVERIFY(Count(im, kNavy) >= 20);
@@ -277,7 +277,7 @@ void TestConfigSketch::arcArrowheadPointsAwayFromTheAxis()
     PaintBox box;
     Prepare(box);
     DrawConfigSketch(box, angle);
-    const QImage im = box.Snapshot();
+    const QImage im = box.snapshot();
     for (const WorldPoint& p : {outer, inner}) {
         const PixelPoint q = Pixel(p.X, p.Y);
         QVERIFY2(InkNear(im, q.X, q.Y), qPrintable(QString("%1,%2").arg(q.X).arg(q.Y)));
@@ -292,7 +292,7 @@ void TestConfigSketch::replacesThePictureAndLeavesTheCanvasState()
     PaintBox fresh;
     Prepare(used);
     Prepare(fresh);
-    Canvas& c = used.GetCanvas();
+    Canvas& c = used.canvas();
     c.Brush.Color = QColor(0, 128, 128);
     c.FillRect(c.ClipRect());
     c.Pen = CanvasPen{QColor(255, 0, 0), 5, PenStyle::Dot};
@@ -303,8 +303,8 @@ void TestConfigSketch::replacesThePictureAndLeavesTheCanvasState()
 
     DrawConfigSketch(used, 226.5);
     DrawConfigSketch(fresh, 226.5);
-    QVERIFY(used.Snapshot() == fresh.Snapshot());
-    QCOMPARE(used.Snapshot().pixel(0, 0), kWhite);
+    QVERIFY(used.snapshot() == fresh.snapshot());
+    QCOMPARE(used.snapshot().pixel(0, 0), kWhite);
     QCOMPARE(PixelsPerUnit(), 26.4);
     SelectFrame(used);
     QCOMPARE(PixelsPerUnit(), 26.4);
@@ -338,7 +338,7 @@ void TestConfigSketch::anglesBeyondReasonDoNotFail()
     PaintBox box;
     Prepare(box);
     DrawConfigSketch(box, angle);
-    const QImage im = box.Snapshot();
+    const QImage im = box.snapshot();
     QCOMPARE(im.pixel(210, 360), kSilver);
     QCOMPARE(im.pixel(5, 314), kBlack);
     QCOMPARE(im.pixel(264, 620), kBlack);
@@ -349,8 +349,8 @@ void TestConfigSketch::anglesBeyondReasonDoNotFail()
     } else {
         QCOMPARE(Count(im, kNavy), 0);
     }
-    QCOMPARE(box.GetCanvas().Pen.Width, 1);
-    QCOMPARE(box.GetCanvas().Brush.Color, QColor(255, 255, 255));
+    QCOMPARE(box.canvas().Pen.Width, 1);
+    QCOMPARE(box.canvas().Brush.Color, QColor(255, 255, 255));
 
     // A view with no room at all draws nothing and does not fail either.
     PaintBox empty;

@@ -10,9 +10,11 @@
 #include "ui/masked_field.h"
 #include "ui/paint_box.h"
 #include "ui/status_bar.h"
+#include "ui/stepper_buttons.h"
 #include "support/pixels.h"
 
 #include <QCheckBox>
+#include <QFrame>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -31,6 +33,16 @@ using namespace orrimar;
 namespace {
 
 int CountColour(const QImage& image, QColor colour) { return test::CountColour(image, colour.rgb()); }
+
+// A widget of the window by its object name; the test program stops when it is missing.
+template <typename T>
+T* Part(const MainWindow& window, const char* name)
+{
+    T* part = window.findChild<T*>(QLatin1String(name));
+    if (part == nullptr)
+        qFatal("The main window has no %s", name);
+    return part;
+}
 
 }  // namespace
 
@@ -60,103 +72,103 @@ private slots:
     {
         QVERIFY(window_->windowState() & Qt::WindowMaximized);
         QCOMPARE(window_->windowTitle(), QString("Orrimar - terminated by user, collision or escape"));
-        QVERIFY(!window_->BttnTerm->isEnabled());
-        QVERIFY(window_->BttnStart->isEnabled());
-        QVERIFY(window_->CheckBox1->isChecked());
-        QCOMPARE(window_->MaskEdit1->Text(), QString("00100.17"));
-        QCOMPARE(window_->MaskEdit2->Text(), QString("+10.9800"));
-        QCOMPARE(window_->MaskEdit3->Text(), QString("+226.500"));
-        QCOMPARE(window_->ComboBox1->currentIndex(), -1);
-        QCOMPARE(window_->ComboBox1->count(), 5);
-        QCOMPARE(window_->ProgressBar1->parentWidget(), window_->StatusBar1);
-        QCOMPARE(window_->ProgressBar1->pos(), QPoint(373, 5));
-        QCOMPARE(window_->ProgressBar1->size(), QSize(150, 17));
-        QCOMPARE(window_->ProgressBar1->maximum(), 150);
+        QVERIFY(!cancelButton()->isEnabled());
+        QVERIFY(startButton()->isEnabled());
+        QVERIFY(fullViewCheck()->isChecked());
+        QCOMPARE(altitudeField()->fieldText(), QString("00100.17"));
+        QCOMPARE(velocityField()->fieldText(), QString("+10.9800"));
+        QCOMPARE(angleField()->fieldText(), QString("+226.500"));
+        QCOMPARE(presetList()->currentIndex(), -1);
+        QCOMPARE(presetList()->count(), 5);
+        QCOMPARE(speedBar()->parentWidget(), statusBar());
+        QCOMPARE(speedBar()->pos(), QPoint(373, 5));
+        QCOMPARE(speedBar()->size(), QSize(150, 17));
+        QCOMPARE(speedBar()->maximum(), 150);
         const QStringList headings{"Step", "Error Jacobi", "Jacobi 0", "Time", "Velocity", ""};
         for (int i = 0; i < headings.size(); ++i)
-            QCOMPARE(window_->StatusBar1->PanelText(i), headings[i]);
-        QCOMPARE(window_->StatusBar1->height(), 25);
-        QCOMPARE(window_->Panel4->width(), 120);
-        QCOMPARE(window_->TrackBar1->value(), 42);
-        QCOMPARE(window_->TrackBar1->maximum(), 95);
-        QCOMPARE(window_->BttnTerm->toolTip(), QString("Abbruch"));
-        QCOMPARE(window_->BttnConf->toolTip(), QString("Startkonfiguration"));
-        QCOMPARE(window_->BttnAbout->toolTip(), QString("Programmautor"));
-        QCOMPARE(window_->PBox2->size(), QSize(180, 180));
-        QCOMPARE(window_->PBox3->size(), QSize(180, 180));
+            QCOMPARE(statusBar()->panelText(i), headings[i]);
+        QCOMPARE(statusBar()->height(), 25);
+        QCOMPARE(controlColumn()->width(), 120);
+        QCOMPARE(speedSlider()->value(), 42);
+        QCOMPARE(speedSlider()->maximum(), 95);
+        QCOMPARE(cancelButton()->toolTip(), QString("Abbruch"));
+        QCOMPARE(configButton()->toolTip(), QString("Startkonfiguration"));
+        QCOMPARE(aboutButton()->toolTip(), QString("Programmautor"));
+        QCOMPARE(lunocentricInset()->size(), QSize(180, 180));
+        QCOMPARE(geocentricInset()->size(), QSize(180, 180));
         // The lunocentric inset sits at the full view's right edge.
-        QCOMPARE(window_->Panel2->geometry().right() + 1, window_->PBox1->width());
+        QCOMPARE(lunocentricPanel()->geometry().right() + 1, fullView()->width());
     }
 
     void ToggleControlsFlipsExactlyTheTaggedControls()
     {
-        QWidget* const tagged[] = {window_->BttnStart, window_->BttnConf, window_->BttnAbout,
-                                   window_->BttnExit, window_->ComboBox1, window_->CheckBox1};
-        QWidget* const untouched[] = {window_->MaskEdit1, window_->MaskEdit2, window_->MaskEdit3,
-                                      window_->UpDown1,   window_->UpDown2,   window_->UpDown3,
-                                      window_->TrackBar1, window_->BttnClipBoard};
-        window_->ToggleControls();
+        QWidget* const tagged[] = {startButton(), configButton(), aboutButton(),
+                                   exitButton(), presetList(), fullViewCheck()};
+        QWidget* const untouched[] = {altitudeField(), velocityField(), angleField(),
+                                      altitudeStepper(),   velocityStepper(),   angleStepper(),
+                                      speedSlider(), clipboardButton()};
+        window_->toggleControls();
         for (QWidget* w : tagged)
             QVERIFY2(!w->isEnabled(), qPrintable(w->metaObject()->className()));
         for (QWidget* w : untouched)
             QVERIFY(w->isEnabled());
-        QVERIFY(window_->BttnTerm->isEnabled());
+        QVERIFY(cancelButton()->isEnabled());
         QVERIFY(!(window_->windowFlags() & Qt::WindowMaximizeButtonHint));
-        window_->ToggleControls();
+        window_->toggleControls();
         for (QWidget* w : tagged)
             QVERIFY(w->isEnabled());
-        QVERIFY(!window_->BttnTerm->isEnabled());
+        QVERIFY(!cancelButton()->isEnabled());
         QVERIFY(window_->windowFlags() & Qt::WindowMaximizeButtonHint);
     }
 
     void StartAndConfigAreOneGroupThatMayBeAllUp()
     {
-        window_->BttnStart->setChecked(true);
-        window_->BttnConf->setChecked(true);
-        QVERIFY(!window_->BttnStart->isChecked());
-        window_->BttnConf->setChecked(false);
-        QVERIFY(!window_->BttnStart->isChecked() && !window_->BttnConf->isChecked());
+        startButton()->setChecked(true);
+        configButton()->setChecked(true);
+        QVERIFY(!startButton()->isChecked());
+        configButton()->setChecked(false);
+        QVERIFY(!startButton()->isChecked() && !configButton()->isChecked());
     }
 
     void PresetsFillTheFieldsAndMoveTheFocus()
     {
         window_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window_));
-        window_->ComboBox1->setCurrentIndex(1);
-        window_->ComboBox1Change(1);
-        QCOMPARE(window_->MaskEdit1->Text(), QString("00100.00"));
-        QCOMPARE(window_->MaskEdit2->Text(), QString("+11.0085"));
-        QCOMPARE(window_->MaskEdit3->Text(), QString("+229.700"));
-        QCOMPARE(QApplication::focusWidget(), window_->TrackBar1);
-        window_->ComboBox1Change(4);
-        QCOMPARE(window_->MaskEdit3->Text(), QString("+226.500"));
-        window_->ComboBox1Change(-1);  // nothing picked: nothing changes
-        QCOMPARE(window_->MaskEdit3->Text(), QString("+226.500"));
+        presetList()->setCurrentIndex(1);
+        ApplyPreset(1);
+        QCOMPARE(altitudeField()->fieldText(), QString("00100.00"));
+        QCOMPARE(velocityField()->fieldText(), QString("+11.0085"));
+        QCOMPARE(angleField()->fieldText(), QString("+229.700"));
+        QCOMPARE(QApplication::focusWidget(), speedSlider());
+        ApplyPreset(4);
+        QCOMPARE(angleField()->fieldText(), QString("+226.500"));
+        ApplyPreset(-1);  // nothing picked: nothing changes
+        QCOMPARE(angleField()->fieldText(), QString("+226.500"));
     }
 
     void SteppersChangeTheLastDecimalPlace()
     {
-        window_->UpDown1Click(TUDBtnType::btNext);
-        QCOMPARE(window_->MaskEdit1->Text(), QString("00100.18"));
-        window_->UpDown2Click(TUDBtnType::btPrev);
-        QCOMPARE(window_->MaskEdit2->Text(), QString("+10.9799"));
-        window_->UpDown3Click(TUDBtnType::btNext);
-        QCOMPARE(window_->MaskEdit3->Text(), QString("+226.501"));
-        window_->MaskEdit3->SetText("+000.000");
-        window_->UpDown3Click(TUDBtnType::btPrev);
-        QCOMPARE(window_->MaskEdit3->Text(), QString("-000.001"));
-        window_->MaskEdit2->SetText("+00.0000");
-        window_->UpDown2Click(TUDBtnType::btPrev);
-        QCOMPARE(window_->MaskEdit2->Text(), QString("-00.0001"));
+        altitudeStepper()->upButton()->click();
+        QCOMPARE(altitudeField()->fieldText(), QString("00100.18"));
+        velocityStepper()->downButton()->click();
+        QCOMPARE(velocityField()->fieldText(), QString("+10.9799"));
+        angleStepper()->upButton()->click();
+        QCOMPARE(angleField()->fieldText(), QString("+226.501"));
+        angleField()->setFieldText("+000.000");
+        angleStepper()->downButton()->click();
+        QCOMPARE(angleField()->fieldText(), QString("-000.001"));
+        velocityField()->setFieldText("+00.0000");
+        velocityStepper()->downButton()->click();
+        QCOMPARE(velocityField()->fieldText(), QString("-00.0001"));
         QVERIFY(errors_.isEmpty());
     }
 
     void SteppingATextWithAGapReportsAndKeepsIt()
     {
-        window_->MaskEdit2->SetText("+1_.9800");
-        const QString before = window_->MaskEdit2->Text();
-        window_->UpDown2Click(TUDBtnType::btNext);
-        QCOMPARE(window_->MaskEdit2->Text(), before);
+        velocityField()->setFieldText("+1_.9800");
+        const QString before = velocityField()->fieldText();
+        velocityStepper()->upButton()->click();
+        QCOMPARE(velocityField()->fieldText(), before);
         QCOMPARE(errors_.size(), 1);
         QCOMPARE(errors_[0], "'" + before + "' ist kein gültiger Gleitkommawert.");
     }
@@ -172,13 +184,13 @@ private slots:
     // The copy holds what the window shows over the full view, insets included.
     void ClipboardHoldsTheFullViewsPixels()
     {
-        QTimer::singleShot(0, window_, [this] { window_->BttnTermClick(); });
-        window_->BttnStartClick();  // draws the Earth in the geocentric inset
-        window_->PBox1->GetCanvas().Brush.Color = QColor(0, 0, 255);
-        window_->PBox1->GetCanvas().FillRect(PixelRect{300, 300, 310, 310});
-        window_->BttnClipBoardClick();
+        QTimer::singleShot(0, window_, [this] { Invoke("cancelFlight"); });
+        Invoke("startFlight");  // draws the Earth in the geocentric inset
+        fullView()->canvas().Brush.Color = QColor(0, 0, 255);
+        fullView()->canvas().FillRect(PixelRect{300, 300, 310, 310});
+        Invoke("copyToClipboard");
         const QImage copied = QGuiApplication::clipboard()->image();
-        QCOMPARE(copied.size(), window_->PBox1->size());
+        QCOMPARE(copied.size(), fullView()->size());
         QCOMPARE(QColor(copied.pixel(305, 305)), QColor(0, 0, 255));
         QCOMPARE(QColor(copied.pixel(315, 315)), QColor(255, 255, 255));
         QCOMPARE(QColor(copied.pixel(91, 91)), QColor(0, 255, 255));  // the inset's Earth
@@ -189,23 +201,23 @@ private slots:
     {
         window_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window_));
-        window_->MaskEdit2->setFocus();
-        window_->MaskEdit2->setCursorPosition(2);
-        QTest::keyClick(window_->MaskEdit2, Qt::Key_Delete);
-        QCOMPARE(window_->MaskEdit2->Text(), QString("+1 .9800"));
-        const QString message = MaskEdit::InvalidInputMessage();
-        window_->BttnStartClick();
-        QVERIFY(!window_->Flying());
-        QCOMPARE(window_->StatusBar1->PanelText(0), QString("Step"));  // no flight
+        velocityField()->setFocus();
+        velocityField()->setCursorPosition(2);
+        QTest::keyClick(velocityField(), Qt::Key_Delete);
+        QCOMPARE(velocityField()->fieldText(), QString("+1 .9800"));
+        const QString message = MaskedField::invalidInputMessage();
+        Invoke("startFlight");
+        QVERIFY(!window_->flying());
+        QCOMPARE(statusBar()->panelText(0), QString("Step"));  // no flight
         QCOMPARE(errors_.size(), 1);
         QVERIFY(errors_[0].startsWith("Ungültiger Eingabewert."));
-        QCOMPARE(QApplication::focusWidget(), window_->MaskEdit2);
-        QCOMPARE(window_->MaskEdit2->cursorPosition(), 2);
+        QCOMPARE(QApplication::focusWidget(), velocityField());
+        QCOMPARE(velocityField()->cursorPosition(), 2);
 
-        const QImage before = window_->PBox1->Snapshot();
-        window_->BttnConf->click();
+        const QImage before = fullView()->snapshot();
+        configButton()->click();
         QCOMPARE(errors_.size(), 2);
-        QCOMPARE(window_->PBox1->Snapshot(), before);
+        QCOMPARE(fullView()->snapshot(), before);
     }
 
     // Picking a preset sets complete texts: the gap the user left is no error any more.
@@ -213,46 +225,46 @@ private slots:
     {
         window_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window_));
-        window_->MaskEdit2->setFocus();
-        window_->MaskEdit2->setCursorPosition(2);
-        QTest::keyClick(window_->MaskEdit2, Qt::Key_Delete);
-        window_->ComboBox1Change(1);
+        velocityField()->setFocus();
+        velocityField()->setCursorPosition(2);
+        QTest::keyClick(velocityField(), Qt::Key_Delete);
+        ApplyPreset(1);
         QTest::qWait(50);
         QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join('|')));
-        QCOMPARE(window_->MaskEdit2->Text(), QString("+11.0085"));
-        QCOMPARE(QApplication::focusWidget(), window_->TrackBar1);
+        QCOMPARE(velocityField()->fieldText(), QString("+11.0085"));
+        QCOMPARE(QApplication::focusWidget(), speedSlider());
     }
 
     void CollisionFlightDrawsAndRestoresTheControls()
     {
-        window_->TrackBar1->setValue(95);
-        window_->ComboBox1Change(1);  // "Collision"
-        window_->BttnStartClick();
-        QVERIFY(!window_->Flying());
-        QVERIFY(window_->BttnStart->isEnabled());
-        QVERIFY(!window_->BttnStart->isChecked());
-        QVERIFY(!window_->BttnTerm->isEnabled());
-        QCOMPARE(window_->StatusBar1->PanelText(2), QString("2.04165"));
-        QVERIFY(window_->StatusBar1->PanelText(0).toInt() > 10);
-        QVERIFY(window_->ProgressBar1->value() > 0);
-        const QImage full = window_->PBox1->Snapshot();
+        speedSlider()->setValue(95);
+        ApplyPreset(1);  // "Collision"
+        Invoke("startFlight");
+        QVERIFY(!window_->flying());
+        QVERIFY(startButton()->isEnabled());
+        QVERIFY(!startButton()->isChecked());
+        QVERIFY(!cancelButton()->isEnabled());
+        QCOMPARE(statusBar()->panelText(2), QString("2.04165"));
+        QVERIFY(statusBar()->panelText(0).toInt() > 10);
+        QVERIFY(speedBar()->value() > 0);
+        const QImage full = fullView()->snapshot();
         QVERIFY(CountColour(full, QColor(0, 0, 255)) > 200);  // the trajectory
-        QVERIFY(CountColour(window_->PBox3->Snapshot(), QColor(0, 0, 255)) > 20);
+        QVERIFY(CountColour(geocentricInset()->snapshot(), QColor(0, 0, 255)) > 20);
         // Only the last Moon disc is left: the earlier ones were erased as it moved.
         const int teal = CountColour(full, QColor(0, 128, 128));
         QVERIFY2(teal > 0 && teal <= 64, qPrintable(QString::number(teal)));
-        QVERIFY(!window_->Panel2->isVisible());
+        QVERIFY(!lunocentricPanel()->isVisible());
     }
 
     void InsetsShowTheirBodiesAndLabels()
     {
-        window_->TrackBar1->setValue(95);
-        window_->CheckBox1->setChecked(false);
-        QTimer::singleShot(0, window_, [this] { window_->BttnTermClick(); });
-        window_->BttnStartClick();
-        QVERIFY(window_->Panel2->isVisible());
-        const QImage luno = window_->PBox2->Snapshot();
-        const QImage geo = window_->PBox3->Snapshot();
+        speedSlider()->setValue(95);
+        fullViewCheck()->setChecked(false);
+        QTimer::singleShot(0, window_, [this] { Invoke("cancelFlight"); });
+        Invoke("startFlight");
+        QVERIFY(lunocentricPanel()->isVisible());
+        const QImage luno = lunocentricInset()->snapshot();
+        const QImage geo = geocentricInset()->snapshot();
         QCOMPARE(QColor(luno.pixel(90, 90)), QColor(0, 128, 128));   // Moon at the centre
         QCOMPARE(QColor(luno.pixel(72, 90)), QColor(0, 0, 0));       // its outline
         QCOMPARE(QColor(luno.pixel(70, 90)), QColor(255, 255, 255));
@@ -267,23 +279,23 @@ private slots:
     // queued before Start ends the flight after its first step's points.
     void CancelAtFullSpeedEndsTheFlightEarly()
     {
-        window_->TrackBar1->setValue(95);
-        QTimer::singleShot(0, window_, [this] { window_->BttnTerm->click(); });
-        window_->BttnStartClick();
-        QVERIFY(!window_->Flying());
-        QVERIFY(window_->StatusBar1->PanelText(0).toInt() <= 2);
+        speedSlider()->setValue(95);
+        QTimer::singleShot(0, window_, [this] { cancelButton()->click(); });
+        Invoke("startFlight");
+        QVERIFY(!window_->flying());
+        QVERIFY(statusBar()->panelText(0).toInt() <= 2);
         // The drawing and the panels keep what the flight showed.
-        QCOMPARE(window_->StatusBar1->PanelText(3), QString("0 - 00"));
-        QCOMPARE(window_->StatusBar1->PanelText(4), QString(" 10.9540"));
-        QCOMPARE(window_->ProgressBar1->value(), 110);
+        QCOMPARE(statusBar()->panelText(3), QString("0 - 00"));
+        QCOMPARE(statusBar()->panelText(4), QString(" 10.9540"));
+        QCOMPARE(speedBar()->value(), 110);
     }
 
     // The Moon disc is drawn over the trajectory and erased with what it covered.
     void MovingMoonLeavesNoTraceAndKeepsTheLineUnderIt()
     {
-        QTimer::singleShot(0, window_, [this] { window_->BttnTermClick(); });
-        window_->BttnStartClick();  // sets the views up; the Moon's radius is 4 here
-        Canvas& full = window_->PBox1->GetCanvas();
+        QTimer::singleShot(0, window_, [this] { Invoke("cancelFlight"); });
+        Invoke("startFlight");  // sets the views up; the Moon's radius is 4 here
+        Canvas& full = fullView()->canvas();
         full.Brush.Color = Qt::white;
         full.FillRect(full.ClipRect());
         auto point = [](int index, PixelPoint craft, PixelPoint moon) {
@@ -295,10 +307,10 @@ private slots:
             p.VelocityText = "  1.0000";
             return p;
         };
-        window_->DrawFlightPoint(point(0, {50, 100}, {300, 300}));
-        window_->DrawFlightPoint(point(1, {150, 100}, {100, 100}));
+        window_->drawFlightPoint(point(0, {50, 100}, {300, 300}));
+        window_->drawFlightPoint(point(1, {150, 100}, {100, 100}));
         QCOMPARE(QColor(full.Image().pixel(100, 100)), QColor(0, 128, 128));
-        window_->DrawFlightPoint(point(2, {200, 100}, {300, 200}));
+        window_->drawFlightPoint(point(2, {200, 100}, {300, 200}));
         const QImage image = full.Image();
         for (int x = 50; x < 200; ++x)
             QCOMPARE(QColor(image.pixel(x, 100)), QColor(0, 0, 255));
@@ -311,35 +323,35 @@ private slots:
     {
         window_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window_));
-        const QImage before = window_->PBox1->Snapshot();
-        window_->MaskEdit1->SetText("00099.99");
-        window_->BttnConf->click();
-        QCOMPARE(window_->PBox1->Snapshot(), before);
-        QCOMPARE(QApplication::focusWidget(), window_->MaskEdit1);
-        QVERIFY(window_->BttnConf->isChecked());  // not released
+        const QImage before = fullView()->snapshot();
+        altitudeField()->setFieldText("00099.99");
+        configButton()->click();
+        QCOMPARE(fullView()->snapshot(), before);
+        QCOMPARE(QApplication::focusWidget(), altitudeField());
+        QVERIFY(configButton()->isChecked());  // not released
 
-        window_->MaskEdit1->SetText("00100.00");
-        window_->MaskEdit2->SetText("+09.9999");
-        window_->BttnConf->setChecked(false);
-        window_->BttnConf->click();
-        QCOMPARE(window_->PBox1->Snapshot(), before);
-        QCOMPARE(QApplication::focusWidget(), window_->MaskEdit2);
+        altitudeField()->setFieldText("00100.00");
+        velocityField()->setFieldText("+09.9999");
+        configButton()->setChecked(false);
+        configButton()->click();
+        QCOMPARE(fullView()->snapshot(), before);
+        QCOMPARE(QApplication::focusWidget(), velocityField());
 
-        window_->MaskEdit2->SetText("-10.0000");  // drawn like +10
-        window_->BttnConf->setChecked(false);
-        window_->BttnConf->click();
-        QVERIFY(!window_->BttnConf->isChecked());
-        QVERIFY(CountColour(window_->PBox1->Snapshot(), QColor(192, 192, 192)) > 1000);  // Earth
+        velocityField()->setFieldText("-10.0000");  // drawn like +10
+        configButton()->setChecked(false);
+        configButton()->click();
+        QVERIFY(!configButton()->isChecked());
+        QVERIFY(CountColour(fullView()->snapshot(), QColor(192, 192, 192)) > 1000);  // Earth
     }
 
     void ConfigAfterAFlightReplacesItsDrawing()
     {
-        window_->TrackBar1->setValue(95);
-        window_->ComboBox1Change(1);
-        window_->BttnStartClick();
-        QVERIFY(CountColour(window_->PBox1->Snapshot(), QColor(0, 0, 255)) > 200);
-        window_->BttnConf->click();
-        const QImage sketch = window_->PBox1->Snapshot();
+        speedSlider()->setValue(95);
+        ApplyPreset(1);
+        Invoke("startFlight");
+        QVERIFY(CountColour(fullView()->snapshot(), QColor(0, 0, 255)) > 200);
+        configButton()->click();
+        const QImage sketch = fullView()->snapshot();
         QCOMPARE(CountColour(sketch, QColor(0, 0, 255)), 0);
         QCOMPARE(CountColour(sketch, QColor(0, 128, 128)), 0);
         QVERIFY(CountColour(sketch, QColor(0, 0, 128)) > 20);  // the blast-off dot
@@ -347,32 +359,63 @@ private slots:
 
     void ClosingDuringAFlightEndsItFirst()
     {
-        window_->TrackBar1->setValue(0);  // slow: the close arrives mid-flight
+        speedSlider()->setValue(0);  // slow: the close arrives mid-flight
         QSignalSpy destroyed(window_, &QObject::destroyed);
         window_->setAttribute(Qt::WA_DeleteOnClose);
         QTimer::singleShot(50, window_, [this] { window_->close(); });
-        window_->BttnStartClick();
-        QVERIFY(!window_->Flying());
+        Invoke("startFlight");
+        QVERIFY(!window_->flying());
         QTRY_COMPARE(destroyed.count(), 1);
         window_ = nullptr;
     }
 
     void ASecondStartInsideAFlightIsIgnored()
     {
-        window_->TrackBar1->setValue(95);
+        speedSlider()->setValue(95);
         int nested = 0;
         QTimer::singleShot(0, window_, [this, &nested] {
-            window_->BttnStartClick();  // returns at once
+            Invoke("startFlight");  // returns at once
             ++nested;
-            window_->BttnTermClick();
+            Invoke("cancelFlight");
         });
-        window_->BttnStartClick();
+        Invoke("startFlight");
         QCOMPARE(nested, 1);
-        QVERIFY(!window_->Flying());
-        QVERIFY(window_->BttnStart->isEnabled());
+        QVERIFY(!window_->flying());
+        QVERIFY(startButton()->isEnabled());
     }
 
 private:
+    // Runs one of the window's slots as its button or list would.
+    void Invoke(const char* slot) { QVERIFY2(QMetaObject::invokeMethod(window_, slot), slot); }
+    void ApplyPreset(int index)
+    {
+        QVERIFY(QMetaObject::invokeMethod(window_, "applyPreset", Q_ARG(int, index)));
+    }
+
+    PaintBox* fullView() const { return Part<PaintBox>(*window_, "fullView"); }
+    PaintBox* lunocentricInset() const { return Part<PaintBox>(*window_, "lunocentricInset"); }
+    PaintBox* geocentricInset() const { return Part<PaintBox>(*window_, "geocentricInset"); }
+    QFrame* lunocentricPanel() const { return Part<QFrame>(*window_, "lunocentricPanel"); }
+    QFrame* controlColumn() const { return Part<QFrame>(*window_, "controlColumn"); }
+    MaskedField* altitudeField() const { return Part<MaskedField>(*window_, "altitudeField"); }
+    MaskedField* velocityField() const { return Part<MaskedField>(*window_, "velocityField"); }
+    MaskedField* angleField() const { return Part<MaskedField>(*window_, "angleField"); }
+    StepperButtons* altitudeStepper() const { return Stepper("altitudeStepper"); }
+    StepperButtons* velocityStepper() const { return Stepper("velocityStepper"); }
+    StepperButtons* angleStepper() const { return Stepper("angleStepper"); }
+    StepperButtons* Stepper(const char* name) const { return Part<StepperButtons>(*window_, name); }
+    QComboBox* presetList() const { return Part<QComboBox>(*window_, "presetList"); }
+    QCheckBox* fullViewCheck() const { return Part<QCheckBox>(*window_, "fullViewCheck"); }
+    QToolButton* startButton() const { return Part<QToolButton>(*window_, "startButton"); }
+    QToolButton* cancelButton() const { return Part<QToolButton>(*window_, "cancelButton"); }
+    QToolButton* configButton() const { return Part<QToolButton>(*window_, "configButton"); }
+    QSlider* speedSlider() const { return Part<QSlider>(*window_, "speedSlider"); }
+    QToolButton* aboutButton() const { return Part<QToolButton>(*window_, "aboutButton"); }
+    QPushButton* exitButton() const { return Part<QPushButton>(*window_, "exitButton"); }
+    QToolButton* clipboardButton() const { return Part<QToolButton>(*window_, "clipboardButton"); }
+    StatusBar* statusBar() const { return Part<StatusBar>(*window_, "statusBar"); }
+    QProgressBar* speedBar() const { return Part<QProgressBar>(*window_, "speedBar"); }
+
     MainWindow* window_ = nullptr;
     QStringList errors_;
 };
@@ -398,7 +441,8 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTRY_COMPARE(aboutBoxes, 1);
-        QTRY_VERIFY(CountColour(window.PBox1->Snapshot(), QColor(192, 192, 192)) > 1000);
+        PaintBox* fullView = Part<PaintBox>(window, "fullView");
+        QTRY_VERIFY(CountColour(fullView->snapshot(), QColor(192, 192, 192)) > 1000);
         window.resize(window.width() - 50, window.height() - 40);
         window.resize(window.width() + 50, window.height() + 40);
         QTest::qWait(200);

@@ -13,9 +13,9 @@
 
 #include <memory>
 
-using orrimar::MaskEdit;
+using orrimar::MaskedField;
 
-class TestMaskEdit : public QObject {
+class TestMaskedField : public QObject {
     Q_OBJECT
 
 private slots:
@@ -39,9 +39,9 @@ private:
     void Focus(QWidget* widget);
 
     std::unique_ptr<QWidget> window_;
-    MaskEdit* altitude_ = nullptr;
-    MaskEdit* velocity_ = nullptr;
-    MaskEdit* angle_ = nullptr;
+    MaskedField* altitude_ = nullptr;
+    MaskedField* velocity_ = nullptr;
+    MaskedField* angle_ = nullptr;
     QLineEdit* other_ = nullptr;
     QStringList messages_;
 };
@@ -49,60 +49,60 @@ private:
 const QString invalidInput =
     QStringLiteral("Ungültiger Eingabewert. Mit der Taste ESC machen Sie die Änderungen rückgängig.");
 
-void TestMaskEdit::init()
+void TestMaskedField::init()
 {
     messages_.clear();
     orrimar::SetErrorBoxHandler([this](const QString& text) { messages_ << text; });
     window_ = std::make_unique<QWidget>();
     auto* layout = new QVBoxLayout(window_.get());
-    altitude_ = new MaskEdit(orrimar::AltitudeMask);
-    velocity_ = new MaskEdit(orrimar::VelocityMask);
-    angle_ = new MaskEdit(orrimar::AngleMask);
+    altitude_ = new MaskedField(orrimar::AltitudeMask);
+    velocity_ = new MaskedField(orrimar::VelocityMask);
+    angle_ = new MaskedField(orrimar::AngleMask);
     other_ = new QLineEdit;
     for (QWidget* w : {static_cast<QWidget*>(altitude_), static_cast<QWidget*>(velocity_),
                        static_cast<QWidget*>(angle_), static_cast<QWidget*>(other_)})
         layout->addWidget(w);
-    altitude_->SetText("00100.17");
-    velocity_->SetText("+10.9800");
-    angle_->SetText("+226.500");
+    altitude_->setFieldText("00100.17");
+    velocity_->setFieldText("+10.9800");
+    angle_->setFieldText("+226.500");
     window_->show();
     window_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
 }
 
-void TestMaskEdit::cleanup()
+void TestMaskedField::cleanup()
 {
     window_.reset();
     orrimar::SetErrorBoxHandler({});
 }
 
-void TestMaskEdit::Focus(QWidget* widget)
+void TestMaskedField::Focus(QWidget* widget)
 {
     widget->setFocus(Qt::OtherFocusReason);
     QTRY_VERIFY(widget->hasFocus());
 }
 
-void TestMaskEdit::startsBlankAndReadsBlanksAsSpaces()
+void TestMaskedField::startsBlankAndReadsBlanksAsSpaces()
 {
-    MaskEdit fresh(orrimar::VelocityMask);
+    MaskedField fresh(orrimar::VelocityMask);
     QCOMPARE(fresh.text(), QStringLiteral("___.____"));
-    QCOMPARE(fresh.Text(), QStringLiteral("   .    "));
-    fresh.SetText(" 10.98 0");
+    QCOMPARE(fresh.fieldText(), QStringLiteral("   .    "));
+    fresh.setFieldText(" 10.98 0");
     QCOMPARE(fresh.text(), QStringLiteral("_10.98_0"));
-    QCOMPARE(fresh.Text(), QStringLiteral(" 10.98 0"));
-    QVERIFY(!fresh.IsModified());
+    QCOMPARE(fresh.fieldText(), QStringLiteral(" 10.98 0"));
+    QVERIFY(!fresh.changedByUser());
 }
 
-void TestMaskEdit::refusedCharactersBeepAndChangeNothing()
+void TestMaskedField::refusedCharactersBeepAndChangeNothing()
 {
     Focus(altitude_);
-    QSignalSpy beeps(altitude_, &MaskEdit::Beeped);
+    QSignalSpy beeps(altitude_, &MaskedField::beeped);
     altitude_->setCursorPosition(0);
     QTest::keyClicks(altitude_, "a+- ,");
     QCOMPARE(beeps.count(), 5);
     QCOMPARE(altitude_->text(), QStringLiteral("00100.17"));
     QCOMPARE(altitude_->cursorPosition(), 0);
-    QVERIFY(!altitude_->IsModified());
+    QVERIFY(!altitude_->changedByUser());
 
     altitude_->setCursorPosition(8);
     QTest::keyClick(altitude_, '5');  // the field is full: no ninth character
@@ -115,14 +115,14 @@ void TestMaskEdit::refusedCharactersBeepAndChangeNothing()
     QCOMPARE(velocity_->text(), QStringLiteral("-10.9800"));
 }
 
-void TestMaskEdit::typingOvertypesAndSkipsThePoint()
+void TestMaskedField::typingOvertypesAndSkipsThePoint()
 {
     Focus(altitude_);
     altitude_->setCursorPosition(3);
     QTest::keyClicks(altitude_, "456");
     QCOMPARE(altitude_->text(), QStringLiteral("00145.67"));
     QCOMPARE(altitude_->cursorPosition(), 7);
-    QVERIFY(altitude_->IsModified());
+    QVERIFY(altitude_->changedByUser());
 
     QTest::keyClick(altitude_, Qt::Key_Backspace);
     QTest::keyClick(altitude_, Qt::Key_Backspace);  // past the point: the digit before it
@@ -130,10 +130,10 @@ void TestMaskEdit::typingOvertypesAndSkipsThePoint()
     QCOMPARE(altitude_->cursorPosition(), 4);
 }
 
-void TestMaskEdit::pointBeforeThePointJumpsToIt()
+void TestMaskedField::pointBeforeThePointJumpsToIt()
 {
     Focus(velocity_);
-    QSignalSpy beeps(velocity_, &MaskEdit::Beeped);
+    QSignalSpy beeps(velocity_, &MaskedField::beeped);
     velocity_->setCursorPosition(1);
     QTest::keyClick(velocity_, '.');
     QCOMPARE(velocity_->cursorPosition(), 4);
@@ -149,7 +149,7 @@ void TestMaskEdit::pointBeforeThePointJumpsToIt()
     QCOMPARE(beeps.count(), 1);
 }
 
-void TestMaskEdit::escapeRestoresTheTextOfFocusIn()
+void TestMaskedField::escapeRestoresTheTextOfFocusIn()
 {
     Focus(velocity_);
     velocity_->setCursorPosition(4);
@@ -157,24 +157,24 @@ void TestMaskEdit::escapeRestoresTheTextOfFocusIn()
     QCOMPARE(velocity_->text(), QStringLiteral("+10.7700"));
     QTest::keyClick(velocity_, Qt::Key_Escape);
     QCOMPARE(velocity_->text(), QStringLiteral("+10.9800"));
-    QVERIFY(!velocity_->IsModified());
+    QVERIFY(!velocity_->changedByUser());
 
     // A text set by the program while the field has the focus is not what Escape restores.
-    velocity_->SetText("+11.0088");
+    velocity_->setFieldText("+11.0088");
     velocity_->setCursorPosition(7);
     QTest::keyClick(velocity_, '1');
     QTest::keyClick(velocity_, Qt::Key_Escape);
     QCOMPARE(velocity_->text(), QStringLiteral("+10.9800"));
 }
 
-void TestMaskEdit::leavingWithAGapReturnsWithTheMessage()
+void TestMaskedField::leavingWithAGapReturnsWithTheMessage()
 {
     Focus(velocity_);
-    QSignalSpy beeps(velocity_, &MaskEdit::Beeped);
+    QSignalSpy beeps(velocity_, &MaskedField::beeped);
     velocity_->setCursorPosition(7);
     QTest::keyClick(velocity_, Qt::Key_Backspace);
     QCOMPARE(velocity_->text(), QStringLiteral("+10.98_0"));
-    QCOMPARE(velocity_->Text(), QStringLiteral("+10.98 0"));
+    QCOMPARE(velocity_->fieldText(), QStringLiteral("+10.98 0"));
 
     QTest::keyClick(velocity_, Qt::Key_Tab);
     QTRY_COMPARE(messages_, QStringList{invalidInput});
@@ -191,7 +191,7 @@ void TestMaskEdit::leavingWithAGapReturnsWithTheMessage()
     QCOMPARE(messages_.size(), 1);
 }
 
-void TestMaskEdit::enterWithAGapReportsAndStays()
+void TestMaskedField::enterWithAGapReportsAndStays()
 {
     Focus(altitude_);
     altitude_->setCursorPosition(2);
@@ -206,13 +206,13 @@ void TestMaskEdit::enterWithAGapReportsAndStays()
     QTest::keyClick(altitude_, '3');
     QTest::keyClick(altitude_, Qt::Key_Return);
     QCOMPARE(messages_.size(), 1);
-    QCOMPARE(altitude_->Text(), QStringLiteral("00300.17"));
+    QCOMPARE(altitude_->fieldText(), QStringLiteral("00300.17"));
 }
 
-void TestMaskEdit::unchangedOrAngleFieldsLeaveFreely()
+void TestMaskedField::unchangedOrAngleFieldsLeaveFreely()
 {
     // A gap set by the program is not the user's change: no check.
-    velocity_->SetText("+10.98 0");
+    velocity_->setFieldText("+10.98 0");
     Focus(velocity_);
     Focus(other_);
 
@@ -227,7 +227,7 @@ void TestMaskEdit::unchangedOrAngleFieldsLeaveFreely()
     QVERIFY(messages_.isEmpty());
 }
 
-void TestMaskEdit::twoFailingFieldsDoNotSendTheFocusToAndFro()
+void TestMaskedField::twoFailingFieldsDoNotSendTheFocusToAndFro()
 {
     // The altitude field keeps a changed gap: the focus moves on while the window is
     // inactive, which is no leave of the field.
@@ -256,21 +256,21 @@ void TestMaskEdit::twoFailingFieldsDoNotSendTheFocusToAndFro()
     QCOMPARE(velocity_->cursorPosition(), 6);
 }
 
-void TestMaskEdit::closingTheWindowReportsNothing()
+void TestMaskedField::closingTheWindowReportsNothing()
 {
     Focus(altitude_);
     altitude_->setCursorPosition(1);
     QTest::keyClick(altitude_, Qt::Key_Backspace);
-    QVERIFY(!altitude_->Mask().IsComplete(altitude_->text().toStdString()));
+    QVERIFY(!altitude_->editMask().IsComplete(altitude_->text().toStdString()));
     window_->close();
     QTest::qWait(50);
     QVERIFY(messages_.isEmpty());
 }
 
-void TestMaskEdit::pasteKeepsTheMask()
+void TestMaskedField::pasteKeepsTheMask()
 {
     Focus(velocity_);
-    QSignalSpy beeps(velocity_, &MaskEdit::Beeped);
+    QSignalSpy beeps(velocity_, &MaskedField::beeped);
     QClipboard* clipboard = QGuiApplication::clipboard();
 
     clipboard->setText("+11.0085\n");
@@ -296,15 +296,15 @@ void TestMaskEdit::pasteKeepsTheMask()
     QCOMPARE(velocity_->text(), QStringLiteral("+11.1234"));
 }
 
-void TestMaskEdit::textSetPastTheModelIsNormalised()
+void TestMaskedField::textSetPastTheModelIsNormalised()
 {
     velocity_->setText("+1.5");
     QCOMPARE(velocity_->text(), QStringLiteral("_+1.5___"));
     altitude_->setText("00100.17");
     QCOMPARE(altitude_->text(), QStringLiteral("00100.17"));
-    velocity_->SetText("+100.0000");  // too long for the field: cut at the point
+    velocity_->setFieldText("+100.0000");  // too long for the field: cut at the point
     QCOMPARE(velocity_->text().size(), 8);
 }
 
-QTEST_MAIN(TestMaskEdit)
+QTEST_MAIN(TestMaskedField)
 #include "test_masked_field.moc"

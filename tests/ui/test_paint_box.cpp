@@ -10,6 +10,8 @@
 
 #include <array>
 #include <climits>
+#include <cstdint>
+#include <cstdlib>
 
 using namespace orrimar;
 
@@ -29,6 +31,92 @@ int Count(const QImage& image, QRgb colour) { return test::CountColour(image, co
 
 bool PaintedNear(const QImage& image, int x, int y) { return test::MatchNear(image, x, y, NotWhite); }
 
+// Non-negative integers below 2^96 as six base-2^16 digits, least significant first: a
+// plain long multiplication, unlike the canvas's own wide arithmetic.
+using Digits = std::array<std::uint64_t, 6>;
+
+Digits Big(std::uint64_t v)
+{
+    Digits d{};
+    for (std::uint64_t& digit : d) {
+        digit = v & 0xFFFF;
+        v >>= 16;
+    }
+    return d;
+}
+
+Digits Times(Digits a, std::uint64_t k)  // k < 2^40
+{
+    std::uint64_t carry = 0;
+    for (std::uint64_t& digit : a) {
+        const std::uint64_t t = digit * k + carry;
+        digit = t & 0xFFFF;
+        carry = t >> 16;
+    }
+    return a;
+}
+
+Digits Plus(Digits a, const Digits& b)
+{
+    std::uint64_t carry = 0;
+    for (std::size_t j = 0; j < a.size(); ++j) {
+        const std::uint64_t t = a[j] + b[j] + carry;
+        a[j] = t & 0xFFFF;
+        carry = t >> 16;
+    }
+    return a;
+}
+
+bool NotAbove(const Digits& a, const Digits& b)
+{
+    for (std::size_t j = a.size(); j-- > 0;)
+        if (a[j] != b[j])
+            return a[j] < b[j];
+    return true;
+}
+
+// A 1-pixel line as the canvas defines it (pixel i of dMaj at major c0 + s·i and minor
+// c0 + s·floor((2·i·dMin + dMaj) / (2·dMaj)), every third pixel of six left out when
+// dotted), drawn by visiting the image's own columns or rows and searching each minor
+// offset by comparing exact products.
+QImage ReferenceLine(int width, int height, int x0, int y0, int x1, int y1, bool dotted)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(kWhite);
+    const std::int64_t dx = std::int64_t{x1} - x0;
+    const std::int64_t dy = std::int64_t{y1} - y0;
+    const bool xMajor = std::abs(dx) >= std::abs(dy);
+    const std::int64_t dMaj = xMajor ? std::abs(dx) : std::abs(dy);
+    const std::int64_t dMin = xMajor ? std::abs(dy) : std::abs(dx);
+    const std::int64_t sMaj = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const std::int64_t sMin = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const std::int64_t c0Maj = xMajor ? x0 : y0;
+    const std::int64_t c0Min = xMajor ? y0 : x0;
+    for (int major = 0; major < (xMajor ? width : height); ++major) {
+        const std::int64_t i = (major - c0Maj) * sMaj;
+        if (i < 0 || i >= dMaj || (dotted && i % 6 >= 3))
+            continue;
+        // The largest m in 0 … dMin with 2·dMaj·m ≤ 2·i·dMin + dMaj.
+        const Digits bound = Plus(Times(Big(std::uint64_t(2 * i)), std::uint64_t(dMin)),
+                                  Big(std::uint64_t(dMaj)));
+        std::int64_t low = 0;
+        std::int64_t high = dMin;
+        while (low < high) {
+            const std::int64_t mid = low + (high - low + 1) / 2;
+            if (NotAbove(Times(Big(std::uint64_t(2 * dMaj)), std::uint64_t(mid)), bound))
+                low = mid;
+            else
+                high = mid - 1;
+        }
+        const std::int64_t minor = c0Min + sMin * low;
+        const std::int64_t x = xMajor ? major : minor;
+        const std::int64_t y = xMajor ? minor : major;
+        if (x >= 0 && x < width && y >= 0 && y < height)
+            image.setPixel(int(x), int(y), kBlack);
+    }
+    return image;
+}
+
 }  // namespace
 
 Q_DECLARE_METATYPE(PixelRect)
@@ -41,6 +129,8 @@ private slots:
     void ellipseCoversItsRectangle();
     void lineLeavesItsEndPixel();
     void clippedLineMatchesUnclippedOne();
+    void extremeLinesMatchTheReference_data();
+    void extremeLinesMatchTheReference();
     void dottedPen();
     void copyToBitmapAndBackRestores();
     void arcRunsCounterClockwiseBetweenRays();
@@ -135,6 +225,56 @@ void TestPaintBox::clippedLineMatchesUnclippedOne()
     QCOMPARE(Count(bitmap.Image(), kBlack), 75);
 }
 
+void TestPaintBox::extremeLinesMatchTheReference_data()
+{
+    QTest::addColumn<int>("x0");
+    QTest::addColumn<int>("y0");
+    QTest::addColumn<int>("x1");
+    QTest::addColumn<int>("y1");
+    QTest::addColumn<bool>("visible");
+    const int lo = INT_MIN;
+    const int hi = INT_MAX;
+    QTest::newRow("diagonal corner to corner") << lo << lo << hi << hi << true;
+    QTest::newRow("diagonal backwards") << hi << hi << lo << lo << true;
+    QTest::newRow("anti-diagonal just misses") << lo << hi << hi << lo << false;
+    QTest::newRow("flat, one step at x 0") << lo << 0 << hi << 1 << true;
+    QTest::newRow("flat leftwards") << hi << 5 << lo << 20 << true;
+    QTest::newRow("steep, one step at y 0") << 0 << lo << 1 << hi << true;
+    QTest::newRow("steep upwards") << 30 << hi << 9 << lo << true;
+    QTest::newRow("nearly diagonal") << lo + 7 << lo << hi - 3 << hi << true;
+    QTest::newRow("far above, falling") << lo << lo + 1 << hi << lo << false;
+    QTest::newRow("far above, rising") << lo << lo << hi << lo + 3 << false;
+    QTest::newRow("far left, steep") << lo << lo << lo + 1 << hi << false;
+    // Lines through (20, 30) and (41, 17) from far points mirrored about them.
+    QTest::newRow("through 20,30 shallow") << -2000000000 << -1500000000 << 2000000040
+                                           << 1500000060 << true;
+    QTest::newRow("through 20,30 steep") << -1234567891 << 2100000000 << 1234567931
+                                         << -2099999940 << true;
+    QTest::newRow("through 41,17 odd slope") << 2147483600 << -987654321 << -2147483518
+                                             << 987654355 << true;
+    QTest::newRow("through 41,17 nearly vertical") << 40 << -2147483000 << 42 << 2147483034
+                                                   << true;
+}
+
+void TestPaintBox::extremeLinesMatchTheReference()
+{
+    QFETCH(int, x0);
+    QFETCH(int, y0);
+    QFETCH(int, x1);
+    QFETCH(int, y1);
+    QFETCH(bool, visible);
+    for (const bool dotted : {false, true}) {
+        Bitmap bitmap(64, 48);
+        Canvas& c = bitmap.GetCanvas();
+        c.Pen.Style = dotted ? PenStyle::Dot : PenStyle::Solid;
+        c.MoveTo(x0, y0);
+        c.LineTo(x1, y1);
+        const QImage expected = ReferenceLine(64, 48, x0, y0, x1, y1, dotted);
+        QVERIFY2(bitmap.Image() == expected, dotted ? "dotted" : "solid");
+        QCOMPARE(Count(expected, kBlack) > 0, visible);
+    }
+}
+
 void TestPaintBox::dottedPen()
 {
     Bitmap bitmap(40, 10);
@@ -164,11 +304,11 @@ void TestPaintBox::copyToBitmapAndBackRestores()
 {
     PaintBox box;
     box.resize(120, 100);
-    Canvas& c = box.GetCanvas();
+    Canvas& c = box.canvas();
     c.Pen.Color = QColor(0, 0, 255);
     c.MoveTo(0, 0);
     c.LineTo(119, 99);
-    const QImage before = box.Snapshot();
+    const QImage before = box.snapshot();
 
     // Inside, and partly or wholly past the edges of the box.
     for (const PixelRect& r : {PixelRect{50, 40, 70, 60}, PixelRect{-7, -4, 13, 16}, PixelRect{110, 90, 130, 110},
@@ -180,14 +320,14 @@ void TestPaintBox::copyToBitmapAndBackRestores()
         if (r.Left == 50)
             QCOMPARE(saved.Image(), before.copy(50, 40, 20, 20));
         c.CopyRect(r, saved.GetCanvas(), PixelRect{0, 0, 20, 20});
-        QCOMPARE(box.Snapshot(), before);
+        QCOMPARE(box.snapshot(), before);
     }
 
     // Within one canvas, overlapping.
     c.Brush.Color = QColor(0, 128, 128);
     c.FillRect(PixelRect{0, 0, 10, 10});
     c.CopyRect(PixelRect{5, 5, 15, 15}, c, PixelRect{0, 0, 10, 10});
-    QCOMPARE(Count(box.Snapshot(), kTeal), 175);
+    QCOMPARE(Count(box.snapshot(), kTeal), 175);
 }
 
 void TestPaintBox::arcRunsCounterClockwiseBetweenRays()
@@ -222,18 +362,18 @@ void TestPaintBox::textOnBrushBackground()
     PaintBox inset;
     full.resize(120, 60);
     inset.resize(120, 60);
-    full.SetFontPixelSize(11);
-    inset.SetFontPixelSize(13);
-    QVERIFY(full.GetCanvas().TextHeight("Y") < inset.GetCanvas().TextHeight("Y"));
+    full.setFontPixelSize(11);
+    inset.setFontPixelSize(13);
+    QVERIFY(full.canvas().TextHeight("Y") < inset.canvas().TextHeight("Y"));
 
-    Canvas& c = inset.GetCanvas();
+    Canvas& c = inset.canvas();
     c.Brush.Color = QColor(0, 128, 128);
     const QString text = "Lunocentric";
     const int w = c.TextWidth(text);
     const int h = c.TextHeight(text);
     QVERIFY(w > 40 && h >= 13);
     c.TextOut(7, 9, text);
-    const QImage im = inset.Snapshot();
+    const QImage im = inset.snapshot();
     QCOMPARE(Extent(im), (PixelRect{7, 9, 7 + w, 9 + h}));
     QCOMPARE(im.pixel(7, 9), kTeal);
     QCOMPARE(im.pixel(7 + w - 1, 9 + h - 1), kTeal);
@@ -251,14 +391,14 @@ void TestPaintBox::contentSurvivesResizeAndRepaint()
     box.resize(100, 80);
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
-    Canvas& c = box.GetCanvas();
+    Canvas& c = box.canvas();
     c.Brush.Color = QColor(0, 0, 255);
     c.FillRect(PixelRect{90, 70, 100, 80});
     c.MoveTo(0, 40);
     c.LineTo(100, 40);
     QCOMPARE(box.grab().toImage().pixel(95, 75), kBlue);
 
-    box.SetColor(QColor(255, 255, 0));
+    box.setColor(QColor(255, 255, 0));
     box.resize(160, 120);
     box.hide();
     box.show();
@@ -272,11 +412,11 @@ void TestPaintBox::contentSurvivesResizeAndRepaint()
     // Hidden: the canvas follows the new size at once; shrinking keeps what still fits.
     box.hide();
     box.resize(60, 50);
-    QCOMPARE(box.GetCanvas().ClipRect(), (PixelRect{0, 0, 60, 50}));
-    QCOMPARE(box.Snapshot().pixel(30, 40), kBlack);
+    QCOMPARE(box.canvas().ClipRect(), (PixelRect{0, 0, 60, 50}));
+    QCOMPARE(box.snapshot().pixel(30, 40), kBlack);
     box.resize(0, 0);
-    box.GetCanvas().LineTo(10, 10);  // nothing to draw on: no effect, no failure
-    QCOMPARE(box.GetCanvas().PenPos(), (PixelPoint{10, 10}));
+    box.canvas().LineTo(10, 10);  // nothing to draw on: no effect, no failure
+    QCOMPARE(box.canvas().PenPos(), (PixelPoint{10, 10}));
 }
 
 void TestPaintBox::paintBoxIsAFrameTarget()
