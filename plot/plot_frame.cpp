@@ -157,13 +157,9 @@ int ClampRound(double V)
         return 2147483647;
     if (V < -2147483647.0)
         return -2147483647;
-    // Exact in double for every value in range, whatever the rounding mode.
-    const double below = std::floor(V);
-    const double fraction = V - below;
-    double result = below;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(below, 2.0) != 0.0))
-        result = below + 1.0;
-    return static_cast<int>(result);
+    // Ties to even as RoundHalfEven in formats/, which plot may not depend on: both are
+    // std::nearbyint in the default rounding mode.
+    return static_cast<int>(std::nearbyint(V));
 }
 
 PixelPoint WorldToPixel(WorldPoint P)

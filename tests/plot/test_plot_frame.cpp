@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <numbers>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -166,6 +168,34 @@ TEST(ClampRound, LimitsAndTies)
     EXPECT_EQ(ClampRound(-3.5), -4);
     EXPECT_EQ(ClampRound(0.49999999999999994), 0);
     EXPECT_EQ(ClampRound(1.5000000000000002), 2);
+}
+
+// The rounding ClampRound had before std::nearbyint: exact in double whatever the mode.
+int FormerClampRound(double v)
+{
+    if (v > 2147483647.0 || std::isnan(v))
+        return 2147483647;
+    if (v < -2147483647.0)
+        return -2147483647;
+    const double below = std::floor(v);
+    const double fraction = v - below;
+    double result = below;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(below, 2.0) != 0.0))
+        result = below + 1.0;
+    return static_cast<int>(result);
+}
+
+TEST(ClampRound, AgreesWithTheFormerRoundingOnASample)
+{
+    std::mt19937_64 bits(7);  // fixed seed: the same sample on every run
+    for (int i = 0; i < 200000; ++i) {
+        // Halves of integers up to beyond the clamp, the doubles beside them, and pixel
+        // values of any size.
+        const double half = static_cast<double>(static_cast<std::int64_t>(bits()) >> (31 + i % 33)) + 0.5;
+        const double scaled = std::ldexp(static_cast<double>(static_cast<std::int64_t>(bits())), -(30 + i % 40));
+        for (const double v : {half, std::nextafter(half, 0.0), std::nextafter(half, 1e300), scaled})
+            ASSERT_EQ(ClampRound(v), FormerClampRound(v)) << v;
+    }
 }
 
 TEST(PointOps, RotateAndDistance)
