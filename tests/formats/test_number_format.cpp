@@ -116,21 +116,22 @@ TEST(RoundHalfEven, TiesGoToTheEvenNeighbourInBothWidths)
     } cases[] = {
         {0.5L, 0.0L},   {1.5L, 2.0L},   {2.5L, 2.0L},   {3.5L, 4.0L},  {-0.5L, -0.0L},
         {-1.5L, -2.0L}, {-2.5L, -2.0L}, {-3.5L, -4.0L}, {0.0L, 0.0L},  {-0.0L, -0.0L},
-        {-0.2L, -0.0L}, {1e-300L, 0.0L}, {7.0L, 7.0L},
-        // Just below and just above a half, in double steps.
-        {0.49999999999999994L, 0.0L}, {0.5000000000000001L, 1.0L},
-        {2.4999999999999996L, 2.0L},  {2.5000000000000004L, 3.0L},
-        {-2.4999999999999996L, -2.0L}, {-2.5000000000000004L, -3.0L},
+        {-0.2, -0.0L}, {1e-300, 0.0L}, {7.0L, 7.0L},
+        // Just below and just above a half, one double step away (double literals).
+        {0.49999999999999994, 0.0L}, {0.5000000000000001, 1.0L},
+        {2.4999999999999996, 2.0L},  {2.5000000000000004, 3.0L},
+        {-2.4999999999999996, -2.0L}, {-2.5000000000000004, -3.0L},
         // The last halves of a double, and the integers past them.
         {p52 - 0.5L, p52},  {p52 - 1.5L, p52 - 2.0L}, {-(p52 - 0.5L), -p52},
         {p52, p52},         {p52 + 1.0L, p52 + 1.0L}, {2.0L * p52 + 2.0L, 2.0L * p52 + 2.0L},
         // Halves that only a long double holds.
         {p52 + 0.5L, p52},  {p52 + 1.5L, p52 + 2.0L}, {p63 - 0.5L, p63}, {p63 - 1.5L, p63 - 2.0L},
         // Huge values and the values that are not finite stay.
-        {1e300L, 1e300L},   {-1.7976931348623157e308L, -1.7976931348623157e308L},
+        {1e300, 1e300},     {-1.7976931348623157e308, -1.7976931348623157e308},
         {inf, inf},         {-inf, -inf},
     };
     constexpr bool wideLongDouble = std::numeric_limits<long double>::digits >= 64;
+    int doubleCases = 0;
     for (const auto& c : cases) {
         const bool longDoubleCase = c.Value != static_cast<double>(c.Value);
         if (!longDoubleCase || wideLongDouble) {
@@ -139,11 +140,13 @@ TEST(RoundHalfEven, TiesGoToTheEvenNeighbourInBothWidths)
             EXPECT_EQ(std::signbit(wide), std::signbit(c.Expected)) << static_cast<double>(c.Value);
         }
         if (!longDoubleCase) {
+            ++doubleCases;
             const double narrow = RoundHalfEven(static_cast<double>(c.Value));
             EXPECT_EQ(narrow, static_cast<double>(c.Expected)) << static_cast<double>(c.Value);
             EXPECT_EQ(std::signbit(narrow), std::signbit(c.Expected)) << static_cast<double>(c.Value);
         }
     }
+    EXPECT_EQ(doubleCases, 29);  // all but the four halves beyond a double
     EXPECT_TRUE(std::isnan(RoundHalfEven(std::numeric_limits<double>::quiet_NaN())));
     EXPECT_TRUE(std::isnan(RoundHalfEven(std::numeric_limits<long double>::quiet_NaN())));
 }
