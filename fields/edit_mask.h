@@ -1,6 +1,5 @@
-// A pure model of the edit masks of the launch-parameter fields: which characters each
-// position takes, and the overtype editing a masked field does. The widget (MaskEdit)
-// applies these operations to its text and caret.
+// The edit masks of the launch-parameter fields without a widget: which characters each
+// position takes, and the overtype editing that the MaskEdit widget applies to its text.
 #pragma once
 
 #include <string>

@@ -1,5 +1,5 @@
-// The program's number-to-text formats (pattern formats, the status-bar formats and the
-// elapsed-time text), always with "." as decimal separator whatever the locale.
+// The program's number-to-text formats (pattern formats, the status-bar formats, the elapsed
+// time in days and hours) with "." as decimal separator whatever the locale; and rounding.
 #pragma once
 
 #include <string>

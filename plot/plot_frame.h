@@ -1,5 +1,5 @@
-// World-to-pixel frames kept per paint box, and small operations on world points.
-// Knows no toolkit: a paint box takes part through the FrameTarget interface.
+// World-to-pixel frames (pixels per world unit, pixel offsets) kept per paint box, and small
+// operations on world points. Knows no toolkit: a paint box takes part as a FrameTarget.
 #pragma once
 
 #include "plot/pixel_point.h"
