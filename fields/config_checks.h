@@ -1,5 +1,5 @@
-// The checks the Config button makes before it draws the start configuration: the
-// altitude and velocity limits, and whether the angle text is a number at all. No Qt.
+// The checks the Config button makes before it draws the start configuration: the altitude
+// (km) and velocity (km/s) limits, and whether the angle text (degrees) is a number at all.
 #pragma once
 
 #include <string_view>

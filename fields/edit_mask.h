@@ -1,6 +1,5 @@
-// A pure model of the edit masks of the launch-parameter fields: which characters each
-// position takes, and the overtype editing a masked field does. The widget (MaskEdit)
-// applies these operations to its text and caret.
+// The edit masks of the launch-parameter fields without a widget: which characters each
+// position takes, and the overtype editing that the MaskEdit widget applies to its text.
 #pragma once
 
 #include <string>
@@ -40,12 +39,6 @@ public:
     explicit EditMask(std::string_view mask);
 
     int Length() const { return static_cast<int>(slots_.size()); }
-    MaskSlot Slot(int position) const { return slots_[static_cast<std::size_t>(position)]; }
-    bool IsLiteral(int position) const { return Slot(position) == MaskSlot::Literal; }
-    char Blank() const { return blank_; }
-
-    // True when c may be typed at an input position.
-    bool Accepts(int position, char c) const;
 
     // The text of an empty field: blanks at input positions, the literals in place.
     std::string EmptyText() const;
@@ -94,6 +87,10 @@ public:
                          std::string_view pasted) const;
 
 private:
+    MaskSlot Slot(int position) const { return slots_[static_cast<std::size_t>(position)]; }
+    bool IsLiteral(int position) const { return Slot(position) == MaskSlot::Literal; }
+    // True when c may be typed at an input position.
+    bool Accepts(int position, char c) const;
     bool IsBlankAt(std::string_view text, int position) const;
     void BlankRange(std::string& text, int from, int to) const;
     int NextInput(int position) const;  // first input position >= position, or Length()

@@ -8,6 +8,9 @@
 
 namespace orrimar {
 
+namespace {
+
+// The field's edit mask.
 std::string_view FieldEditMask(LaunchField field)
 {
     switch (field) {
@@ -18,6 +21,7 @@ std::string_view FieldEditMask(LaunchField field)
     return AngleMask;
 }
 
+// Units of the field's last decimal place in one unit of the field.
 int FieldScale(LaunchField field)
 {
     switch (field) {
@@ -28,6 +32,7 @@ int FieldScale(LaunchField field)
     return 1000;
 }
 
+// The number format of a stepped value.
 std::string_view FieldNumberFormat(LaunchField field)
 {
     switch (field) {
@@ -37,6 +42,8 @@ std::string_view FieldNumberFormat(LaunchField field)
     }
     return "+000.000;-000.000";
 }
+
+}  // namespace
 
 StepResult StepFieldText(LaunchField field, std::string_view text, StepDirection direction)
 {

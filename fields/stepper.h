@@ -10,14 +10,6 @@ namespace orrimar {
 enum class LaunchField { Altitude, Velocity, Angle };
 enum class StepDirection { Up, Down };
 
-// The field's edit mask (AltitudeMask, VelocityMask or AngleMask).
-std::string_view FieldEditMask(LaunchField field);
-// Units of the field's last decimal place in one unit of the field: 100, 10000, 1000.
-int FieldScale(LaunchField field);
-// The number format of a stepped value: "00000.00;1;_", "+00.0000;-00.0000",
-// "+000.000;-000.000".
-std::string_view FieldNumberFormat(LaunchField field);
-
 enum class StepOutcome {
     Stepped,     // Text is the field's new text
     NotANumber,  // the field's text does not convert; Error is the message to show

@@ -1,6 +1,5 @@
-// Text-to-number conversions of the launch-parameter fields: the strict one of the
-// steppers and the lenient one of Start and Config. "." is the decimal point whatever
-// the locale.
+// Text-to-number conversions of the launch-parameter fields: the strict one of the steppers
+// and the lenient one of Start and Config; "." is the decimal point whatever the locale.
 #pragma once
 
 #include <stdexcept>

@@ -1,7 +1,6 @@
 #include "formats/general_format.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <charconv>
 
 namespace orrimar {
 
@@ -14,12 +13,16 @@ std::string FormatGeneral(double value)
     if (value == value * 2.0)  // ±infinity
         return value < 0 ? "-INF" : "INF";
 
-    // 15 significant digits as d.dddddddddddddde±X…, then rebuilt.
+    // 15 significant digits as d.dddddddddddddde±XX, then rebuilt; to_chars writes "."
+    // whatever the locale.
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", value);
-    std::string s(buf);
+    const auto written =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+    const std::string s(buf, written.ptr);
     const std::size_t ePos = s.find('e');
-    const int exponent = std::atoi(s.c_str() + ePos + 1);
+    const std::size_t exponentStart = ePos + (s[ePos + 1] == '+' ? 2 : 1);
+    int exponent = 0;
+    std::from_chars(s.data() + exponentStart, s.data() + s.size(), exponent);
     const bool negative = s[0] == '-';
     std::string digits;
     for (std::size_t i = negative ? 1 : 0; i < ePos; ++i)

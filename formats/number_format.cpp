@@ -204,20 +204,16 @@ std::string ApplySection(std::string_view section, const SectionLayout& layout,
 
 }  // namespace
 
-double RoundHalfEven(double value)
-{
-    const double nearest = std::round(value);
-    if (std::fabs(nearest - value) == 0.5)
-        return 2.0 * std::round(value / 2.0);
-    return nearest;
-}
-
 long double RoundHalfEven(long double value)
 {
-    const long double nearest = std::round(value);
-    if (std::fabs(nearest - value) == 0.5L)
-        return 2.0L * std::round(value / 2.0L);
-    return nearest;
+    // The default rounding mode rounds to nearest, ties to even.
+    return std::nearbyint(value);
+}
+
+// A double widens exactly, and its nearest integer is again a double.
+double RoundHalfEven(double value)
+{
+    return static_cast<double>(RoundHalfEven(static_cast<long double>(value)));
 }
 
 std::string FormatFloat(std::string_view pattern, double value)

@@ -1,5 +1,5 @@
-// The program's number-to-text formats (pattern formats, the status-bar formats and the
-// elapsed-time text), always with "." as decimal separator whatever the locale.
+// The program's number-to-text formats (pattern formats, the status-bar formats, the elapsed
+// time in days and hours) with "." as decimal separator whatever the locale; and rounding.
 #pragma once
 
 #include <string>
@@ -7,9 +7,11 @@
 
 namespace orrimar {
 
-// Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
-double RoundHalfEven(double value);
+// Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4, -0.5 ->
+// -0); infinities and NaN stay as they are. Relies on the default floating-point rounding
+// mode, which the program never changes.
 long double RoundHalfEven(long double value);
+double RoundHalfEven(double value);
 
 // Formats value by a picture pattern of up to three sections "positive;negative;zero".
 // In a section: "0" a digit always written, "#" a digit written only when significant,

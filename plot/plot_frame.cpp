@@ -37,11 +37,16 @@ PlotFrame* FindFrame(int handle)
     return nullptr;
 }
 
-// Makes Frame current and stores it, after the rectangle checks have passed.
+// Makes frame current and stores it under its paint box (one entry per box), after the
+// rectangle checks have passed.
 void Commit(const PlotFrame& frame)
 {
     currentFrame = frame;
-    StoreFrame();
+    PlotFrame* entry = FindFrame(frame.Handle);
+    if (entry == nullptr)
+        frameList.push_back(frame);
+    else
+        *entry = frame;
 }
 
 }  // namespace
@@ -51,6 +56,13 @@ FrameTarget::FrameTarget()
 {
     if (handle_ <= 0 || handle_ == INT_MAX)
         throw std::overflow_error("FrameTarget: no identities left");
+}
+
+FrameTarget::~FrameTarget()
+{
+    std::erase_if(frameList, [this](const PlotFrame& entry) { return entry.Handle == handle_; });
+    if (currentFrame.Handle == handle_)
+        currentFrame.PaintBox = nullptr;
 }
 
 AssertionFailure::AssertionFailure(const std::string& message, std::source_location where)
@@ -135,35 +147,15 @@ void SelectFrame(const FrameTarget& Box)
     currentFrame = *entry;
 }
 
-void StoreFrame()
-{
-    Assert(currentFrame.Handle != 0, "StoreFrame: no paint box");
-    PlotFrame* entry = FindFrame(currentFrame.Handle);
-    if (entry == nullptr) {
-        frameList.push_back(PlotFrame{});
-        entry = &frameList.back();
-        entry->PaintBox = currentFrame.PaintBox;
-        entry->Handle = currentFrame.Handle;
-    }
-    entry->XScale = currentFrame.XScale;
-    entry->YScale = currentFrame.YScale;
-    entry->XOffset = currentFrame.XOffset;
-    entry->YOffset = currentFrame.YOffset;
-}
-
 int ClampRound(double V)
 {
     if (V > 2147483647.0 || std::isnan(V))
         return 2147483647;
     if (V < -2147483647.0)
         return -2147483647;
-    // Exact in double for every value in range, whatever the rounding mode.
-    const double below = std::floor(V);
-    const double fraction = V - below;
-    double result = below;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(below, 2.0) != 0.0))
-        result = below + 1.0;
-    return static_cast<int>(result);
+    // Ties to even as RoundHalfEven in formats/, which plot may not depend on: both are
+    // std::nearbyint in the default rounding mode.
+    return static_cast<int>(std::nearbyint(V));
 }
 
 PixelPoint WorldToPixel(WorldPoint P)

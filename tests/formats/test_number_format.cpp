@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <ostream>
+#include <random>
 
 namespace orrimar {
 namespace {
@@ -100,6 +103,89 @@ TEST(FormatFixed8_4, FourDecimalsRightAligned)
     EXPECT_EQ(FormatFixed8_4(-1.5), " -1.5000");
     EXPECT_EQ(FormatFixed8_4(-0.00001), "  0.0000");
     EXPECT_EQ(FormatFixed8_4(123456.78912), "123456.7891");  // wider than 8: not cut
+}
+
+TEST(RoundHalfEven, TiesGoToTheEvenNeighbourInBothWidths)
+{
+    const long double p52 = std::ldexp(1.0L, 52);  // from here on a double has no halves
+    const long double p63 = std::ldexp(1.0L, 63);  // the same for an 80-bit long double
+    const long double inf = std::numeric_limits<long double>::infinity();
+    const struct {
+        long double Value;
+        long double Expected;
+    } cases[] = {
+        {0.5L, 0.0L},   {1.5L, 2.0L},   {2.5L, 2.0L},   {3.5L, 4.0L},  {-0.5L, -0.0L},
+        {-1.5L, -2.0L}, {-2.5L, -2.0L}, {-3.5L, -4.0L}, {0.0L, 0.0L},  {-0.0L, -0.0L},
+        {-0.2, -0.0L}, {1e-300, 0.0L}, {7.0L, 7.0L},
+        // Just below and just above a half, one double step away (double literals).
+        {0.49999999999999994, 0.0L}, {0.5000000000000001, 1.0L},
+        {2.4999999999999996, 2.0L},  {2.5000000000000004, 3.0L},
+        {-2.4999999999999996, -2.0L}, {-2.5000000000000004, -3.0L},
+        // The last halves of a double, and the integers past them.
+        {p52 - 0.5L, p52},  {p52 - 1.5L, p52 - 2.0L}, {-(p52 - 0.5L), -p52},
+        {p52, p52},         {p52 + 1.0L, p52 + 1.0L}, {2.0L * p52 + 2.0L, 2.0L * p52 + 2.0L},
+        // Halves that only a long double holds.
+        {p52 + 0.5L, p52},  {p52 + 1.5L, p52 + 2.0L}, {p63 - 0.5L, p63}, {p63 - 1.5L, p63 - 2.0L},
+        // Huge values and the values that are not finite stay.
+        {1e300, 1e300},     {-1.7976931348623157e308, -1.7976931348623157e308},
+        {inf, inf},         {-inf, -inf},
+    };
+    constexpr bool wideLongDouble = std::numeric_limits<long double>::digits >= 64;
+    int doubleCases = 0;
+    for (const auto& c : cases) {
+        const bool longDoubleCase = c.Value != static_cast<double>(c.Value);
+        if (!longDoubleCase || wideLongDouble) {
+            const long double wide = RoundHalfEven(c.Value);
+            EXPECT_EQ(wide, c.Expected) << static_cast<double>(c.Value);
+            EXPECT_EQ(std::signbit(wide), std::signbit(c.Expected)) << static_cast<double>(c.Value);
+        }
+        if (!longDoubleCase) {
+            ++doubleCases;
+            const double narrow = RoundHalfEven(static_cast<double>(c.Value));
+            EXPECT_EQ(narrow, static_cast<double>(c.Expected)) << static_cast<double>(c.Value);
+            EXPECT_EQ(std::signbit(narrow), std::signbit(c.Expected)) << static_cast<double>(c.Value);
+        }
+    }
+    EXPECT_EQ(doubleCases, 29);  // all but the four halves beyond a double
+    EXPECT_TRUE(std::isnan(RoundHalfEven(std::numeric_limits<double>::quiet_NaN())));
+    EXPECT_TRUE(std::isnan(RoundHalfEven(std::numeric_limits<long double>::quiet_NaN())));
+}
+
+// The rounding that std::nearbyint replaced: std::round, corrected at exact halves.
+template <class Real>
+Real FormerRoundHalfEven(Real value)
+{
+    const Real nearest = std::round(value);
+    if (std::fabs(nearest - value) == Real(0.5))
+        return Real(2) * std::round(value / Real(2));
+    return nearest;
+}
+
+template <class Real>
+bool SameReal(Real a, Real b)
+{
+    return (std::isnan(a) && std::isnan(b)) || (a == b && std::signbit(a) == std::signbit(b));
+}
+
+TEST(RoundHalfEven, AgreesWithTheFormerRoundingOnASample)
+{
+    std::mt19937_64 bits(20240611);  // fixed seed: the same sample on every run
+    for (int i = 0; i < 200000; ++i) {
+        // Any double at all, a half of a random integer, and the doubles beside that half.
+        const double any = std::bit_cast<double>(bits());
+        const double half = static_cast<double>(static_cast<std::int64_t>(bits()) >> (10 + i % 50)) + 0.5;
+        for (const double v : {any, half, std::nextafter(half, 0.0), std::nextafter(half, 1e300)}) {
+            ASSERT_TRUE(SameReal(RoundHalfEven(v), FormerRoundHalfEven(v))) << v;
+            ASSERT_TRUE(SameReal(RoundHalfEven(static_cast<long double>(v)),
+                                 FormerRoundHalfEven(static_cast<long double>(v))))
+                << v;
+        }
+        // Halves up to 2^63, which only a long double holds.
+        const long double wideHalf =
+            static_cast<long double>(static_cast<std::int64_t>(bits()) >> (i % 60)) + 0.5L;
+        ASSERT_TRUE(SameReal(RoundHalfEven(wideHalf), FormerRoundHalfEven(wideHalf)))
+            << static_cast<double>(wideHalf);
+    }
 }
 
 TEST(TimeText, WholeDaysAndRoundedHours)

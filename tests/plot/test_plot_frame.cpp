@@ -3,11 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <memory>
 #include <numbers>
+#include <random>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace orrimar {
 namespace {
@@ -78,15 +83,22 @@ TEST_F(FramesTest, RegistryKeepsOneEntryPerBox)
 {
     FakeBox a(400, 300);
     SetFrame(a, -1, 1, 1, -1);
+    int goneHandle = 0;
     {
-        FakeBox gone(180, 180);  // its entry stays; its handle is never given again
+        FakeBox gone(180, 180);  // its entry goes with it; its handle is never given again
         SetFrame(gone, -1, 1, 1, -1);
+        goneHandle = gone.Handle();
+        ASSERT_EQ(FrameList().size(), 2u);
     }
+    EXPECT_EQ(CurrentFrame().Handle, goneHandle);  // still current, without its box
+    EXPECT_EQ(CurrentFrame().PaintBox, nullptr);
+    EXPECT_EQ(XYToPixel(0, 0), (PixelPoint{90, 90}));
     FakeBox b(180, 180);
+    EXPECT_NE(b.Handle(), goneHandle);
     EXPECT_THROW(SelectFrame(b), std::runtime_error);
     SetFrame(b, -1, 1, 1, -1);
     SetFrameFill(a, -2, 2, 2, -2);
-    ASSERT_EQ(FrameList().size(), 3u);
+    ASSERT_EQ(FrameList().size(), 2u);
     EXPECT_EQ(FrameList()[0].PaintBox, &a);
     EXPECT_EQ(FrameList()[0].XScale, 100.0);
 
@@ -94,6 +106,45 @@ TEST_F(FramesTest, RegistryKeepsOneEntryPerBox)
     EXPECT_EQ(XYToPixel(0, 0), (PixelPoint{90, 90}));
     SelectFrame(a);
     EXPECT_EQ(CurrentFrame().PaintBox, &a);
+    EXPECT_EQ(XYToPixel(0, 0), (PixelPoint{200, 150}));
+}
+
+TEST_F(FramesTest, DestroyedBoxesLeaveNoEntries)
+{
+    FakeBox kept(400, 300);
+    SetFrame(kept, -1, 1, 1, -1);
+    const std::size_t before = FrameList().size();
+    std::vector<int> gone;
+    for (int i = 0; i < 1000; ++i) {
+        FakeBox box(10 + i % 7, 20);
+        if (i % 2 == 0)
+            SetFrame(box, -1, 1, 1, -1);
+        else
+            SetFrameFill(box, -1, 1, 1, -1);
+        SelectFrame(box);
+        EXPECT_EQ(FrameList().size(), before + 1);
+        gone.push_back(box.Handle());
+    }
+    EXPECT_EQ(FrameList().size(), before);
+    for (const PlotFrame& entry : FrameList()) {
+        EXPECT_EQ(std::count(gone.begin(), gone.end(), entry.Handle), 0);
+        EXPECT_NE(entry.PaintBox, nullptr);
+    }
+    // Boxes that live together keep their entries until each one goes.
+    {
+        std::vector<std::unique_ptr<FakeBox>> boxes;
+        for (int i = 0; i < 1000; ++i) {
+            boxes.push_back(std::make_unique<FakeBox>(50, 50));
+            SetFrame(*boxes.back(), -1, 1, 1, -1);
+        }
+        EXPECT_EQ(FrameList().size(), before + 1000);
+        boxes.erase(boxes.begin() + 250, boxes.begin() + 750);
+        EXPECT_EQ(FrameList().size(), before + 500);
+        for (const auto& box : boxes)
+            EXPECT_NO_THROW(SelectFrame(*box));
+    }
+    EXPECT_EQ(FrameList().size(), before);
+    SelectFrame(kept);
     EXPECT_EQ(XYToPixel(0, 0), (PixelPoint{200, 150}));
 }
 
@@ -166,6 +217,34 @@ TEST(ClampRound, LimitsAndTies)
     EXPECT_EQ(ClampRound(-3.5), -4);
     EXPECT_EQ(ClampRound(0.49999999999999994), 0);
     EXPECT_EQ(ClampRound(1.5000000000000002), 2);
+}
+
+// The rounding ClampRound had before std::nearbyint: exact in double whatever the mode.
+int FormerClampRound(double v)
+{
+    if (v > 2147483647.0 || std::isnan(v))
+        return 2147483647;
+    if (v < -2147483647.0)
+        return -2147483647;
+    const double below = std::floor(v);
+    const double fraction = v - below;
+    double result = below;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(below, 2.0) != 0.0))
+        result = below + 1.0;
+    return static_cast<int>(result);
+}
+
+TEST(ClampRound, AgreesWithTheFormerRoundingOnASample)
+{
+    std::mt19937_64 bits(7);  // fixed seed: the same sample on every run
+    for (int i = 0; i < 200000; ++i) {
+        // Halves of integers up to beyond the clamp, the doubles beside them, and pixel
+        // values of any size.
+        const double half = static_cast<double>(static_cast<std::int64_t>(bits()) >> (31 + i % 33)) + 0.5;
+        const double scaled = std::ldexp(static_cast<double>(static_cast<std::int64_t>(bits())), -(30 + i % 40));
+        for (const double v : {half, std::nextafter(half, 0.0), std::nextafter(half, 1e300), scaled})
+            ASSERT_EQ(ClampRound(v), FormerClampRound(v)) << v;
+    }
 }
 
 TEST(PointOps, RotateAndDistance)
