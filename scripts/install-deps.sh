@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6
   xvfb xauth fonts-dejavu-core
-  desktop-file-utils appstream dpkg-dev
+  desktop-file-utils appstream dpkg-dev locales
 )
 
 missing=()
@@ -17,10 +17,18 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# A locale with a decimal comma, for the tests that check number texts do not follow it.
+comma_locale() {
+  locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' || localedef -i de_DE -f UTF-8 de_DE.UTF-8 2>/dev/null || true
+}
+if [ ${#missing[@]} -eq 0 ]; then
+  comma_locale
+  exit 0
+fi
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+comma_locale
