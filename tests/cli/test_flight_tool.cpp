@@ -76,7 +76,7 @@ const LaunchPreset& Preset(std::string_view label)
     throw std::invalid_argument("no preset");
 }
 
-Vector PresetLaunch(std::string_view label)
+EarthMoonState PresetLaunch(std::string_view label)
 {
     const LaunchPreset& p = Preset(label);
     return LaunchFromTexts(p.Altitude, p.Velocity, p.Angle);
@@ -101,10 +101,10 @@ TEST(FlightToolSummary, EveryPresetSummaryIsWhatTheFlightCodeReaches)
     const HeadlessViews views(DefaultViewWidth, DefaultViewHeight, true);
     for (const LaunchPreset& preset : LaunchPresets) {
         SCOPED_TRACE(std::string(preset.Label));
-        const Vector launch = PresetLaunch(preset.Label);
+        const EarthMoonState launch = PresetLaunch(preset.Label);
         Recorder recorder;
         FlightRun run(launch, views.Get(), recorder);
-        const int code = run.Fly();
+        const int code = run.Fly().Code;
         ASSERT_FALSE(recorder.points.empty());
         const FlightPoint& last = recorder.points.back();
 
@@ -153,7 +153,7 @@ TEST(FlightToolSummary, EveryPresetSummaryIsWhatTheFlightCodeReaches)
 TEST(FlightToolSummary, DayLimitStopsAtTheFirstStepPastIt)
 {
     const HeadlessViews views(DefaultViewWidth, DefaultViewHeight, true);
-    const Vector launch = PresetLaunch("Escape 58");
+    const EarthMoonState launch = PresetLaunch("Escape 58");
     const FlightSummary free = FlySummary(launch, views);
     ASSERT_EQ(OutcomeText(free), "escape");
 
