@@ -452,6 +452,27 @@ TEST(FlightToolRun, TargetingPrintsBestFirstAndReportsNothingFound)
     EXPECT_EQ(SplitLines(none.err).size(), 1u);
 }
 
+// A parking orbit that never ends runs into the step limit: the flight's line says so,
+// and the integrator's message is one whole line on standard error per flight, from
+// however many threads.
+TEST(FlightToolRun, IntegratorFailureIsOneLineOnStandardErrorPerFlight)
+{
+    const std::string message = "DOP853: More than NMax= 200000 steps needed\n";
+    const ToolRun single = RunInProcess({"100", "8", "0"});
+    EXPECT_EQ(single.code, 0);
+    EXPECT_EQ(single.err, message);
+    EXPECT_EQ(single.out.rfind("outcome=integrator--2 ", 0), 0u) << single.out;
+    EXPECT_EQ(Field(single.out, "step"), "200001");
+
+    const ToolRun scan = RunInProcess({"100", "8", "0", "--scan-velocity", "8", "8.01", "0.01",
+                                       "--max-days", "10000", "--threads", "2"});
+    EXPECT_EQ(scan.code, 0);
+    EXPECT_EQ(scan.err, message + message);
+    for (const std::string& line : SplitLines(scan.out))
+        EXPECT_NE(line.find(" outcome=integrator--2 "), std::string::npos) << line;
+    EXPECT_EQ(SplitLines(scan.out).size(), 2u);
+}
+
 #ifdef ORRIMAR_FLIGHT_EXE
 
 // The program itself, through the shell: exit code and both streams.
