@@ -122,16 +122,16 @@ TEST(Dop853Dense, EndsOfTheStepGiveOldAndNewSolutionAndSlopes)
     int checked = 0;
     auto out = [&](int nr, double xPrev, double x, const Vector& yNow, int,
                    const DenseOutput& dense, bool&) {
-        const auto Contd8 = [&dense](int i, double t) { return dense.Value(i, t); };
+        const auto at = [&dense](int i, double t) { return dense.Value(i, t); };
         if (nr > 0) {
             EXPECT_EQ(dense.XOld(), xPrev);
             EXPECT_DOUBLE_EQ(dense.HOut(), x - xPrev);
-            EXPECT_EQ(Contd8(1, xPrev), previous) << "step " << nr;
-            EXPECT_NEAR(Contd8(1, x), yNow[1], 1e-15 * yNow[1]) << "step " << nr;
+            EXPECT_EQ(at(1, xPrev), previous) << "step " << nr;
+            EXPECT_NEAR(at(1, x), yNow[1], 1e-15 * yNow[1]) << "step " << nr;
             // For y' = y the slope at both ends equals the solution there.
             const double eps = 1e-5 * (x - xPrev);
-            const double slopeStart = (Contd8(1, xPrev + eps) - Contd8(1, xPrev - eps)) / (2 * eps);
-            const double slopeEnd = (Contd8(1, x + eps) - Contd8(1, x - eps)) / (2 * eps);
+            const double slopeStart = (at(1, xPrev + eps) - at(1, xPrev - eps)) / (2 * eps);
+            const double slopeEnd = (at(1, x + eps) - at(1, x - eps)) / (2 * eps);
             EXPECT_NEAR(slopeStart, previous, 1e-7 * previous);
             EXPECT_NEAR(slopeEnd, yNow[1], 1e-7 * yNow[1]);
             ++checked;
