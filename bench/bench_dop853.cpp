@@ -6,6 +6,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+
 namespace {
 
 using namespace orrimar;
@@ -16,14 +18,17 @@ void BM_DefaultFlightTenTimeUnits(benchmark::State& state)
     long evaluations = 0;
     const RightHandSide rhs = [&evaluations](int n, double x, const Vector& y, Vector& f) {
         ++evaluations;
-        EarthMoonRhs(n, x, y, f);
+        EarthMoonRhs(n, x, y.Span(), f.Span());
     };
-    const SolutionOutput out = [&steps](int nr, double, double, const Vector&, int, bool&) {
+    const SolutionOutput out = [&steps](int nr, double, double, const Vector&, int,
+                                        const DenseOutput&, bool&) {
         if (nr > 0)
             ++steps;
     };
     for (auto _ : state) {
-        Vector y = LaunchState(100.17, 10.98, 226.5);
+        const EarthMoonState launch = LaunchState(100.17, 10.98, 226.5);
+        Vector y(static_cast<int>(launch.size()));
+        std::copy(launch.begin(), launch.end(), y.Span().begin());
         double t = 0.0;
         double h = 3.1415926535897935e-05;
         double hMax = 0.0;
@@ -41,11 +46,11 @@ BENCHMARK(BM_DefaultFlightTenTimeUnits)->Unit(benchmark::kMicrosecond);
 
 void BM_EarthMoonRhs(benchmark::State& state)
 {
-    const Vector y = LaunchState(100.17, 10.98, 226.5);
-    Vector f(5);
+    const EarthMoonState y = LaunchState(100.17, 10.98, 226.5);
+    EarthMoonState f{};
     for (auto _ : state) {
         EarthMoonRhs(4, 0.0, y, f);
-        benchmark::DoNotOptimize(f.Data());
+        benchmark::DoNotOptimize(f.data());
         benchmark::ClobberMemory();
     }
 }

@@ -54,7 +54,7 @@ void BM_PresetFlight(benchmark::State& state)
 {
     const LaunchPreset& preset = LaunchPresets[static_cast<std::size_t>(state.range(0))];
     const HeadlessViews views(DefaultViewWidth, DefaultViewHeight, true);
-    const Vector launch = LaunchFromTexts(preset.Altitude, preset.Velocity, preset.Angle);
+    const EarthMoonState launch = LaunchFromTexts(preset.Altitude, preset.Velocity, preset.Angle);
     int points = 0;
     for (auto _ : state) {
         const FlightSummary summary = FlySummary(launch, views);

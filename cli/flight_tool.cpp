@@ -1,7 +1,7 @@
 #include "cli/flight_tool.h"
 
-#include "integrator/dop853_report.h"
 #include "formats/decimal_text.h"
+#include "flight/integrator_message.h"
 #include "flight/launch_presets.h"
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <ostream>
 #include <thread>
@@ -111,27 +112,28 @@ std::string RowText(const ScanRow& row, bool json)
                 : LaunchLine(row.Launch) + " " + SummaryLine(row.Summary);
 }
 
-// Integrator messages from several flight threads, one whole line at a time.
-class ReportToStream {
+// Integrator failures from several flight threads, one whole line at a time.
+class FailureLines {
 public:
-    explicit ReportToStream(std::ostream& err)
-        : previous_(SetDop853ReportHook([this, &err](ReportKind kind, const std::string& text) {
-              const std::lock_guard lock(mutex_);
-              err << (kind == ReportKind::Message ? "DOP853: " : "Error: ") << text << '\n';
-          }))
+    explicit FailureLines(std::ostream& err) : err_(err) {}
+    void Write(const Dop853Result& failure)
     {
+        const std::lock_guard lock(mutex_);
+        err_ << "DOP853: " << Dop853FailureText(failure) << '\n';
     }
-    ~ReportToStream() { SetDop853ReportHook(previous_); }
-    ReportToStream(const ReportToStream&) = delete;
-    ReportToStream& operator=(const ReportToStream&) = delete;
+    // For FlightSetup::OnIntegratorFailure; this object must outlive the flights.
+    std::function<void(const Dop853Result&)> Sink()
+    {
+        return [this](const Dop853Result& failure) { Write(failure); };
+    }
 
 private:
+    std::ostream& err_;
     std::mutex mutex_;
-    Dop853ReportHook previous_;
 };
 
 int SingleFlight(const FlightToolOptions& options, std::ostream& out, std::ostream& err,
-                 std::ostream* csv)
+                 std::ostream* csv, FailureLines& failures)
 {
     const HeadlessViews views(options.Setup.ViewWidth, options.Setup.ViewHeight,
                               options.Setup.FullView);
@@ -146,6 +148,8 @@ int SingleFlight(const FlightToolOptions& options, std::ostream& out, std::ostre
     const FlightSummary summary = FlySummary(
         LaunchFromTexts(options.AltitudeText, options.VelocityText, options.AngleText), views,
         options.Setup.Limit, observer);
+    if (summary.Integration.Code < 0)
+        failures.Write(summary.Integration);
     // With the CSV on standard output the summary keeps out of its way.
     std::ostream& summaryOut = options.CsvPath == "-" ? err : out;
     summaryOut << (options.Json ? SummaryJson(summary, LaunchJson(options.Launch))
@@ -160,17 +164,20 @@ int SingleFlight(const FlightToolOptions& options, std::ostream& out, std::ostre
     return 0;
 }
 
-int ScanFlights(const FlightToolOptions& options, std::ostream& out, std::ostream& err)
+int ScanFlights(const FlightToolOptions& options, std::ostream& out, std::ostream& err,
+                FailureLines& failures)
 {
+    FlightSetup setup = options.Setup;
+    setup.OnIntegratorFailure = failures.Sink();
     const std::vector<ScanRow> rows =
-        RunScan(options.Launch, options.ScanOf, options.ScanValues, options.Setup, options.Threads);
+        RunScan(options.Launch, options.ScanOf, options.ScanValues, setup, options.Threads);
     if (!options.Target) {
         for (const ScanRow& row : rows)
             out << RowText(row, options.Json) << '\n';
         return 0;
     }
     const std::vector<TargetRow> found =
-        FindTargets(rows, options.ScanOf, options.TargetMoonKm, options.Setup, options.Threads);
+        FindTargets(rows, options.ScanOf, options.TargetMoonKm, setup, options.Threads);
     for (const TargetRow& target : found)
         out << RowText(target.Row, options.Json) << '\n';
     if (found.empty()) {
@@ -420,9 +427,9 @@ int RunFlightTool(const std::vector<std::string>& args, std::ostream& out, std::
         csv = &csvFile;
     }
 
-    const ReportToStream reports(err);
-    const int code =
-        options.Scan ? ScanFlights(options, out, err) : SingleFlight(options, out, err, csv);
+    FailureLines failures(err);
+    const int code = options.Scan ? ScanFlights(options, out, err, failures)
+                                  : SingleFlight(options, out, err, csv, failures);
     out.flush();
     if (!out) {
         err << "orrimar-flight: writing standard output failed\n";

@@ -1,6 +1,5 @@
 #include "flight/flight_run.h"
 
-#include "integrator/dop853.h"
 #include "formats/decimal_text.h"
 #include "formats/number_format.h"
 
@@ -16,23 +15,46 @@ bool InsideClient(PixelPoint p, const FrameTarget& box)
     return p.X >= 0 && p.X < box.ClientWidth() && p.Y >= 0 && p.Y < box.ClientHeight();
 }
 
+// The model's equations on the integrator's vectors.
+void EarthMoonVectorRhs(int n, double x, const Vector& y, Vector& f)
+{
+    EarthMoonRhs(n, x, y.Span(), f.Span());
+}
+
+EarthMoonState ToState(const Vector& y)
+{
+    EarthMoonState state{};
+    const std::span<const double> values = y.Span().first(state.size());
+    std::copy(values.begin(), values.end(), state.begin());
+    return state;
+}
+
+Vector ToVector(const EarthMoonState& state)
+{
+    Vector y(static_cast<int>(state.size()));
+    std::copy(state.begin(), state.end(), y.Span().begin());
+    return y;
+}
+
 // The next whole multiple of dt after t, recomputed from its multiple so that no
 // rounding error accumulates.
 double NextMultiple(double t, double dt) { return RoundHalfEven(t / dt + 1.0) * dt; }
 
 }  // namespace
 
-Vector LaunchFromTexts(std::string_view altitude, std::string_view velocity,
-                       std::string_view angle)
+EarthMoonState LaunchFromTexts(std::string_view altitude, std::string_view velocity,
+                               std::string_view angle)
 {
     return LaunchState(LaunchValue(altitude), LaunchValue(velocity), LaunchValue(angle));
 }
 
-FlightPoint EvaluateFlightPoint(int index, double t, const Vector& state, const FlightViews& views)
+FlightPoint EvaluateFlightPoint(int index, double t, const EarthMoonState& state,
+                                const FlightViews& views)
 {
     FlightPoint point;
     point.Index = index;
     point.T = t;
+    point.State = state;
     const double days = static_cast<double>(t * DaysPerTimeUnit);
     point.TimeText = TimeText(days);
 
@@ -60,47 +82,48 @@ FlightPoint EvaluateFlightPoint(int index, double t, const Vector& state, const 
     return point;
 }
 
-FlightRun::FlightRun(const Vector& launch, const FlightViews& views, FlightDisplay& display)
+FlightRun::FlightRun(const EarthMoonState& launch, const FlightViews& views, FlightDisplay& display)
     : launch_(launch), views_(views), display_(display), Jacobi0_(JacobiConstant(launch))
 {
 }
 
 std::string FlightRun::Jacobi0Text() const { return FormatFloat("##.#####", Jacobi0_); }
 
-int FlightRun::Fly()
+Dop853Result FlightRun::Fly()
 {
-    Vector y = launch_;
+    Vector y = ToVector(launch_);
     double t = 0.0;
     double h = FlightFirstStep;
     double hMax = FlightEndTime - t;
     endedByPoint_ = false;
     return Dop853(
-        StateSize, EarthMoonRhs, t, y, FlightEndTime, h, hMax, FlightTolerance, FlightTolerance,
-        [this](int nr, double, double x, const Vector& state, int, bool& stop) {
-            TrajectoryOutput(nr, x, state, stop);
-        },
+        StateSize, EarthMoonVectorRhs, t, y, FlightEndTime, h, hMax, FlightTolerance,
+        FlightTolerance,
+        [this](int nr, double, double x, const Vector& state, int, const DenseOutput& dense,
+               bool& stop) { TrajectoryOutput(nr, x, state, dense, stop); },
         2);
 }
 
-void FlightRun::TrajectoryOutput(int nr, double x, const Vector& y, bool& stop)
+void FlightRun::TrajectoryOutput(int nr, double x, const Vector& y, const DenseOutput& dense,
+                                 bool& stop)
 {
     const double dt = OutputInterval;
-    display_.ShowStep(FlightStep{nr, std::to_string(nr), FormatExp13_4(JacobiConstant(y) - Jacobi0_)});
+    display_.ShowStep(
+        FlightStep{nr, std::to_string(nr), FormatExp13_4(JacobiConstant(y.Span()) - Jacobi0_)});
 
     if (nr == 0) {
         // A collision or escape at the launch point sounds but does not end the flight.
         stop = false;
-        OutputPoint(0, x, y);
+        OutputPoint(0, x, ToState(y));
         NextOutputTime = NextMultiple(x, dt);
         PointIndex = 1;
         return;
     }
 
     bool ended = false;
-    Vector state(StateSize + 1);
+    EarthMoonState state{};
     while (NextOutputTime <= x) {
-        for (int i = 1; i <= StateSize; ++i)
-            state[i] = Contd8(i, NextOutputTime);
+        dense.Values(NextOutputTime, state);
         ended = OutputPoint(PointIndex, NextOutputTime, state);
         if (ended)
             break;
@@ -111,10 +134,11 @@ void FlightRun::TrajectoryOutput(int nr, double x, const Vector& y, bool& stop)
     stop = display_.CancelRequested() || ended;
 }
 
-bool FlightRun::OutputPoint(int index, double t, const Vector& state)
+bool FlightRun::OutputPoint(int index, double t, const EarthMoonState& state)
 {
     display_.Pace();
     lastPoint_ = EvaluateFlightPoint(index, t, state, views_);
+    lastPoint_.JacobiDrift = JacobiConstant(state) - Jacobi0_;
     display_.ShowPoint(lastPoint_);
     return lastPoint_.Ends();
 }

@@ -4,7 +4,7 @@
 // draws, plays the sounds and says whether the user cancelled.
 #pragma once
 
-#include "integrator/vector.h"
+#include "integrator/dop853.h"
 #include "flight/geocentric.h"
 #include "model/earth_moon.h"
 #include "plot/plot_frame.h"
@@ -32,6 +32,8 @@ struct FlightStep {
 struct FlightPoint {
     int Index = 0;  // 0 for the launch point
     double T = 0.0;  // time units
+    EarthMoonState State{};    // the state at T (the launch state for the launch point)
+    double JacobiDrift = 0.0;  // C - C0 of State
     GeocentricPicture Picture;
     PixelPoint Full;   // craft in the full view
     PixelPoint Moon;   // Moon's centre in the full view
@@ -72,35 +74,39 @@ public:
 };
 
 // The launch state of the three field texts, read as Start reads them.
-Vector LaunchFromTexts(std::string_view altitude, std::string_view velocity,
-                       std::string_view angle);
+EarthMoonState LaunchFromTexts(std::string_view altitude, std::string_view velocity,
+                               std::string_view angle);
 
 // The measures and verdicts of one output point (the caller's frames are used;
-// the current frame afterwards is the geocentric inset's).
-FlightPoint EvaluateFlightPoint(int index, double t, const Vector& state, const FlightViews& views);
+// the current frame afterwards is the geocentric inset's). JacobiDrift is left 0: it
+// needs the launch's constant.
+FlightPoint EvaluateFlightPoint(int index, double t, const EarthMoonState& state,
+                                const FlightViews& views);
 
-// One flight from launch to its end. Not reentrant: the integrator runs one
-// integration at a time per thread.
+// One flight from launch to its end. Frames are registered per thread, so a flight
+// runs on the thread that set up its views.
 class FlightRun {
 public:
-    FlightRun(const Vector& launch, const FlightViews& views, FlightDisplay& display);
+    FlightRun(const EarthMoonState& launch, const FlightViews& views, FlightDisplay& display);
 
     double Jacobi0() const { return Jacobi0_; }
     std::string Jacobi0Text() const;  // "Jacobi 0", "##.#####"
 
     // Integrates until the display cancels, a point ends the flight, or the integrator
-    // stops by itself; returns the integrator's code (2 when stopped).
-    int Fly();
+    // stops by itself; returns what the integrator returned (code 2 when stopped, a
+    // negative code when it failed; see Dop853FailureText).
+    Dop853Result Fly();
 
     // The point that ended the flight, when one did.
     bool EndedByPoint() const { return endedByPoint_; }
     const FlightPoint& LastPoint() const { return lastPoint_; }
 
 private:
-    void TrajectoryOutput(int nr, double x, const Vector& y, bool& stop);
-    bool OutputPoint(int index, double t, const Vector& state);
+    void TrajectoryOutput(int nr, double x, const Vector& y, const DenseOutput& dense,
+                          bool& stop);
+    bool OutputPoint(int index, double t, const EarthMoonState& state);
 
-    Vector launch_;
+    EarthMoonState launch_;
     FlightViews views_;
     FlightDisplay& display_;
     double Jacobi0_;

@@ -53,9 +53,14 @@ double OnDecimalGrid(double value, int decimals)
     return result;
 }
 
-FlightSummary FlyValues(const LaunchValues& launch, const HeadlessViews& views, FlightLimit limit)
+FlightSummary FlyValues(const LaunchValues& launch, const HeadlessViews& views,
+                        const FlightSetup& setup)
 {
-    return FlySummary(LaunchState(launch.Altitude, launch.Velocity, launch.Angle), views, limit);
+    FlightSummary summary =
+        FlySummary(LaunchState(launch.Altitude, launch.Velocity, launch.Angle), views, setup.Limit);
+    if (summary.Integration.Code < 0 && setup.OnIntegratorFailure)
+        setup.OnIntegratorFailure(summary.Integration);
+    return summary;
 }
 
 double MissKm(const FlightSummary& summary, double targetKm)
@@ -153,7 +158,7 @@ std::vector<ScanRow> RunScan(LaunchValues base, ScanParameter parameter,
                     [&](int i, const HeadlessViews& views) {
                         ScanRow& row = rows[static_cast<std::size_t>(i)];
                         row.Launch = WithParameter(base, parameter, values[static_cast<std::size_t>(i)]);
-                        row.Summary = FlyValues(row.Launch, views, setup.Limit);
+                        row.Summary = FlyValues(row.Launch, views, setup);
                     });
     return rows;
 }
@@ -187,7 +192,7 @@ std::vector<TargetRow> FindTargets(const std::vector<ScanRow>& scan, ScanParamet
                                 break;
                             ScanRow row;
                             row.Launch = WithParameter(lo.Launch, parameter, mid);
-                            row.Summary = FlyValues(row.Launch, views, setup.Limit);
+                            row.Summary = FlyValues(row.Launch, views, setup);
                             (BelowTarget(row.Summary, targetKm) == loBelow ? lo : hi) = row;
                         }
                         const double loMiss = MissKm(lo.Summary, targetKm);

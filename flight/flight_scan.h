@@ -25,6 +25,9 @@ struct FlightSetup {
     int ViewHeight = DefaultViewHeight;
     bool FullView = true;
     FlightLimit Limit;
+    // Told of every flight whose integration failed, the targeting's bisection flights
+    // included, on the thread that flew it (so it must be safe to call from several).
+    std::function<void(const Dop853Result& failure)> OnIntegratorFailure;
 };
 
 struct ScanRow {

@@ -1,6 +1,5 @@
 #include "flight/flight_summary.h"
 
-#include "integrator/dop853.h"
 #include "flight/view_frames.h"
 
 #include <algorithm>
@@ -15,9 +14,8 @@ namespace {
 // Keeps what the summary needs while the flight runs, and stops it at the day limit.
 class SummaryDisplay : public FlightDisplay {
 public:
-    SummaryDisplay(const Vector& launch, double jacobi0, FlightLimit limit,
-                   const FlightPointObserver& observer)
-        : launch_(launch), jacobi0_(jacobi0), limit_(limit), observer_(observer)
+    SummaryDisplay(FlightLimit limit, const FlightPointObserver& observer)
+        : limit_(limit), observer_(observer)
     {
     }
 
@@ -39,14 +37,16 @@ public:
             static_cast<double>(point.T * DaysPerTimeUnit) >= limit_.MaxDays)
             limitReached_ = true;
         if (observer_)
-            observer_(point, JacobiDrift(point));
+            observer_(point, point.JacobiDrift);
     }
     bool CancelRequested() const override { return limitReached_; }
 
-    FlightSummary Summary(const FlightRun& run, int code) const
+    FlightSummary Summary(const FlightRun& run, const Dop853Result& integration) const
     {
+        const int code = integration.Code;
         FlightSummary s;
         s.IntegratorCode = code;
+        s.Integration = integration;
         if (run.EndedByPoint()) {
             s.Outcome = last_.CollidesMoon    ? FlightOutcome::CollisionMoon
                         : last_.CollidesEarth ? FlightOutcome::CollisionEarth
@@ -73,26 +73,12 @@ public:
     }
 
 private:
-    // The launch point is the launch state itself; every later point is the dense output
-    // of the step just accepted, evaluated at the point's time as the flight did.
-    double JacobiDrift(const FlightPoint& point) const
-    {
-        if (point.Index == 0)
-            return JacobiConstant(launch_) - jacobi0_;
-        Vector state(StateSize + 1);
-        for (int i = 1; i <= StateSize; ++i)
-            state[i] = Contd8(i, point.T);
-        return JacobiConstant(state) - jacobi0_;
-    }
-
     static double KmAbove(double distance, long double radius)
     {
         const long double km = (static_cast<long double>(distance) - radius) * DistanceUnitKm;
         return std::max(0.0, static_cast<double>(km));
     }
 
-    const Vector& launch_;
-    double jacobi0_;
     FlightLimit limit_;
     const FlightPointObserver& observer_;
     FlightStep step_;
@@ -134,13 +120,13 @@ std::string OutcomeText(const FlightSummary& summary)
     return "integrator-" + IntText(summary.IntegratorCode);
 }
 
-FlightSummary FlySummary(const Vector& launch, const HeadlessViews& views, FlightLimit limit,
-                         const FlightPointObserver& observer)
+FlightSummary FlySummary(const EarthMoonState& launch, const HeadlessViews& views,
+                         FlightLimit limit, const FlightPointObserver& observer)
 {
-    SummaryDisplay display(launch, JacobiConstant(launch), limit, observer);
+    SummaryDisplay display(limit, observer);
     FlightRun run(launch, views.Get(), display);
-    const int code = run.Fly();
-    return display.Summary(run, code);
+    const Dop853Result integration = run.Fly();
+    return display.Summary(run, integration);
 }
 
 std::string SummaryLine(const FlightSummary& s)

@@ -3,7 +3,6 @@
 // Earth. Also the summary's line and JSON texts and the per-point CSV rows.
 #pragma once
 
-#include "integrator/vector.h"
 #include "flight/flight_run.h"
 
 #include <functional>
@@ -50,6 +49,7 @@ enum class FlightOutcome {
 struct FlightSummary {
     FlightOutcome Outcome = FlightOutcome::Integrator;
     int IntegratorCode = 0;  // what Dop853 returned
+    Dop853Result Integration;  // all of it, for the failure's text
     // The last output point and the status bar at the end.
     int Index = 0;
     double T = 0.0;  // time units
@@ -76,14 +76,14 @@ struct FlightLimit {
 };
 
 // Called with every output point, in order, and the Jacobi drift C - C0 of the state at
-// that point.
+// that point (point.JacobiDrift).
 using FlightPointObserver = std::function<void(const FlightPoint& point, double jacobiDrift)>;
 
 // Flies launch to its end. The day limit acts as the window's Cancel pressed at the
 // first output point at or after MaxDays: the step under way still draws its points,
 // and a collision or escape among them still counts as such.
-FlightSummary FlySummary(const Vector& launch, const HeadlessViews& views, FlightLimit limit = {},
-                         const FlightPointObserver& observer = {});
+FlightSummary FlySummary(const EarthMoonState& launch, const HeadlessViews& views,
+                         FlightLimit limit = {}, const FlightPointObserver& observer = {});
 
 // outcome=… index=… t=… step=… time="…" error_jacobi="…" jacobi0="…" velocity="…" bar=…
 // moon_min_km=… moon_min_time="…" earth_min_km=… points=…  (one line, no newline)

@@ -6,7 +6,7 @@
 
 namespace orrimar {
 
-GeocentricPicture RotatingToGeocentric(double t, const Vector& y)
+GeocentricPicture RotatingToGeocentric(double t, const EarthMoonState& y)
 {
     const long double alpha = FrameRate * t;
     const long double s = std::sin(alpha);

@@ -2,7 +2,7 @@
 // Earth, turned from the rotating frame of the equations of motion.
 #pragma once
 
-#include "integrator/vector.h"
+#include "model/earth_moon.h"
 #include "plot/world_point.h"
 
 namespace orrimar {
@@ -14,6 +14,6 @@ struct GeocentricPicture {
     WorldPoint Velocity;
     WorldPoint Moon;
 };
-GeocentricPicture RotatingToGeocentric(double t, const Vector& y);
+GeocentricPicture RotatingToGeocentric(double t, const EarthMoonState& y);
 
 }  // namespace orrimar

@@ -1,11 +1,7 @@
 #include "integrator/dop853.h"
 
-#include "integrator/dop853_report.h"
-#include "formats/general_format.h"
-
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -168,41 +164,6 @@ constexpr double facOldMin = 1.0e-4;
 constexpr int stiffTestEvery = 1000;
 constexpr double stiffThreshold = 6.1;
 
-// State that Contd8 reads while Dop853 runs on this thread.
-struct DenseState {
-    bool running = false;
-    bool on = false;
-    int n = 0;
-    std::vector<double> coef;  // row i (1..n) holds c_i,0 … c_i,7 at [8i, 8i+8)
-    double xOld = 0.0;
-    double hOut = 0.0;
-};
-thread_local DenseState dense;
-
-// Leaves the per-thread state as it is outside a call, on every exit including
-// an exception from a callback.
-struct CallScope {
-    explicit CallScope(int n, bool denseOutput)
-    {
-        if (dense.running)
-            throw std::logic_error("Dop853 called while another integration is running");
-        dense.running = true;
-        dense.on = denseOutput;
-        dense.n = n;
-        if (denseOutput)
-            dense.coef.assign(8 * static_cast<std::size_t>(n + 1), 0.0);
-    }
-    ~CallScope()
-    {
-        dense.coef.clear();
-        dense.coef.shrink_to_fit();
-        dense.on = false;
-        dense.running = false;
-    }
-    CallScope(const CallScope&) = delete;
-    CallScope& operator=(const CallScope&) = delete;
-};
-
 double RoundingUnit()
 {
     volatile double u = 0x1p-52;
@@ -212,12 +173,6 @@ double RoundingUnit()
         sum = 1.0 + u;
     } while (sum != 1.0);
     return 2.0 * u;
-}
-
-int Fail(int code, const std::string& text)
-{
-    Dop853Report(ReportKind::Message, text);
-    return code;
 }
 
 }  // namespace
@@ -267,13 +222,14 @@ double HInit(int n, const RightHandSide& fcn, double x, const Vector& Y, int pos
     return posNeg * std::min({100.0 * std::abs(h), h1, hMax});
 }
 
-int Dop853(int n, const RightHandSide& fcn, double& x, Vector& Y, double xEnd, double& h,
-           double& hMax, double rTol, double aTol, const SolutionOutput& solOut, int iOut)
+Dop853Result Dop853(int n, const RightHandSide& fcn, double& x, Vector& Y, double xEnd,
+                    double& h, double& hMax, double rTol, double aTol,
+                    const SolutionOutput& solOut, int iOut)
 {
     if (n < 1 || Y.Length() <= n)
         throw std::out_of_range("Dop853: the state needs n+1 elements and n at least 1, n = " +
                                 std::to_string(n) + ", length " + std::to_string(Y.Length()));
-    CallScope scope(n, iOut == 2);
+    DenseOutput dense(n, iOut == 2);
 
     Vector YY1(n + 1), K1(n + 1), K2(n + 1), K3(n + 1), K4(n + 1), K5(n + 1), K6(n + 1),
         K7(n + 1), K8(n + 1), K9(n + 1), K10(n + 1);
@@ -299,31 +255,55 @@ int Dop853(int n, const RightHandSide& fcn, double& x, Vector& Y, double xEnd, d
     double hlamb = 0.0;
     int iasti = 0;
     int nonsti = 0;
+    int nrejct = 0;
+    int evaluations = 0;
+    const auto eval = [&](double xe, const Vector& ye, Vector& fe) {
+        ++evaluations;
+        fcn(n, xe, ye, fe);
+    };
+    const auto finish = [&](int code) {
+        Dop853Result result;
+        result.Code = code;
+        result.X = x;
+        result.H = h;
+        result.Steps = nstep;
+        result.Accepted = naccpt;
+        result.Rejected = nrejct;
+        result.Evaluations = evaluations;
+        return result;
+    };
 
     const double posneg = x <= xEnd ? 1.0 : -1.0;
     if (hMax == 0.0)
         hMax = xEnd - x;
     hMax = std::abs(hMax);
 
-    fcn(n, x, Y, K1);
-    if (h == 0.0)
+    eval(x, Y, K1);
+    if (h == 0.0) {
         h = HInit(n, fcn, x, Y, static_cast<int>(posneg), K1, K2, K3, hMax, aTol, rTol);
+        ++evaluations;
+    }
 
-    dense.xOld = x;
+    dense.xOld_ = x;
     if (iOut >= 1) {
-        dense.hOut = h;
+        dense.hOut_ = h;
         bool stop = false;
-        solOut(0, dense.xOld, x, Y, n, stop);
+        solOut(0, dense.xOld_, x, Y, n, dense, stop);
         if (stop)
-            return Dop853Stopped;
+            return finish(Dop853Stopped);
     }
 
     for (;;) {
-        if (nstep > Dop853MaxSteps)
-            return Fail(Dop853TooManySteps,
-                        "More than NMax= " + std::to_string(Dop853MaxSteps) + " steps needed");
-        if (0.1 * std::abs(h) <= std::abs(x) * uround)
-            return Fail(Dop853StepTooSmall, "Step size too small, H= " + FormatGeneral(h));
+        if (nstep > Dop853MaxSteps) {
+            Dop853Result result = finish(Dop853TooManySteps);
+            result.StepLimit = Dop853MaxSteps;
+            return result;
+        }
+        if (0.1 * std::abs(h) <= std::abs(x) * uround) {
+            Dop853Result result = finish(Dop853StepTooSmall);
+            result.TooSmallH = h;
+            return result;
+        }
         if ((x + 1.01 * h - xEnd) * posneg > 0.0) {
             h = xEnd - x;
             last = true;
@@ -332,45 +312,45 @@ int Dop853(int n, const RightHandSide& fcn, double& x, Vector& Y, double xEnd, d
 
         // Stages 2 … 12.
         for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * a21 * k1[i];
-        fcn(n, x + c2 * h, YY1, K2);
+            yy1[i] = y[i] + h * (a21 * k1[i]);
+        eval(x + c2 * h, YY1, K2);
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a31 * k1[i] + a32 * k2[i]);
-        fcn(n, x + c3 * h, YY1, K3);
+        eval(x + c3 * h, YY1, K3);
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a41 * k1[i] + a43 * k3[i]);
-        fcn(n, x + c4 * h, YY1, K4);
+        eval(x + c4 * h, YY1, K4);
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a51 * k1[i] + a53 * k3[i] + a54 * k4[i]);
-        fcn(n, x + c5 * h, YY1, K5);
+        eval(x + c5 * h, YY1, K5);
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a61 * k1[i] + a64 * k4[i] + a65 * k5[i]);
-        fcn(n, x + c6 * h, YY1, K6);
+        eval(x + c6 * h, YY1, K6);
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a71 * k1[i] + a74 * k4[i] + a75 * k5[i] + a76 * k6[i]);
-        fcn(n, x + c7 * h, YY1, K7);
+        eval(x + c7 * h, YY1, K7);
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a81 * k1[i] + a84 * k4[i] + a85 * k5[i] + a86 * k6[i] +
                                  a87 * k7[i]);
-        fcn(n, x + c8 * h, YY1, K8);
+        eval(x + c8 * h, YY1, K8);
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a91 * k1[i] + a94 * k4[i] + a95 * k5[i] + a96 * k6[i] +
                                  a97 * k7[i] + a98 * k8[i]);
-        fcn(n, x + c9 * h, YY1, K9);
+        eval(x + c9 * h, YY1, K9);
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a101 * k1[i] + a104 * k4[i] + a105 * k5[i] + a106 * k6[i] +
                                  a107 * k7[i] + a108 * k8[i] + a109 * k9[i]);
-        fcn(n, x + c10 * h, YY1, K10);
+        eval(x + c10 * h, YY1, K10);
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a111 * k1[i] + a114 * k4[i] + a115 * k5[i] + a116 * k6[i] +
                                  a117 * k7[i] + a118 * k8[i] + a119 * k9[i] + a1110 * k10[i]);
-        fcn(n, x + c11 * h, YY1, K2);  // stage 11
+        eval(x + c11 * h, YY1, K2);  // stage 11
         const double xph = x + h;
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a121 * k1[i] + a124 * k4[i] + a125 * k5[i] + a126 * k6[i] +
                                  a127 * k7[i] + a128 * k8[i] + a129 * k9[i] + a1210 * k10[i] +
                                  a1211 * k2[i]);
-        fcn(n, xph, YY1, K3);  // stage 12
+        eval(xph, YY1, K3);  // stage 12
 
         // Order-8 solution: k4 = weighted sum of the stages, k5 = y_new.
         for (int i = 1; i <= n; ++i) {
@@ -404,7 +384,7 @@ int Dop853(int n, const RightHandSide& fcn, double& x, Vector& Y, double xEnd, d
         if (err <= 1.0) {
             facold = std::max(err, facOldMin);
             ++naccpt;
-            fcn(n, xph, K5, K4);  // stage 13 = f(x + h, y_new)
+            eval(xph, K5, K4);  // stage 13 = f(x + h, y_new)
 
             if (naccpt % stiffTestEvery == 0 || iasti > 0) {
                 double stnum = 0.0;
@@ -420,9 +400,11 @@ int Dop853(int n, const RightHandSide& fcn, double& x, Vector& Y, double xEnd, d
                 if (hlamb > stiffThreshold) {
                     nonsti = 0;
                     ++iasti;
-                    if (iasti == 15)
-                        return Fail(Dop853Stiff,
-                                    "The problem seems to become stiff at X=" + FormatGeneral(x));
+                    if (iasti == 15) {
+                        Dop853Result result = finish(Dop853Stiff);
+                        result.StiffAt = x;
+                        return result;
+                    }
                 } else {
                     ++nonsti;
                     if (nonsti == 6)
@@ -430,8 +412,8 @@ int Dop853(int n, const RightHandSide& fcn, double& x, Vector& Y, double xEnd, d
                 }
             }
 
-            if (dense.on) {
-                double* cont = dense.coef.data();
+            if (dense.available_) {
+                double* cont = dense.coef_.data();
                 for (int i = 1; i <= n; ++i) {
                     double* c = cont + 8 * i;
                     const double ydiff = k5[i] - y[i];
@@ -450,17 +432,17 @@ int Dop853(int n, const RightHandSide& fcn, double& x, Vector& Y, double xEnd, d
                     yy1[i] = y[i] + h * (a141 * k1[i] + a147 * k7[i] + a148 * k8[i] +
                                          a149 * k9[i] + a1410 * k10[i] + a1411 * k2[i] +
                                          a1412 * k3[i] + a1413 * k4[i]);
-                fcn(n, x + c14 * h, YY1, K10);  // stage 14
+                eval(x + c14 * h, YY1, K10);  // stage 14
                 for (int i = 1; i <= n; ++i)
                     yy1[i] = y[i] + h * (a151 * k1[i] + a156 * k6[i] + a157 * k7[i] +
                                          a158 * k8[i] + a1511 * k2[i] + a1512 * k3[i] +
                                          a1513 * k4[i] + a1514 * k10[i]);
-                fcn(n, x + c15 * h, YY1, K2);  // stage 15
+                eval(x + c15 * h, YY1, K2);  // stage 15
                 for (int i = 1; i <= n; ++i)
                     yy1[i] = y[i] + h * (a161 * k1[i] + a166 * k6[i] + a167 * k7[i] +
                                          a168 * k8[i] + a169 * k9[i] + a1613 * k4[i] +
                                          a1614 * k10[i] + a1615 * k2[i]);
-                fcn(n, x + c16 * h, YY1, K3);  // stage 16
+                eval(x + c16 * h, YY1, K3);  // stage 16
                 for (int i = 1; i <= n; ++i) {
                     double* c = cont + 8 * i;
                     for (int m = 0; m < 4; ++m) {
@@ -475,19 +457,19 @@ int Dop853(int n, const RightHandSide& fcn, double& x, Vector& Y, double xEnd, d
                 k1[i] = k4[i];
                 y[i] = k5[i];
             }
-            dense.xOld = x;
+            dense.xOld_ = x;
             x = xph;
 
             if (iOut >= 1) {
-                dense.hOut = h;
+                dense.hOut_ = h;
                 bool stop = false;
-                solOut(naccpt, dense.xOld, x, Y, n, stop);
+                solOut(naccpt, dense.xOld_, x, Y, n, dense, stop);
                 if (stop)
-                    return Dop853Stopped;
+                    return finish(Dop853Stopped);
             }
             if (last) {
                 h = hnew;
-                return Dop853Reached;
+                return finish(Dop853Reached);
             }
             if (std::abs(hnew) > hMax)
                 hnew = posneg * hMax;
@@ -498,28 +480,48 @@ int Dop853(int n, const RightHandSide& fcn, double& x, Vector& Y, double xEnd, d
             hnew = h * std::max(facMin, safe / fac11);
             reject = true;
             last = false;
+            ++nrejct;
         }
         h = hnew;
     }
 }
 
-double Contd8(int i, double x)
+DenseOutput::DenseOutput(int n, bool available)
+    : available_(available), n_(n),
+      coef_(available ? 8 * static_cast<std::size_t>(n + 1) : 0, 0.0)
 {
-    if (!dense.on) {
-        Dop853Report(ReportKind::FatalError, "No dense output available. Halt");
-        std::exit(EXIT_FAILURE);
-    }
-    if (i < 1 || i > dense.n)
-        throw std::out_of_range("Contd8: component " + std::to_string(i) + " outside 1.." +
-                                std::to_string(dense.n));
-    const double* c = dense.coef.data() + 8 * i;
-    const double s = (x - dense.xOld) / dense.hOut;
+}
+
+void DenseOutput::CheckAvailable() const
+{
+    if (!available_)
+        throw std::logic_error("No dense output available. Halt");
+}
+
+double DenseOutput::Interpolate(const double* c, double s)
+{
     const double s1 = 1.0 - s;
     return c[0] + s * (c[1] + s1 * (c[2] + s * (c[3] + s1 * (c[4] + s * (c[5] + s1 * (c[6] + s * c[7]))))));
 }
 
-bool DenseOn() { return dense.on; }
-double XOld() { return dense.xOld; }
-double HOut() { return dense.hOut; }
+double DenseOutput::Value(int i, double x) const
+{
+    CheckAvailable();
+    if (i < 1 || i > n_)
+        throw std::out_of_range("DenseOutput: component " + std::to_string(i) + " outside 1.." +
+                                std::to_string(n_));
+    return Interpolate(coef_.data() + 8 * i, (x - xOld_) / hOut_);
+}
+
+void DenseOutput::Values(double x, std::span<double> out) const
+{
+    CheckAvailable();
+    if (out.size() <= static_cast<std::size_t>(n_))
+        throw std::out_of_range("DenseOutput: the output needs " + std::to_string(n_ + 1) +
+                                " elements, has " + std::to_string(out.size()));
+    const double s = (x - xOld_) / hOut_;
+    for (int i = 1; i <= n_; ++i)
+        out[static_cast<std::size_t>(i)] = Interpolate(coef_.data() + 8 * i, s);
+}
 
 }  // namespace orrimar

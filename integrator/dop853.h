@@ -2,25 +2,38 @@
 // Prince (Hairer, Nørsett, Wanner), with error estimators of orders 5 and 3,
 // step-size control, a stiffness test and dense output of order 7.
 //
-// Vectors have N+1 elements; element 0 is never touched. One integration runs at
-// a time on each thread: the dense-output table and the last step's start and
-// length are per-thread state that `Contd8` reads during a call of `Dop853`.
+// Vectors have N+1 elements; element 0 is never touched. The integrator keeps no
+// state outside a call: everything a call needs lives in that call, so any number
+// of integrations may run at once, nested or on several threads. x and h are in
+// the units of the problem's independent variable.
+//
+// Error norm: with sk = aTol + rTol·max(|y_i|, |y_new,i|), err5 and err3 the sums
+// of the squared scaled estimates of orders 5 and 3,
+//   err = |h| · err5 / sqrt(N · (err5 + 0.01 · err3)),
+// a step is accepted when err <= 1. After a rejected step the next accepted step
+// is not allowed to be longer than the rejected one.
 #pragma once
 
 #include "integrator/vector.h"
 
 #include <functional>
+#include <span>
+#include <vector>
 
 namespace orrimar {
+
+class DenseOutput;
+struct Dop853Result;
 
 // Right-hand side: sets f[1..n] to f(x, y[1..n]).
 using RightHandSide = std::function<void(int n, double x, const Vector& y, Vector& f)>;
 
 // Output routine, called after every accepted step (and once before the first):
 // nr accepted steps so far, the step ran from xPrev to x, y holds the solution at
-// x. Setting stop ends the integration with return code 2.
-using SolutionOutput =
-    std::function<void(int nr, double xPrev, double x, const Vector& y, int n, bool& stop)>;
+// x, dense interpolates within that step (when asked for). Setting stop ends the
+// integration with code 2.
+using SolutionOutput = std::function<void(int nr, double xPrev, double x, const Vector& y,
+                                          int n, const DenseOutput& dense, bool& stop)>;
 
 // Return codes of Dop853.
 enum Dop853Code : int {
@@ -33,29 +46,68 @@ enum Dop853Code : int {
 
 inline constexpr int Dop853MaxSteps = 200000;
 
+// What a call of Dop853 ended with.
+struct Dop853Result {
+    int Code = 0;          // see Dop853Code
+    double X = 0.0;        // where the integration ended (as x after the call)
+    double H = 0.0;        // the next step proposed (as h after the call)
+    int Steps = 0;         // steps attempted
+    int Accepted = 0;      // steps accepted
+    int Rejected = 0;      // steps rejected
+    int Evaluations = 0;   // calls of the right-hand side, HInit's included
+    // The failure's data: -2 the step limit, -3 the step found too small, -4 the x
+    // where the problem was found stiff.
+    int StepLimit = 0;
+    double TooSmallH = 0.0;
+    double StiffAt = 0.0;
+};
+
+// The dense output of the step just accepted, as the output routine receives it.
+// Valid only during that call of the output routine.
+class DenseOutput {
+public:
+    // False when Dop853 was called without dense output (iOut != 2).
+    bool Available() const { return available_; }
+    int Size() const { return n_; }
+    double XOld() const { return xOld_; }  // start of the last accepted step
+    double HOut() const { return hOut_; }  // length of the last accepted step
+
+    // Component i (1..n) at x. Throws std::logic_error("No dense output available.
+    // Halt") without dense output and std::out_of_range for i outside 1..n.
+    double Value(int i, double x) const;
+    // All components at x into out[1..n]; out[0] is left alone. Throws as Value does,
+    // and std::out_of_range when out has fewer than n+1 elements.
+    void Values(double x, std::span<double> out) const;
+
+private:
+    friend Dop853Result Dop853(int n, const RightHandSide& fcn, double& x, Vector& y,
+                               double xEnd, double& h, double& hMax, double rTol, double aTol,
+                               const SolutionOutput& solOut, int iOut);
+    DenseOutput(int n, bool available);
+    void CheckAvailable() const;
+    static double Interpolate(const double* c, double s);
+
+    bool available_ = false;
+    int n_ = 0;
+    std::vector<double> coef_;  // row i (1..n) holds c_i,0 … c_i,7 at [8i, 8i+8)
+    double xOld_ = 0.0;
+    double hOut_ = 0.0;
+};
+
 // Integrates y' = fcn(x, y) from x towards xEnd. x, y, h and hMax are updated in
-// place (see the return codes above). h = 0 asks for an initial step guess;
-// hMax = 0 means xEnd - x. iOut: 0 no output, 1 SolOut after each accepted step,
-// 2 as 1 with dense output available through Contd8. Failures (codes -2, -3, -4)
-// are reported through the report hook (dop853_report.h) before returning.
-// Throws std::logic_error when called while another call runs on this thread, and
-// std::out_of_range when y has fewer than n+1 elements.
-int Dop853(int n, const RightHandSide& fcn, double& x, Vector& y, double xEnd, double& h,
-           double& hMax, double rTol, double aTol, const SolutionOutput& solOut, int iOut);
+// place; the result repeats x and h and adds the counts and, for the failure codes
+// -2, -3 and -4, what failed. Failures are only returned, never printed.
+// h = 0 asks for an initial step guess; hMax = 0 means xEnd - x. iOut: 0 no output,
+// 1 solOut after each accepted step, 2 as 1 with dense output available.
+// Throws std::out_of_range when y has fewer than n+1 elements; an exception from
+// fcn or solOut passes through.
+Dop853Result Dop853(int n, const RightHandSide& fcn, double& x, Vector& y, double xEnd,
+                    double& h, double& hMax, double rTol, double aTol,
+                    const SolutionOutput& solOut, int iOut);
 
 // Initial step guess for Dop853 (a signed step in the direction posNeg).
 // f0 = fcn(x, y); f1 and yy1 are scratch vectors of n+1 elements.
 double HInit(int n, const RightHandSide& fcn, double x, const Vector& y, int posNeg,
              const Vector& f0, Vector& f1, Vector& yy1, double hMax, double aTol, double rTol);
-
-// Component i (1..n) of the dense output at x, during a Dop853 call with iOut = 2.
-// Without dense output it reports "No dense output available. Halt" and ends the
-// program. Throws std::out_of_range for a component outside 1..n.
-double Contd8(int i, double x);
-
-// Per-thread state shared with Contd8, readable for observers and tests.
-bool DenseOn();
-double XOld();  // start of the last accepted step
-double HOut();  // length of the last accepted step
 
 }  // namespace orrimar

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -25,6 +26,10 @@ public:
     // Unchecked access for loops whose bounds were checked once against Length().
     double* Data() { return values_.data(); }
     const double* Data() const { return values_.data(); }
+
+    // All elements, index 0 included, for code that takes plain spans.
+    std::span<double> Span() { return values_; }
+    std::span<const double> Span() const { return values_; }
 
     bool operator==(const Vector&) const = default;
 

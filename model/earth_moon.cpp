@@ -6,15 +6,26 @@
 
 namespace orrimar {
 
-void EarthMoonRhs(int /*n*/, double /*x*/, const Vector& Y, Vector& F)
+namespace {
+
+void CheckStateSize(std::size_t size, const char* what)
+{
+    if (size <= static_cast<std::size_t>(StateSize))
+        throw std::out_of_range(std::string(what) + ": state vectors need " +
+                                std::to_string(StateSize + 1) + " elements, got " +
+                                std::to_string(size));
+}
+
+}  // namespace
+
+void EarthMoonRhs(int /*n*/, double /*x*/, std::span<const double> Y, std::span<double> F)
 {
     // Checked once here instead of at each of the eight accesses: this runs 15 times
     // per step.
-    if (Y.Length() <= StateSize || F.Length() <= StateSize)
-        throw std::out_of_range("EarthMoonRhs: state vectors need " +
-                                std::to_string(StateSize + 1) + " elements");
-    const double* y = Y.Data();
-    double* f = F.Data();
+    CheckStateSize(Y.size(), "EarthMoonRhs");
+    CheckStateSize(F.size(), "EarthMoonRhs");
+    const double* y = Y.data();
+    double* f = F.data();
 
     const long double x1 = y[1];
     const long double x3 = y[3];
@@ -31,8 +42,9 @@ void EarthMoonRhs(int /*n*/, double /*x*/, const Vector& Y, Vector& F)
     f[4] = static_cast<double>(-2.0L * y[2] + x3 - (OneMinusMu / r1cube + Mu / r2cube) * x3);
 }
 
-double JacobiConstant(const Vector& y)
+double JacobiConstant(std::span<const double> y)
 {
+    CheckStateSize(y.size(), "JacobiConstant");
     const long double x1 = y[1];
     const long double x3 = y[3];
     const double r0 = static_cast<double>(std::hypot(x1, x3));
@@ -45,7 +57,7 @@ double JacobiConstant(const Vector& y)
                                v2 * v2 - v4 * v4);
 }
 
-Vector LaunchState(double altitudeKm, double velocityKms, double angleDeg)
+EarthMoonState LaunchState(double altitudeKm, double velocityKms, double angleDeg)
 {
     const double r0 = static_cast<double>(altitudeKm / DistanceUnitKm + EarthRadius);
     const double v0 = static_cast<double>(velocityKms / VelocityUnitKms);
@@ -53,7 +65,7 @@ Vector LaunchState(double altitudeKm, double velocityKms, double angleDeg)
     const long double s = std::sin(static_cast<long double>(theta));
     const long double c = std::cos(static_cast<long double>(theta));
 
-    Vector y(StateSize + 1);
+    EarthMoonState y{};
     // Non-rotating, Earth-centred.
     y[1] = static_cast<double>(c * r0);
     y[2] = static_cast<double>(-s * v0);

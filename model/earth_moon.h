@@ -8,7 +8,8 @@
 // relative to the rotating frame, origin at the barycentre.
 #pragma once
 
-#include "integrator/vector.h"
+#include <array>
+#include <span>
 
 namespace orrimar {
 
@@ -29,18 +30,22 @@ inline constexpr long double FrameRate = 1.00613119010895646L;
 
 inline constexpr int StateSize = 4;
 
-// Right-hand side of the equations of motion: f[1..4] = d/dt y[1..4]. n and x are
-// not used (the system is autonomous). Throws std::out_of_range when y or f has
-// fewer than 5 elements.
-void EarthMoonRhs(int n, double x, const Vector& y, Vector& f);
+// A state as the model hands it out: element 0 unused, then x, x-velocity, y,
+// y-velocity.
+using EarthMoonState = std::array<double, StateSize + 1>;
 
-// The Jacobi integral of state y, constant along an exact trajectory.
-double JacobiConstant(const Vector& y);
+// Right-hand side of the equations of motion: f[1..4] = d/dt y[1..4]. n and x are
+// not used (the system is autonomous); f[0] is left alone. Throws std::out_of_range
+// when y or f has fewer than 5 elements.
+void EarthMoonRhs(int n, double x, std::span<const double> y, std::span<double> f);
+
+// The Jacobi integral of state y, constant along an exact trajectory. Throws
+// std::out_of_range when y has fewer than 5 elements.
+double JacobiConstant(std::span<const double> y);
 
 // The state of a craft launched from a circle of altitudeKm above the Earth's
 // surface with velocityKms perpendicular to its radius at angleDeg (0 towards the
 // Moon, counter-clockwise positive; a negative velocity launches clockwise).
-Vector LaunchState(double altitudeKm, double velocityKms, double angleDeg);
-
+EarthMoonState LaunchState(double altitudeKm, double velocityKms, double angleDeg);
 
 }  // namespace orrimar

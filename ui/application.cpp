@@ -1,6 +1,5 @@
 #include "ui/application.h"
 
-#include "integrator/dop853_report.h"
 #include "ui/error_box.h"
 
 #include <QLocale>
@@ -16,7 +15,6 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName("Orrimar");
     UseDotDecimalSeparator();
-    InstallDop853MessageBoxes();
 }
 
 bool Application::notify(QObject* receiver, QEvent* event)
@@ -32,19 +30,10 @@ void UseDotDecimalSeparator()
     QLocale::setDefault(QLocale::c());
 }
 
-void InstallDop853MessageBoxes()
+void ShowDop853Failure(const std::string& text)
 {
-    SetDop853ReportHook([](ReportKind kind, const std::string& text) {
-        const QString message = QString::fromStdString(text);
-        if (kind == ReportKind::FatalError) {
-            QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), message,
-                            QMessageBox::Ok);
-            box.exec();
-            return;
-        }
-        QMessageBox box(QMessageBox::NoIcon, "DOP853", message, QMessageBox::Ok);
-        box.exec();
-    });
+    QMessageBox box(QMessageBox::NoIcon, "DOP853", QString::fromStdString(text), QMessageBox::Ok);
+    box.exec();
 }
 
 void RunGuarded(const std::function<void()>& fn)

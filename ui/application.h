@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include <functional>
+#include <string>
 #include <utility>
 
 namespace orrimar {
@@ -26,9 +27,8 @@ public:
 // application object is created, so this runs after that.
 void UseDotDecimalSeparator();
 
-// Shows the integrator's failures: a "DOP853" message box without icon and owner,
-// and the error dialog before the program ends.
-void InstallDop853MessageBoxes();
+// Shows an integrator failure's text in a "DOP853" message box without icon and owner.
+void ShowDop853Failure(const std::string& text);
 
 // Runs fn, showing an exception that leaves it in the error box; for slots, so that
 // no exception has to cross Qt's own code.

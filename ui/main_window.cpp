@@ -6,6 +6,7 @@
 #include "ui/config_sketch.h"
 #include "fields/config_checks.h"
 #include "flight/flight_run.h"
+#include "flight/integrator_message.h"
 #include "flight/launch_presets.h"
 #include "formats/number_format.h"
 #include "fields/stepper.h"
@@ -605,7 +606,9 @@ void MainWindow::startFlight()
     full.Ellipse(c.X - earthRadius, c.Y - earthRadius, c.X + earthRadius, c.Y + earthRadius);
 
     nextPointDeadline_ = CounterNow();
-    run.Fly();
+    const Dop853Result result = run.Fly();
+    if (result.Code < 0)
+        ShowDop853Failure(Dop853FailureText(result));
 }
 
 void MainWindow::endFlight()

@@ -76,7 +76,7 @@ const LaunchPreset& Preset(std::string_view label)
     throw std::invalid_argument("no preset");
 }
 
-Vector PresetLaunch(std::string_view label)
+EarthMoonState PresetLaunch(std::string_view label)
 {
     const LaunchPreset& p = Preset(label);
     return LaunchFromTexts(p.Altitude, p.Velocity, p.Angle);
@@ -101,10 +101,10 @@ TEST(FlightToolSummary, EveryPresetSummaryIsWhatTheFlightCodeReaches)
     const HeadlessViews views(DefaultViewWidth, DefaultViewHeight, true);
     for (const LaunchPreset& preset : LaunchPresets) {
         SCOPED_TRACE(std::string(preset.Label));
-        const Vector launch = PresetLaunch(preset.Label);
+        const EarthMoonState launch = PresetLaunch(preset.Label);
         Recorder recorder;
         FlightRun run(launch, views.Get(), recorder);
-        const int code = run.Fly();
+        const int code = run.Fly().Code;
         ASSERT_FALSE(recorder.points.empty());
         const FlightPoint& last = recorder.points.back();
 
@@ -153,7 +153,7 @@ TEST(FlightToolSummary, EveryPresetSummaryIsWhatTheFlightCodeReaches)
 TEST(FlightToolSummary, DayLimitStopsAtTheFirstStepPastIt)
 {
     const HeadlessViews views(DefaultViewWidth, DefaultViewHeight, true);
-    const Vector launch = PresetLaunch("Escape 58");
+    const EarthMoonState launch = PresetLaunch("Escape 58");
     const FlightSummary free = FlySummary(launch, views);
     ASSERT_EQ(OutcomeText(free), "escape");
 
@@ -450,6 +450,27 @@ TEST(FlightToolRun, TargetingPrintsBestFirstAndReportsNothingFound)
     EXPECT_EQ(none.code, 1);
     EXPECT_TRUE(none.out.empty());
     EXPECT_EQ(SplitLines(none.err).size(), 1u);
+}
+
+// A parking orbit that never ends runs into the step limit: the flight's line says so,
+// and the integrator's message is one whole line on standard error per flight, from
+// however many threads.
+TEST(FlightToolRun, IntegratorFailureIsOneLineOnStandardErrorPerFlight)
+{
+    const std::string message = "DOP853: More than NMax= 200000 steps needed\n";
+    const ToolRun single = RunInProcess({"100", "8", "0"});
+    EXPECT_EQ(single.code, 0);
+    EXPECT_EQ(single.err, message);
+    EXPECT_EQ(single.out.rfind("outcome=integrator--2 ", 0), 0u) << single.out;
+    EXPECT_EQ(Field(single.out, "step"), "200001");
+
+    const ToolRun scan = RunInProcess({"100", "8", "0", "--scan-velocity", "8", "8.01", "0.01",
+                                       "--max-days", "10000", "--threads", "2"});
+    EXPECT_EQ(scan.code, 0);
+    EXPECT_EQ(scan.err, message + message);
+    for (const std::string& line : SplitLines(scan.out))
+        EXPECT_NE(line.find(" outcome=integrator--2 "), std::string::npos) << line;
+    EXPECT_EQ(SplitLines(scan.out).size(), 2u);
 }
 
 #ifdef ORRIMAR_FLIGHT_EXE

@@ -60,7 +60,7 @@ Flown Fly(const LaunchPreset& preset, bool fullViewChecked, int cancelAtPoint = 
     flown.recorder.cancelAtPoint = cancelAtPoint;
     FlightRun run(LaunchFromTexts(preset.Altitude, preset.Velocity, preset.Angle), views.Get(),
                   flown.recorder);
-    flown.code = run.Fly();
+    flown.code = run.Fly().Code;
     flown.last = run.LastPoint();
     flown.endedByPoint = run.EndedByPoint();
     return flown;
@@ -81,7 +81,7 @@ TEST(FlightStatus, DefaultFlightLaunchPoint)
     recorder.cancel = true;  // stop after the first step
     FlightRun run(LaunchFromTexts("00100.17", "+10.9800", "+226.500"), views.Get(), recorder);
     EXPECT_EQ(run.Jacobi0Text(), "2.64671");
-    EXPECT_EQ(run.Fly(), 2);
+    EXPECT_EQ(run.Fly().Code, Dop853Stopped);
     ASSERT_GE(recorder.events.size(), 2u);
     const FlightStep& first = recorder.events[0].step;
     EXPECT_TRUE(recorder.events[0].isStep);
@@ -95,6 +95,8 @@ TEST(FlightStatus, DefaultFlightLaunchPoint)
     EXPECT_EQ(launch.Bar, 110);
     EXPECT_EQ(launch.TimeText, "0 - 00");
     EXPECT_FALSE(launch.Ends());
+    EXPECT_EQ(launch.State, LaunchState(100.17, 10.98, 226.5));
+    EXPECT_EQ(launch.JacobiDrift, 0.0);
 }
 
 // Output points fall on whole multiples of the interval, each step draws every
@@ -211,19 +213,19 @@ TEST(FlightVerdicts, EscapeNeedsEnergyAndLeavingTheView)
 {
     Views views(true);
     // Far outside the view but nearly at rest: no escape energy.
-    const Vector slow{0.0, 3.0, 0.0, 0.0, 3.0 * 0.0};
+    const EarthMoonState slow{0.0, 3.0, 0.0, 0.0, 3.0 * 0.0};
     FlightPoint p = EvaluateFlightPoint(1, 0.0, slow, views.Get());
     EXPECT_FALSE(p.Escaping);
     // Fast enough in the middle of the view: still not escaped.
-    const Vector inside{0.0, 0.3, 5.0, 0.0, 0.0};
+    const EarthMoonState inside{0.0, 0.3, 5.0, 0.0, 0.0};
     p = EvaluateFlightPoint(1, 0.0, inside, views.Get());
     EXPECT_FALSE(p.Escaping);
     // Fast and outside the view.
-    const Vector away{0.0, 3.0, 5.0, 0.0, 0.0};
+    const EarthMoonState away{0.0, 3.0, 5.0, 0.0, 0.0};
     p = EvaluateFlightPoint(1, 0.0, away, views.Get());
     EXPECT_TRUE(p.Escaping);
     EXPECT_EQ(p.Bar, 51);  // 5 units = 5.12 km/s
-    const Vector faster{0.0, 3.0, 16.0, 0.0, 0.0};
+    const EarthMoonState faster{0.0, 3.0, 16.0, 0.0, 0.0};
     EXPECT_EQ(EvaluateFlightPoint(1, 0.0, faster, views.Get()).Bar, SpeedBarMax);
 }
 
@@ -233,7 +235,7 @@ TEST(FlightVerdicts, MoonSurfaceCountsAsCollision)
     const double mu = static_cast<double>(Mu);
     const double onSurface = 1.0 - mu + static_cast<double>(MoonRadius) * 0.999;
     const FlightPoint p =
-        EvaluateFlightPoint(1, 0.0, Vector{0.0, onSurface, 0.0, 0.0, 0.0}, views.Get());
+        EvaluateFlightPoint(1, 0.0, EarthMoonState{0.0, onSurface, 0.0, 0.0, 0.0}, views.Get());
     EXPECT_TRUE(p.CollidesMoon);
     EXPECT_FALSE(p.CollidesEarth);
 }

@@ -14,11 +14,11 @@ namespace {
 constexpr double earthRadius = static_cast<double>(EarthRadius);
 constexpr double frameRate = static_cast<double>(FrameRate);
 
-Vector State(double x, double vx, double y, double vy) { return Vector{0.0, x, vx, y, vy}; }
+EarthMoonState State(double x, double vx, double y, double vy) { return {0.0, x, vx, y, vy}; }
 
 TEST(RotatingToGeocentric, AtTimeZeroTheAxesAreUnchanged)
 {
-    const Vector y = LaunchState(100.17, 10.98, 226.5);
+    const EarthMoonState y = LaunchState(100.17, 10.98, 226.5);
     const GeocentricPicture picture = RotatingToGeocentric(0.0, y);
     EXPECT_NEAR(picture.Moon.X, 1.0, 1e-15);
     EXPECT_EQ(picture.Moon.Y, 0.0);
@@ -32,7 +32,7 @@ TEST(RotatingToGeocentric, AtTimeZeroTheAxesAreUnchanged)
 
 TEST(RotatingToGeocentric, RotationKeepsLengthsAndTurnsAtTheFrameRate)
 {
-    const Vector y = State(0.6, 0.3, -0.25, 0.45);
+    const EarthMoonState y = State(0.6, 0.3, -0.25, 0.45);
     const GeocentricPicture start = RotatingToGeocentric(0.0, y);
     for (double t : {0.5, 1.0, M_PI, 10.0, 1000.0}) {
         const GeocentricPicture p = RotatingToGeocentric(t, y);

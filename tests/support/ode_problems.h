@@ -24,6 +24,14 @@ inline void Zero(int n, double, const Vector&, Vector& f)
         f[i] = 0.0;
 }
 
+// y' = 1 for x in [2k, 2k+1), -1 for x in [2k+1, 2k+2) (x >= 0): a right-hand side
+// that jumps at every integer. A step within one piece is exact and proposes the
+// largest growth; a step across a jump is rejected.
+inline void SquareWave(int, double x, const Vector&, Vector& f)
+{
+    f[1] = static_cast<long>(std::floor(x)) % 2 == 0 ? 1.0 : -1.0;
+}
+
 // The restricted three-body problem with the Arenstorf orbit's mass ratio
 // (state x, y, x', y').
 inline void Arenstorf(int, double, const Vector& y, Vector& f)
