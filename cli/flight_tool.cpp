@@ -1,6 +1,9 @@
 #include "cli/flight_tool.h"
 
 #include "formats/decimal_text.h"
+#include "flight/lagrange_points.h"
+#include "flight/scan_range.h"
+#include "orrimar_version.h"
 #include "flight/integrator_message.h"
 #include "flight/launch_presets.h"
 
@@ -8,9 +11,12 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <thread>
 
@@ -80,12 +86,55 @@ void ParseView(const std::string& text, FlightSetup& setup)
         Fail("--view", Quoted(text) + " is not a size WxH of 1 to 100000 pixels each");
 }
 
+bool StartsWithWord(std::string_view text, std::string_view word)
+{
+    if (text.size() < word.size())
+        return false;
+    for (std::size_t i = 0; i < word.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) != word[i])
+            return false;
+    return true;
+}
+
+// "-x" and "--x" are options; "-5", "-.5", "-inf", "-nan" and "-e9" are (bad) numbers in a
+// number's place, so that they are named as such.
 bool LooksLikeOption(const std::string& arg)
 {
     if (arg.size() < 2 || arg[0] != '-')
         return false;
-    const char second = arg[1];
-    return !(std::isdigit(static_cast<unsigned char>(second)) || second == '.');
+    const std::string_view rest = std::string_view(arg).substr(1);
+    const char second = rest[0];
+    if (std::isdigit(static_cast<unsigned char>(second)) || second == '.')
+        return false;
+    if (StartsWithWord(rest, "inf") || StartsWithWord(rest, "nan"))
+        return false;
+    return !((second == 'e' || second == 'E') && rest.size() > 1 &&
+             (std::isdigit(static_cast<unsigned char>(rest[1])) || rest[1] == '+' || rest[1] == '-'));
+}
+
+// An argument in a message: control characters written as escapes, so that a message
+// stays one line whatever was typed.
+std::string Printable(std::string_view text)
+{
+    std::string out;
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\r')
+            out += "\\r";
+        else if (u < 0x20 || u == 0x7f) {
+            static constexpr char hex[] = "0123456789abcdef";
+            out += "\\x";
+            out += hex[u >> 4];
+            out += hex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
 
 int AllCores()
@@ -199,7 +248,7 @@ FlightToolOptions ParseFlightToolOptions(const std::vector<std::string>& args)
     bool hasPreset = false;
     bool maxDaysGiven = false;
     std::string scanOption;
-    ScanRange range;
+    std::string rangeTexts[3];
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
@@ -231,6 +280,13 @@ FlightToolOptions ParseFlightToolOptions(const std::vector<std::string>& args)
             noValue();
             options.Help = true;
             return options;
+        } else if (arg == "--version") {
+            noValue();
+            options.Version = true;
+            return options;
+        } else if (arg == "--lagrange") {
+            noValue();
+            options.Lagrange = true;
         } else if (arg == "--no-full-view") {
             noValue();
             options.Setup.FullView = false;
@@ -271,9 +327,11 @@ FlightToolOptions ParseFlightToolOptions(const std::vector<std::string>& args)
                 Fail(arg, "one scan at a time (" + scanOption + " given already)");
             if (i + 3 >= args.size())
                 Fail(arg, "needs three values FROM TO STEP");
-            range.From = Number(arg + " FROM", args[i + 1]);
-            range.To = Number(arg + " TO", args[i + 2]);
-            range.Step = Number(arg + " STEP", args[i + 3]);
+            static const char* const parts[] = {" FROM", " TO", " STEP"};
+            for (int k = 0; k < 3; ++k) {
+                rangeTexts[k] = args[i + 1 + static_cast<std::size_t>(k)];
+                Number(arg + parts[k], rangeTexts[k]);
+            }
             i += 3;
             scanOption = arg;
             options.Scan = true;
@@ -283,6 +341,12 @@ FlightToolOptions ParseFlightToolOptions(const std::vector<std::string>& args)
         }
     }
 
+    if (options.Lagrange) {
+        if (hasPreset || !positional.empty() || !scanOption.empty() || !options.CsvPath.empty() ||
+            options.Target)
+            Fail("--lagrange", "takes no launch, scan or CSV");
+        return options;
+    }
     if (hasPreset) {
         if (!positional.empty())
             Fail("--preset", "give either --preset NAME or ALTITUDE VELOCITY ANGLE, not both");
@@ -307,7 +371,7 @@ FlightToolOptions ParseFlightToolOptions(const std::vector<std::string>& args)
 
     if (options.Scan) {
         try {
-            options.ScanValues = ScanValues(range);
+            options.ScanValues = ScanValues(rangeTexts[0], rangeTexts[1], rangeTexts[2]);
         } catch (const std::invalid_argument& e) {
             Fail(scanOption, e.what());
         }
@@ -372,6 +436,11 @@ Scans
                             surface (a collision counts as below), bisect down to 1e-6
                             of the scanned unit and print the launch nearer KM; best
                             (nearest KM) first, instead of the scan's lines
+Information
+  --lagrange                print the five Lagrange points of the rotating frame, one
+                            line each: point=L1 x=.. y=.. jacobi=.. (distance units,
+                            Earth at -mu, Moon at 1-mu; the Jacobi integral at rest)
+  --version                 the version
   -h, --help                this text
 
 Summary line
@@ -395,47 +464,146 @@ Examples
   orrimar-flight --preset "Escape 58" --scan-velocity 10.9 11.1 0.01 --threads 2
       21 flights on two threads, one line each
 
-Exit codes: 0 done; 1 no targeting result, or the output could not be written;
-2 bad arguments (one line naming the argument, nothing else written).
+Exit codes: 0 done; 1 no targeting result, the output could not be written, or the
+run failed (one line); 2 bad arguments (one line naming the argument, nothing else
+written). A CSV file is written under a temporary name beside it and renamed when
+complete.
 )";
 }
 
-int RunFlightTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+namespace {
+
+std::string UsageLines()
 {
-    FlightToolOptions options;
-    try {
-        options = ParseFlightToolOptions(args);
-    } catch (const ToolArgumentError& e) {
-        err << "orrimar-flight: " << e.what() << '\n';
-        return 2;
+    const std::string help = FlightToolHelp();
+    return help.substr(0, help.find("\n\n") + 1);
+}
+
+// Standard output flushed; false, with a line on err, when it could not be written.
+bool Flushed(std::ostream& out, std::ostream& err)
+{
+    out.flush();
+    if (out)
+        return true;
+    err << "orrimar-flight: writing standard output failed\n";
+    return false;
+}
+
+int PrintLagrangePoints(std::ostream& out)
+{
+    for (const LagrangePoint& point : LagrangePoints())
+        out << "point=" << point.Name << " x=" << ShortestText(point.X)
+            << " y=" << ShortestText(point.Y) << " jacobi=" << ShortestText(point.Jacobi) << '\n';
+    return 0;
+}
+
+// A file written under a temporary name beside its own and renamed when complete, so that
+// an interrupted run never leaves a truncated file under the asked name.
+class AtomicFile {
+public:
+    explicit AtomicFile(const std::string& path) : path_(path)
+    {
+        const std::filesystem::path target(path);
+        std::string hidden = ".";
+        hidden.append(target.filename().string()).append(".part");
+        temporary_ = (target.parent_path() / hidden).string();
+        stream_.open(temporary_, std::ios::binary | std::ios::trunc);
     }
-    if (options.Help) {
-        out << FlightToolHelp();
-        return out ? 0 : 1;
+    ~AtomicFile()
+    {
+        if (!committed_ && stream_.is_open()) {
+            stream_.close();
+            std::remove(temporary_.c_str());
+        }
+    }
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    bool IsOpen() const { return stream_.is_open(); }
+    std::ostream& Stream() { return stream_; }
+    // Closes the file and gives it its name; false when anything failed.
+    bool Commit()
+    {
+        stream_.close();
+        if (!stream_)
+            return false;
+        std::error_code error;
+        std::filesystem::rename(temporary_, path_, error);
+        committed_ = !error;
+        return committed_;
     }
 
-    std::ofstream csvFile;
+private:
+    std::string path_;
+    std::string temporary_;
+    std::ofstream stream_;
+    bool committed_ = false;
+};
+
+int Run(const FlightToolOptions& options, std::ostream& out, std::ostream& err)
+{
+    if (options.Help) {
+        out << FlightToolHelp();
+        return Flushed(out, err) ? 0 : 1;
+    }
+    if (options.Version) {
+        out << "orrimar-flight " << OrrimarVersion << '\n';
+        return Flushed(out, err) ? 0 : 1;
+    }
+    if (options.Lagrange) {
+        PrintLagrangePoints(out);
+        return Flushed(out, err) ? 0 : 1;
+    }
+
+    std::optional<AtomicFile> csvFile;
     std::ostream* csv = nullptr;
     if (options.CsvPath == "-") {
         csv = &out;
     } else if (!options.CsvPath.empty()) {
-        csvFile.open(options.CsvPath, std::ios::binary | std::ios::trunc);
-        if (!csvFile) {
-            err << "orrimar-flight: --csv: cannot write " << Quoted(options.CsvPath) << '\n';
-            return 2;
+        csvFile.emplace(options.CsvPath);
+        if (!csvFile->IsOpen()) {
+            err << "orrimar-flight: --csv: cannot write " << Printable(Quoted(options.CsvPath)) << '\n';
+            return 1;
         }
-        csv = &csvFile;
+        csv = &csvFile->Stream();
     }
 
     FailureLines failures(err);
-    const int code = options.Scan ? ScanFlights(options, out, err, failures)
-                                  : SingleFlight(options, out, err, csv, failures);
-    out.flush();
-    if (!out) {
-        err << "orrimar-flight: writing standard output failed\n";
+    int code = options.Scan ? ScanFlights(options, out, err, failures)
+                            : SingleFlight(options, out, err, csv, failures);
+    if (csvFile && code == 0 && !csvFile->Commit()) {
+        err << "orrimar-flight: --csv: writing " << Printable(Quoted(options.CsvPath)) << " failed\n";
+        code = 1;
+    }
+    if (!Flushed(out, err))
+        return 1;
+    return code;
+}
+
+}  // namespace
+
+int RunFlightTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    try {
+        if (args.empty()) {
+            err << UsageLines();
+            return 2;
+        }
+        FlightToolOptions options;
+        try {
+            options = ParseFlightToolOptions(args);
+        } catch (const ToolArgumentError& e) {
+            err << "orrimar-flight: " << Printable(e.what()) << '\n';
+            return 2;
+        }
+        return Run(options, out, err);
+    } catch (const std::exception& e) {
+        err << "orrimar-flight: " << Printable(e.what()) << '\n';
+        return 1;
+    } catch (...) {
+        err << "orrimar-flight: failed\n";
         return 1;
     }
-    return code;
 }
 
 }  // namespace orrimar

@@ -17,6 +17,8 @@ inline constexpr double DefaultScanMaxDays = 60.0;
 
 struct FlightToolOptions {
     bool Help = false;
+    bool Version = false;
+    bool Lagrange = false;  // print the five Lagrange points instead of flying
     // The launch as field texts (a preset's, or the three arguments as typed) and as
     // the numbers they read as.
     std::string AltitudeText;
@@ -46,8 +48,9 @@ FlightToolOptions ParseFlightToolOptions(const std::vector<std::string>& args);
 
 std::string FlightToolHelp();
 
-// The whole program. Exit codes: 0 done; 1 no targeting result, or output could not be
-// written; 2 bad arguments (one line on err, nothing else written).
+// The whole program. Exit codes: 0 done; 1 no targeting result, output that could not be
+// written, or any other failure (one line on err); 2 bad arguments (one line on err,
+// nothing else written). Never throws.
 int RunFlightTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace orrimar

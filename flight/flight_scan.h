@@ -3,6 +3,7 @@
 #pragma once
 
 #include "flight/flight_summary.h"
+#include "flight/scan_range.h"
 
 #include <functional>
 #include <string>
@@ -43,8 +44,6 @@ struct ScanRange {
     double To = 0.0;
     double Step = 0.0;
 };
-inline constexpr int MaxScanValues = 1000000;
-inline constexpr double MaxScanMagnitude = 1e6;
 // Throws std::invalid_argument (a message without the option's name) for a range that
 // is empty or reversed, a step that is not positive, values beyond ±MaxScanMagnitude or
 // more than MaxScanValues values.

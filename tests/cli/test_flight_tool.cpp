@@ -272,6 +272,41 @@ TEST(FlightToolScan, ValuesAreTheDecimalsTheyStandFor)
     EXPECT_THROW(ScanValues({0.0, 1.0, 1e-7}), std::invalid_argument);  // too many
 }
 
+// The decimals come from the texts as typed, never from a tolerance on their doubles.
+TEST(FlightToolScan, DecimalsComeFromTheTexts)
+{
+    struct Case {
+        const char* from;
+        const char* to;
+        const char* step;
+        std::vector<double> values;  // empty: refused with `refusal`
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {"0", "0.000000001", "0.000000001", {0.0, 1e-9}, ""},
+        {"0", "0.000000002", "0.000000001", {0.0, 1e-9, 2e-9}, ""},
+        {"0", "0.000000003", "1.5e-9", {0.0, 1.5e-9, 3e-9}, ""},
+        {"1.50", "15e-1", "1", {}, "the range is empty"},
+        {"+10.9800", "10.99", "0.005", {10.98, 10.985, 10.99}, ""},
+        {"-0.2", "0", "1E-1", {-0.2, -0.1, 0.0}, ""},
+        {"0", "1", "1e-9", {}, "more than 1000000 values"},
+        {"0", "1", "1e-10", {}, "the step is below 1e-9"},
+        {"0", "1", "1e-13", {}, "'1e-13' has more than 12 decimals"},
+        {"0", "1e7", "1", {}, "values must lie within"},
+        {"0", "x", "1", {}, "'x' is not a number"},
+    };
+    for (const Case& c : cases) {
+        const std::string label = std::string(c.from) + " " + c.to + " " + c.step;
+        try {
+            EXPECT_EQ(ScanValues(c.from, c.to, c.step), c.values) << label;
+            EXPECT_FALSE(c.values.empty()) << label << " accepted";
+        } catch (const std::invalid_argument& e) {
+            EXPECT_TRUE(c.values.empty()) << label << ": " << e.what();
+            EXPECT_EQ(std::string(e.what()).rfind(c.refusal, 0), 0u) << label << ": " << e.what();
+        }
+    }
+}
+
 TEST(FlightToolScan, SameRowsOnOneAndTwoThreadsAndAsSingleFlights)
 {
     const LaunchValues base{100.0, 11.0085, 0.0};
@@ -407,6 +442,12 @@ TEST(FlightToolOptions, BadArgumentsNameTheArgument)
         {{"1", "2", "3", "--json=yes"}, "--json: takes no value"},
         {{"1", "2", "3", "--frobnicate"}, "--frobnicate: unknown option"},
         {{"1", "2", "3", "-x"}, "-x: unknown option"},
+        // Non-finite and exponent-only numbers are bad numbers, not unknown options.
+        {{"100", "11", "-inf"}, "ANGLE: '-inf' is not a number"},
+        {{"100", "-nan", "20"}, "VELOCITY: '-nan' is not a number"},
+        {{"-e9", "11", "20"}, "ALTITUDE: '-e9' is not a number"},
+        {{"1", "2", "3", "--max-days", "-inf"}, "--max-days: '-inf' is not a number"},
+        {{"--lagrange", "--preset", "Collision"}, "--lagrange: takes no launch"},
     };
     for (const auto& [args, expected] : cases) {
         try {
@@ -550,7 +591,7 @@ TEST_F(FlightToolProgram, BadInputExitsWithTwoAndWritesNothing)
     for (const std::string& args : std::vector<std::string>{"100 10.98 x --csv '" + csvPath + "'", "--preset nope --csv '" + csvPath + "'",
           "100 10.98 226.5 --view 0x0 --csv '" + csvPath + "'",
           "--preset Collision --scan-angle 2 1 0.1", "--preset Collision --scan-angle 1 2 0",
-          "100 10.98 226.5 --csv '" + Path("missing-dir/x.csv").string() + "'"}) {
+          "\"$(printf -- '--a\\nb')\""}) {
         const ToolRun run = Run(args);
         EXPECT_EQ(run.code, 2) << args;
         EXPECT_TRUE(run.out.empty()) << args;
@@ -558,8 +599,36 @@ TEST_F(FlightToolProgram, BadInputExitsWithTwoAndWritesNothing)
         EXPECT_EQ(run.err.rfind("orrimar-flight: ", 0), 0u) << run.err;
     }
     EXPECT_FALSE(std::filesystem::exists(csvPath));
-    EXPECT_NE(Run("100 10.98 226.5 --csv '" + Path("missing-dir/x.csv").string() + "'").err.find("--csv"),
-              std::string::npos);
+    EXPECT_EQ(Run("").err.rfind("Usage: orrimar-flight ALTITUDE VELOCITY ANGLE", 0), 0u);
+    EXPECT_EQ(Run("\"$(printf -- '--a\\nb')\"").err, "orrimar-flight: --a\\nb: unknown option (see --help)\n");
+}
+
+// Output that cannot be written is a failure of the run (1), never a bad argument (2).
+TEST_F(FlightToolProgram, OutputThatCannotBeWrittenExitsWithOne)
+{
+    const ToolRun missingDir = Run("100 10.98 226.5 --csv '" + Path("missing-dir/x.csv").string() + "'");
+    EXPECT_EQ(missingDir.code, 1);
+    EXPECT_EQ(SplitLines(missingDir.err).size(), 1u) << missingDir.err;
+    EXPECT_NE(missingDir.err.find("--csv"), std::string::npos);
+    if (std::filesystem::exists("/dev/full")) {
+        for (const char* args : {"--help", "--version", "--preset Collision", "--lagrange"}) {
+            const int status = std::system(
+                (std::string("'") + ORRIMAR_FLIGHT_EXE + "' " + args + " >/dev/full 2>/dev/null").c_str());
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << args;
+        }
+    }
+}
+
+// The CSV appears under its name only when complete; no temporary file is left behind.
+TEST_F(FlightToolProgram, CsvFileAppearsWhenComplete)
+{
+    const std::string csvPath = Path("flight.csv").string();
+    ASSERT_EQ(Run("--preset collision --csv '" + csvPath + "'").code, 0);
+    EXPECT_EQ(Read(csvPath), Run("--preset collision --csv -").out);
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(Path(".")))
+        ++files;
+    EXPECT_EQ(files, 3u);  // flight.csv, out, err
 }
 
 #endif
