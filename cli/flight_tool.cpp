@@ -213,13 +213,38 @@ int SingleFlight(const FlightToolOptions& options, std::ostream& out, std::ostre
     return 0;
 }
 
+// A map's lines in cell order (by angle, then velocity), only the shard's cells with one.
+int MapFlights(const FlightToolOptions& options, std::ostream& out, FailureLines& failures)
+{
+    FlightSetup setup = options.Setup;
+    setup.OnIntegratorFailure = failures.Sink();
+    std::vector<LaunchValues> launches;
+    for (std::size_t i = 0; i < options.Grid.CellCount(); ++i)
+        if (!options.Part || options.Part->Holds(i))
+            launches.push_back(options.Grid.Cell(i));
+    std::vector<FlightSummary> summaries(launches.size());
+    FlyLaunches(launches, setup, options.Threads,
+                [&](std::size_t i, const FlightSummary& summary) { summaries[i] = summary; });
+    for (std::size_t i = 0; i < launches.size(); ++i)
+        out << RowText(ScanRow{launches[i], summaries[i]}, options.Json) << '\n';
+    return 0;
+}
+
 int ScanFlights(const FlightToolOptions& options, std::ostream& out, std::ostream& err,
                 FailureLines& failures)
 {
     FlightSetup setup = options.Setup;
     setup.OnIntegratorFailure = failures.Sink();
+    std::vector<double> values = options.ScanValues;
+    if (options.Part) {
+        std::vector<double> part;
+        for (std::size_t i = 0; i < values.size(); ++i)
+            if (options.Part->Holds(i))
+                part.push_back(values[i]);
+        values = std::move(part);
+    }
     const std::vector<ScanRow> rows =
-        RunScan(options.Launch, options.ScanOf, options.ScanValues, setup, options.Threads);
+        RunScan(options.Launch, options.ScanOf, values, setup, options.Threads);
     if (!options.Target) {
         for (const ScanRow& row : rows)
             out << RowText(row, options.Json) << '\n';
@@ -249,6 +274,8 @@ FlightToolOptions ParseFlightToolOptions(const std::vector<std::string>& args)
     bool maxDaysGiven = false;
     std::string scanOption;
     std::string rangeTexts[3];
+    std::string mapTexts[2][3];  // angle, velocity: FROM TO STEP
+    bool mapGiven[2] = {false, false};
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
@@ -320,6 +347,26 @@ FlightToolOptions ParseFlightToolOptions(const std::vector<std::string>& args)
             if (options.TargetMoonKm < 0.0)
                 Fail(arg, Quoted(text) + " is below the Moon's surface");
             options.Target = true;
+        } else if (arg == "--shard") {
+            const std::string text = value("a part K/N");
+            options.Part = ParseShard(text);
+            if (!options.Part)
+                Fail(arg, Quoted(text) + " is not a part K/N with 1 <= K <= N");
+        } else if (arg == "--map-angle" || arg == "--map-velocity") {
+            if (hasInline)
+                Fail(arg, "takes three values FROM TO STEP, not '='");
+            const int axis = arg == "--map-angle" ? 0 : 1;
+            if (mapGiven[axis])
+                Fail(arg, "given twice");
+            if (i + 3 >= args.size())
+                Fail(arg, "needs three values FROM TO STEP");
+            static const char* const parts[] = {" FROM", " TO", " STEP"};
+            for (int k = 0; k < 3; ++k) {
+                mapTexts[axis][k] = args[i + 1 + static_cast<std::size_t>(k)];
+                Number(arg + parts[k], mapTexts[axis][k]);
+            }
+            i += 3;
+            mapGiven[axis] = true;
         } else if (arg == "--scan-angle" || arg == "--scan-velocity") {
             if (hasInline)
                 Fail(arg, "takes three values FROM TO STEP, not '='");
@@ -343,7 +390,7 @@ FlightToolOptions ParseFlightToolOptions(const std::vector<std::string>& args)
 
     if (options.Lagrange) {
         if (hasPreset || !positional.empty() || !scanOption.empty() || !options.CsvPath.empty() ||
-            options.Target)
+            options.Target || mapGiven[0] || mapGiven[1] || options.Part)
             Fail("--lagrange", "takes no launch, scan or CSV");
         return options;
     }
@@ -369,6 +416,38 @@ FlightToolOptions ParseFlightToolOptions(const std::vector<std::string>& args)
     options.Launch.Velocity = Number("VELOCITY", options.VelocityText);
     options.Launch.Angle = Number("ANGLE", options.AngleText);
 
+    options.Map = mapGiven[0] || mapGiven[1];
+    if (options.Map) {
+        if (!mapGiven[0] || !mapGiven[1])
+            Fail(mapGiven[0] ? "--map-angle" : "--map-velocity",
+                 "needs both --map-angle and --map-velocity");
+        if (options.Scan)
+            Fail(scanOption, "not with a map (--map-angle, --map-velocity)");
+        static const char* const names[] = {"--map-angle", "--map-velocity"};
+        std::vector<double> axes[2];
+        for (int axis = 0; axis < 2; ++axis) {
+            try {
+                axes[axis] = ScanValues(mapTexts[axis][0], mapTexts[axis][1], mapTexts[axis][2]);
+            } catch (const std::invalid_argument& e) {
+                Fail(names[axis], e.what());
+            }
+        }
+        if (axes[0].size() * axes[1].size() > static_cast<std::size_t>(MaxScanValues))
+            Fail("--map-angle", "more than 1000000 cells");
+        options.Grid = LaunchGrid{options.Launch, std::move(axes[0]), std::move(axes[1])};
+        if (!options.CsvPath.empty())
+            Fail("--csv", "only for a single flight, not with a map");
+        if (options.Target)
+            Fail("--target-moon-km", "needs --scan-angle or --scan-velocity, not a map");
+        if (!maxDaysGiven)
+            options.Setup.Limit.MaxDays = DefaultScanMaxDays;
+    }
+    if (options.Part) {
+        if (!options.Scan && !options.Map)
+            Fail("--shard", "needs a scan or a map");
+        if (options.Target)
+            Fail("--shard", "not with --target-moon-km (its bisection needs the whole scan)");
+    }
     if (options.Scan) {
         try {
             options.ScanValues = ScanValues(rangeTexts[0], rangeTexts[1], rangeTexts[2]);
@@ -413,8 +492,8 @@ Flight
   --max-days D              stop a flight that has neither collided nor escaped once an
                             output point reaches D days, as Cancel would (the step under
                             way still draws its points; outcome time-limit). A single
-                            flight has no limit without it; scans and targeting stop
-                            after 60 days unless given.
+                            flight has no limit without it; scans, maps and targeting
+                            stop after 60 days unless given.
 Output
   --csv FILE                one row per output point, launch point first, with a header:
                             index,t,days,earth_x_km,earth_y_km,moon_x_km,moon_y_km,
@@ -430,7 +509,13 @@ Scans
   --scan-velocity FROM TO STEP  the same for the velocity (km/s)
                             One line per value, in order: altitude_km=..
                             velocity_kms=.. angle_deg=.. and the summary.
-  --threads N               threads for scans and targeting (default: all cores)
+  --map-angle FROM TO STEP --map-velocity FROM TO STEP
+                            a launch map: every angle with every velocity, the
+                            altitude as given; lines ordered by angle, then velocity
+  --shard K/N               with a scan or map: only the values (cells) with index i
+                            where i mod N = K-1, in order; the N parts together are the
+                            whole output (for job arrays on a cluster)
+  --threads N               threads for scans, maps and targeting (default: all cores)
   --target-moon-km KM       with a scan: for every neighbouring pair of values between
                             which the closest approach crosses KM above the Moon's
                             surface (a collision counts as below), bisect down to 1e-6
@@ -569,8 +654,9 @@ int Run(const FlightToolOptions& options, std::ostream& out, std::ostream& err)
     }
 
     FailureLines failures(err);
-    int code = options.Scan ? ScanFlights(options, out, err, failures)
-                            : SingleFlight(options, out, err, csv, failures);
+    int code = options.Map    ? MapFlights(options, out, failures)
+               : options.Scan ? ScanFlights(options, out, err, failures)
+                              : SingleFlight(options, out, err, csv, failures);
     if (csvFile && code == 0 && !csvFile->Commit()) {
         err << "orrimar-flight: --csv: writing " << Printable(Quoted(options.CsvPath)) << " failed\n";
         code = 1;

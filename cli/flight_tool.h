@@ -3,8 +3,10 @@
 #pragma once
 
 #include "flight/flight_scan.h"
+#include "flight/launch_map.h"
 
 #include <iosfwd>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -33,6 +35,9 @@ struct FlightToolOptions {
     ScanParameter ScanOf = ScanParameter::Angle;
     std::vector<double> ScanValues;
     int Threads = 1;  // all cores unless --threads
+    bool Map = false;  // --map-angle with --map-velocity: Grid holds the cells
+    LaunchGrid Grid;
+    std::optional<Shard> Part;  // --shard: only these cells of the scan or map
     bool Target = false;
     double TargetMoonKm = 0.0;
 };

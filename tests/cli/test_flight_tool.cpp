@@ -307,6 +307,37 @@ TEST(FlightToolScan, DecimalsComeFromTheTexts)
     }
 }
 
+// Each cell's line is the line of that launch flown alone (its printed values given back),
+// in order by angle, then velocity; the shards of a map interleave into exactly the whole.
+TEST(FlightToolMap, CellsAreSingleFlightsAndShardsMakeTheWhole)
+{
+    const std::vector<std::string> map = {"--preset", "Collision", "--map-angle", "229.5", "230", "0.25",
+                                          "--map-velocity", "11.0", "11.01", "0.005", "--max-days", "20", "--threads", "2"};
+    const ToolRun whole = RunInProcess(map);
+    ASSERT_EQ(whole.code, 0) << whole.err;
+    const std::vector<std::string> lines = SplitLines(whole.out);
+    ASSERT_EQ(lines.size(), 9u);
+    const char* const angles[] = {"229.5", "229.75", "230"};
+    const char* const velocities[] = {"11", "11.005", "11.01"};
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        EXPECT_EQ(Field(line, "angle_deg"), angles[i / 3]);
+        EXPECT_EQ(Field(line, "velocity_kms"), velocities[i % 3]);
+        const ToolRun alone = RunInProcess({Field(" " + line, "altitude_km"), Field(line, "velocity_kms"),
+                                            Field(line, "angle_deg"), "--max-days", "20"});
+        EXPECT_EQ(line.substr(line.find("outcome=")), alone.out.substr(0, alone.out.size() - 1));
+    }
+    std::vector<std::string> parts[3];
+    for (int k = 0; k < 3; ++k) {
+        std::vector<std::string> args = map;
+        args.insert(args.end(), {"--shard", std::to_string(k + 1) + "/3"});
+        parts[k] = SplitLines(RunInProcess(args).out);
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(parts[i % 3].at(i / 3), lines[i]) << i;
+    EXPECT_EQ(parts[0].size() + parts[1].size() + parts[2].size(), lines.size());
+}
+
 TEST(FlightToolScan, SameRowsOnOneAndTwoThreadsAndAsSingleFlights)
 {
     const LaunchValues base{100.0, 11.0085, 0.0};
@@ -448,6 +479,12 @@ TEST(FlightToolOptions, BadArgumentsNameTheArgument)
         {{"-e9", "11", "20"}, "ALTITUDE: '-e9' is not a number"},
         {{"1", "2", "3", "--max-days", "-inf"}, "--max-days: '-inf' is not a number"},
         {{"--lagrange", "--preset", "Collision"}, "--lagrange: takes no launch"},
+        {{"--preset", "Collision", "--scan-angle", "1", "2", "1", "--shard", "0/3"}, "--shard: '0/3' is not a part"},
+        {{"--preset", "Collision", "--scan-angle", "1", "2", "1", "--shard", "4/3"}, "--shard: '4/3' is not a part"},
+        {{"--preset", "Collision", "--scan-angle", "1", "2", "1", "--shard", "x/3"}, "--shard: 'x/3' is not a part"},
+        {{"--preset", "Collision", "--shard", "1/2"}, "--shard: needs a scan or a map"},
+        {{"--preset", "Collision", "--map-angle", "1", "2", "1"}, "--map-angle: needs both"},
+        {{"--preset", "Collision", "--map-angle", "1", "2", "1", "--map-velocity", "11", "12", "0.5", "--scan-angle", "1", "2", "1"}, "--scan-angle: not with a map"},
     };
     for (const auto& [args, expected] : cases) {
         try {

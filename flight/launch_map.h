@@ -1,0 +1,46 @@
+// Launch maps: every launch of a region of launch angle × launch velocity flown headless,
+// each cell a whole flight; and shards, which split a scan or a map between machines.
+#pragma once
+
+#include "flight/flight_scan.h"
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace orrimar {
+
+// Angles (degrees) × velocities (km/s) at the base's altitude. Cells are ordered by angle,
+// then velocity: cell i has angle i / |Velocities| and velocity i mod |Velocities|.
+struct LaunchGrid {
+    LaunchValues Base;
+    std::vector<double> Angles;
+    std::vector<double> Velocities;
+
+    std::size_t CellCount() const { return Angles.size() * Velocities.size(); }
+    LaunchValues Cell(std::size_t index) const;
+};
+
+// Part K of N of a scan or map: the cells whose index i has i mod N = K − 1, in order. The
+// N parts together are exactly the whole.
+struct Shard {
+    int K = 1;
+    int N = 1;
+    bool Holds(std::size_t index) const { return index % static_cast<std::size_t>(N) == static_cast<std::size_t>(K - 1); }
+};
+
+// "K/N" with 1 ≤ K ≤ N ≤ 1000000; none for anything else ("0/3", "4/3", "x/3").
+std::optional<Shard> ParseShard(std::string_view text);
+
+// Flies every launch with the setup's view and day limit on `threads` threads; done(i,
+// summary) is called on the flying thread as each flight ends (so it must be safe to call
+// from several). Once *cancel is set no further flight starts; the call returns when the
+// flights under way have ended.
+void FlyLaunches(const std::vector<LaunchValues>& launches, const FlightSetup& setup, int threads,
+                 const std::function<void(std::size_t index, const FlightSummary& summary)>& done,
+                 const std::atomic<bool>* cancel = nullptr);
+
+}  // namespace orrimar
