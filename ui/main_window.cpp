@@ -501,17 +501,38 @@ MaskedField* MainWindow::launchField(LaunchField field) const
     return altitudeField_;
 }
 
+StepperButtons* MainWindow::launchStepper(LaunchField field) const
+{
+    switch (field) {
+    case LaunchField::Altitude:
+        return altitudeStepper_;
+    case LaunchField::Velocity:
+        return velocityStepper_;
+    case LaunchField::Angle:
+        return angleStepper_;
+    }
+    return altitudeStepper_;
+}
+
 void MainWindow::stepField(LaunchField field, StepDirection direction)
 {
+    if (stepReportOpen_)
+        return;  // one report per press; repeats wait for the box to close
     MaskedField* edit = launchField(field);
     const StepResult result = StepFieldText(field, edit->fieldText().toStdString(), direction);
     switch (result.Outcome) {
     case StepOutcome::Stepped:
         edit->setFieldText(QString::fromStdString(result.Text));
         break;
-    case StepOutcome::NotANumber:
+    case StepOutcome::NotANumber: {
+        // The box's modal loop keeps the mouse release from a held arrow, whose repeat
+        // would open box inside box: the hold ends here.
+        launchStepper(field)->releaseArrows();
+        stepReportOpen_ = true;
+        AtExit closed([this] { stepReportOpen_ = false; });
         ShowErrorBox(QString::fromStdString(result.Error));
         break;
+    }
     case StepOutcome::Refused:
         QApplication::beep();
         break;

@@ -84,6 +84,7 @@ private:
     void setUpViews();
     void setUpInset(PaintBox& box, const QString& label, const QColor& disc, double radius);
     MaskedField* launchField(LaunchField field) const;
+    StepperButtons* launchStepper(LaunchField field) const;
     bool fieldsIncomplete();
     void endFlight();
 
@@ -128,6 +129,7 @@ private:
     bool firstResizeDone_ = false;
     std::unique_ptr<Bitmap> moonBackground_;
     bool cancelRequested_ = false;
+    bool stepReportOpen_ = false;  // a step's error box is on the screen
     int moonRadiusPx_ = 0;
 
     std::int64_t nextPointDeadline_ = 0;

@@ -1,6 +1,6 @@
 // The main window headless: its state at start, the control toggling around a
-// flight, presets, steppers, the error box, the clipboard, and whole flights drawn
-// in the three views.
+// flight, presets, steppers and their keys, the error box, the clipboard, the names a
+// screen reader reads, and whole flights drawn in the three views.
 #include "ui/application.h"
 #include "ui/canvas.h"
 #include "flight/flight_run.h"
@@ -13,11 +13,14 @@
 #include "ui/stepper_buttons.h"
 #include "support/pixels.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QFrame>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
@@ -26,7 +29,9 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <functional>
 #include <stdexcept>
+#include <utility>
 
 using namespace orrimar;
 
@@ -53,7 +58,11 @@ private slots:
     void initTestCase()
     {
         UseDotDecimalSeparator();
-        SetErrorBoxHandler([this](const QString& text) { errors_.append(text); });
+        SetErrorBoxHandler([this](const QString& text) {
+            errors_.append(text);
+            if (whileErrorShown_)
+                whileErrorShown_();
+        });
     }
     void init()
     {
@@ -64,6 +73,7 @@ private slots:
     }
     void cleanup()
     {
+        whileErrorShown_ = nullptr;
         delete window_;
         window_ = nullptr;
     }
@@ -171,6 +181,46 @@ private slots:
         QCOMPARE(velocityField()->fieldText(), before);
         QCOMPARE(errors_.size(), 1);
         QCOMPARE(errors_[0], "'" + before + "' ist kein gültiger Gleitkommawert.");
+    }
+
+    // Holding an arrow over a text that is no number reports it once: the repeat stops
+    // when the box opens, instead of opening box after box, each in the last one's loop.
+    void HoldingAnArrowOverATextThatIsNoNumberReportsOnce()
+    {
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_));
+        velocityField()->setFocus();
+        for (const Qt::Key key : {Qt::Key_Home, Qt::Key_Right, Qt::Key_Delete})
+            QTest::keyClick(velocityField(), key);
+        QCOMPARE(velocityField()->text(), QString("+_0.9800"));
+
+        QToolButton* up = velocityStepper()->upButton();
+        up->setAutoRepeatDelay(1);  // the hold starts repeating at once
+        up->setAutoRepeatInterval(1);
+        int open = 0;
+        int nested = 0;
+        whileErrorShown_ = [&] {
+            if (open > 0) {
+                ++nested;
+                return;
+            }
+            ++open;
+            QTest::qWait(100);  // the box is open; the mouse is still held
+            --open;
+        };
+        QTest::mousePress(up, Qt::LeftButton);
+        QTRY_VERIFY(!errors_.isEmpty());
+        QTest::qWait(50);
+        QTest::mouseRelease(up, Qt::LeftButton);
+        QCOMPARE(nested, 0);
+        QCOMPARE(errors_, QStringList{"'+ 0.9800' ist kein gültiger Gleitkommawert."});
+        QVERIFY(!up->isDown());
+        QCOMPARE(velocityField()->text(), QString("+_0.9800"));
+
+        // The next press is a press of its own again.
+        whileErrorShown_ = nullptr;
+        up->click();
+        QCOMPARE(errors_.size(), 2);
     }
 
     void ExceptionsBecomeErrorBoxesWithTheFinalDotRule()
@@ -418,6 +468,8 @@ private:
 
     MainWindow* window_ = nullptr;
     QStringList errors_;
+    // Runs while a captured error box is "open", as its modal loop would.
+    std::function<void()> whileErrorShown_;
 };
 
 // The opening sequence: the About box once, then the sketch; later resizes show
