@@ -434,6 +434,10 @@ void MainWindow::showAbout() { ShowAboutBox(); }
 
 void MainWindow::copyToClipboard()
 {
+    // At the window's narrowest the full view has no area: there is no picture to copy,
+    // and the clipboard keeps what it holds.
+    if (fullView_->width() <= 0 || fullView_->height() <= 0)
+        return;
     // What the window shows over the full view, the insets on top of it included.
     QImage picture = drawingArea_->grab(fullView_->geometry()).toImage();
     if (picture.size() != fullView_->size())

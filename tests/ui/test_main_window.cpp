@@ -246,6 +246,20 @@ private slots:
         QCOMPARE(QColor(copied.pixel(91, 91)), QColor(0, 255, 255));  // the inset's Earth
     }
 
+    // With the window at its narrowest the full view has no width: nothing to copy,
+    // and the clipboard keeps what it held.
+    void ClipboardLeftAloneWhenTheFullViewIsEmpty()
+    {
+        window_->setWindowState(Qt::WindowNoState);
+        window_->resize(1, window_->height());
+        QTRY_COMPARE(fullView()->width(), 0);
+        QGuiApplication::clipboard()->setText("kept");
+        QTest::failOnWarning(QRegularExpression(".*"));
+        Invoke("copyToClipboard");
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("kept"));
+        QVERIFY(QGuiApplication::clipboard()->image().isNull());
+    }
+
     // A field left with a gap while Start or Config reads it is refused first.
     void StartAndConfigRefuseAFieldBeingEditedWithAGap()
     {
