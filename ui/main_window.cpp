@@ -29,11 +29,13 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QSlider>
 #include <QStyle>
 #include <QTimer>
@@ -44,6 +46,7 @@
 #include <chrono>
 #include <cmath>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 namespace orrimar {
@@ -383,13 +386,22 @@ void MainWindow::createConnections()
     connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
     connect(presetList_, &QComboBox::activated, this,
             Guarded([this](int index) { applyPreset(index); }));
-    const std::pair<StepperButtons*, LaunchField> steppers[] = {
-        {altitudeStepper_, LaunchField::Altitude},
-        {velocityStepper_, LaunchField::Velocity},
-        {angleStepper_, LaunchField::Angle}};
-    for (const auto& [stepper, field] : steppers)
-        connect(stepper, &StepperButtons::stepped, this,
-                Guarded([this, field](StepDirection direction) { stepField(field, direction); }));
+    const std::tuple<StepperButtons*, MaskedField*, LaunchField> steppers[] = {
+        {altitudeStepper_, altitudeField_, LaunchField::Altitude},
+        {velocityStepper_, velocityField_, LaunchField::Velocity},
+        {angleStepper_, angleField_, LaunchField::Angle}};
+    for (const auto& [stepper, edit, field] : steppers) {
+        const auto step =
+            Guarded([this, field](StepDirection direction) { stepField(field, direction); });
+        connect(stepper, &StepperButtons::stepped, this, step);
+        connect(edit, &MaskedField::stepRequested, this, step);
+        edit->installEventFilter(this);
+    }
+
+    cancelShortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    cancelShortcut_->setContext(Qt::WindowShortcut);
+    cancelShortcut_->setEnabled(false);
+    connect(cancelShortcut_, &QShortcut::activated, this, Guarded([this] { cancelFlight(); }));
 
     // Start and Config form a group in which at most one is down; both may be up.
     connect(startButton_, &QToolButton::toggled, this, [this](bool down) {
@@ -567,6 +579,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     // own resize: keep the lunocentric inset at its right edge then too.
     if (watched == fullView_ && event->type() == QEvent::Resize)
         placeLunocentricInset();
+    // During a flight Escape cancels it, also from a field that would claim Escape to undo
+    // a change: left unclaimed here, the key goes to the window's shortcut.
+    if (flying_ && event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        (watched == altitudeField_ || watched == velocityField_ || watched == angleField_)) {
+        event->ignore();
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -614,6 +634,7 @@ void MainWindow::startFlight()
     full.FillRect(full.ClipRect());
 
     flying_ = true;
+    cancelShortcut_->setEnabled(true);
     toggleControls();
     AtExit restore([this] { endFlight(); });
     cancelRequested_ = false;
@@ -639,6 +660,7 @@ void MainWindow::endFlight()
     toggleControls();
     startButton_->setChecked(false);
     flying_ = false;
+    cancelShortcut_->setEnabled(false);
     if (closeAfterFlight_) {
         closeAfterFlight_ = false;
         QTimer::singleShot(0, this, &QWidget::close);

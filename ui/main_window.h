@@ -17,6 +17,7 @@ class QGroupBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QShortcut;
 class QSlider;
 class QToolButton;
 
@@ -124,6 +125,7 @@ private:
     QToolButton* clipboardButton_ = nullptr;
 
     StatusBar* statusBar_ = nullptr;
+    QShortcut* cancelShortcut_ = nullptr;  // Escape, during a flight
     QProgressBar* speedBar_ = nullptr;
 
     bool firstResizeDone_ = false;

@@ -183,6 +183,51 @@ private slots:
         QCOMPARE(errors_[0], "'" + before + "' ist kein gültiger Gleitkommawert.");
     }
 
+    // Up and Down in a field take the arrows' path: the same step, refusal or report.
+    void UpAndDownKeysStepTheFieldsAsTheArrowsDo()
+    {
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_));
+        struct Case {
+            const char* field;
+            const char* stepper;
+            const char* text;
+            Qt::Key key;
+            const char* stepped;  // the text afterwards
+            bool reported;        // the text is no number
+        };
+        const Case cases[] = {
+            {"altitudeField", "altitudeStepper", "00100.17", Qt::Key_Up, "00100.18", false},
+            {"altitudeField", "altitudeStepper", "99999.99", Qt::Key_Up, "99999.99", false},
+            {"altitudeField", "altitudeStepper", "00000.01", Qt::Key_Down, "00000.01", false},
+            {"velocityField", "velocityStepper", "+00.0000", Qt::Key_Down, "-00.0001", false},
+            {"velocityField", "velocityStepper", "+1_.9800", Qt::Key_Up, "+1 .9800", true},
+            {"angleField", "angleStepper", "+226.500", Qt::Key_Up, "+226.501", false},
+            {"angleField", "angleStepper", "-999.999", Qt::Key_Down, "-999.999", false},
+        };
+        for (const Case& c : cases) {
+            const QString context = QString("%1 %2").arg(c.field, c.text);
+            MaskedField* field = Part<MaskedField>(*window_, c.field);
+            StepperButtons* stepper = Stepper(c.stepper);
+            field->setFieldText(c.text);
+            (c.key == Qt::Key_Up ? stepper->upButton() : stepper->downButton())->click();
+            const QString byArrow = field->fieldText();
+            const QStringList arrowReports = errors_;
+            errors_.clear();
+
+            field->setFieldText(c.text);
+            field->setFocus();
+            QTest::keyClick(field, c.key);
+            QVERIFY2(field->fieldText() == byArrow, qPrintable(context));
+            QVERIFY2(errors_ == arrowReports, qPrintable(context));
+            QVERIFY2(field->fieldText() == QString(c.stepped), qPrintable(context));
+            QVERIFY2(errors_.size() == (c.reported ? 1 : 0), qPrintable(context));
+            if (c.reported)
+                QCOMPARE(errors_[0], "'" + field->fieldText() + "' ist kein gültiger Gleitkommawert.");
+            errors_.clear();
+        }
+    }
+
     // Holding an arrow over a text that is no number reports it once: the repeat stops
     // when the box opens, instead of opening box after box, each in the last one's loop.
     void HoldingAnArrowOverATextThatIsNoNumberReportsOnce()
@@ -221,6 +266,40 @@ private slots:
         whileErrorShown_ = nullptr;
         up->click();
         QCOMPARE(errors_.size(), 2);
+    }
+
+    // Escape ends a flight as Cancel does, from a field with a change to undo too; with
+    // no flight, Escape in that field undoes the change.
+    void EscapeCancelsAFlight()
+    {
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_));
+        speedSlider()->setValue(95);
+        ApplyPreset(1);  // a collision, many steps when nothing stops it
+        QTimer::singleShot(0, window_, [] {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        });
+        Invoke("startFlight");
+        QVERIFY(!window_->flying());
+        QVERIFY2(statusBar()->panelText(0).toInt() <= 2, qPrintable(statusBar()->panelText(0)));
+
+        statusBar()->setPanelText(0, "Step");
+        QTimer::singleShot(0, window_, [this] {
+            angleField()->setFocus();
+            angleField()->setCursorPosition(8);
+            QTest::keyClick(angleField(), Qt::Key_Backspace);
+            QTest::keyClick(angleField(), Qt::Key_Escape);
+        });
+        Invoke("startFlight");
+        QVERIFY(!window_->flying());
+        QVERIFY2(statusBar()->panelText(0).toInt() <= 2, qPrintable(statusBar()->panelText(0)));
+        QCOMPARE(angleField()->text(), QString("+229.70_"));  // the change stays
+
+        statusBar()->setPanelText(0, "Step");
+        QTest::keyClick(angleField(), Qt::Key_Escape);
+        QCOMPARE(angleField()->text(), QString("+229.700"));
+        QCOMPARE(statusBar()->panelText(0), QString("Step"));
+        QVERIFY(errors_.isEmpty());
     }
 
     void ExceptionsBecomeErrorBoxesWithTheFinalDotRule()
