@@ -157,6 +157,7 @@ MainWindow::MainWindow(bool openingSequence, QWidget* parent)
     row->addWidget(controlColumn_);
     createStatusBar();
     setObjectNames();
+    setAccessibleTexts();
     createConnections();
 
     // Centred on the desktop with a client area of 652 × 657 when not maximised.
@@ -211,11 +212,13 @@ void MainWindow::createControlColumn()
         presetList_->addItem(QString::fromUtf8(preset.Label.data(),
                                              static_cast<qsizetype>(preset.Label.size())));
     presetList_->setCurrentIndex(-1);
+    presetList_->setToolTip("Preset flights");
     SetTag(presetList_, 1);
     column->addWidget(presetList_);
 
     fullViewCheck_ = new QCheckBox("Full view", controlColumn_);
     fullViewCheck_->setChecked(true);
+    fullViewCheck_->setToolTip(QString::fromUtf8("Show the whole Earth\u2013Moon system"));
     SetTag(fullViewCheck_, 1);
     column->addWidget(fullViewCheck_);
 
@@ -231,7 +234,8 @@ void MainWindow::createControlColumn()
     SetTag(exitButton_, 1);
     column->addWidget(exitButton_);
 
-    clipboardButton_ = SpeedButton("ClipBoard", QString(), QString(), controlColumn_);
+    clipboardButton_ =
+        SpeedButton("ClipBoard", "Copy the full view as a picture", QString(), controlColumn_);
     column->addWidget(clipboardButton_);
     column->addStretch(1);
 }
@@ -292,6 +296,7 @@ QGroupBox* MainWindow::createDisplayGroup()
     speedSlider_->setValue(42);
     speedSlider_->setPageStep(1);
     speedSlider_->setTickPosition(QSlider::NoTicks);
+    speedSlider_->setToolTip("Speed of the flight: slow to fast");
     slowLabel_ = new QLabel("Slow", group);
     arrowLabel_ = new QLabel(group);
     arrowLabel_->setPixmap(QPixmap(":/icons/arrow.png"));
@@ -307,13 +312,15 @@ QGroupBox* MainWindow::createDisplayGroup()
 
 void MainWindow::createStatusBar()
 {
-    statusBar_ = new StatusBar({{"Step", 40, Qt::AlignHCenter},
-                                {"Error Jacobi", 100, Qt::AlignHCenter},
-                                {"Jacobi 0", 90, Qt::AlignHCenter},
-                                {"Time", 73, Qt::AlignHCenter},
-                                {"Velocity", 65, Qt::AlignHCenter},
-                                {"", 50, Qt::AlignLeft}},
-                               StatusBarHeight, this);
+    statusBar_ = new StatusBar(
+        {{"Step", 40, Qt::AlignHCenter, "Step", "Number of the integration step"},
+         {"Error Jacobi", 100, Qt::AlignHCenter, "Error Jacobi",
+          "Error of the Jacobi constant so far"},
+         {"Jacobi 0", 90, Qt::AlignHCenter, "Jacobi 0", "Jacobi constant at the launch"},
+         {"Time", 73, Qt::AlignHCenter, "Time", "Flight time in days and hours"},
+         {"Velocity", 65, Qt::AlignHCenter, "Velocity", "Velocity of the craft in km/s"},
+         {"", 50, Qt::AlignLeft, "Speed bar panel", "Holds the speed bar"}},
+        StatusBarHeight, this);
     QFont statusFont = statusBar_->font();
     statusFont.setPixelSize(13);
     statusBar_->setFont(statusFont);
@@ -372,6 +379,46 @@ void MainWindow::setObjectNames()
     };
     for (const auto& [object, name] : roles)
         object->setObjectName(QLatin1String(name));
+}
+
+void MainWindow::setAccessibleTexts()
+{
+    // The captions a screen reader would not find on its own (fields named after their
+    // group, bare arrows, unlabelled views), and a line on what each control does.
+    struct Texts {
+        QWidget* widget;
+        QString name;
+        const char* description;
+    };
+    const Texts texts[] = {
+        {altitudeField_, "Altitude [km]",
+         "Altitude of the parking orbit above the Earth, more than 100 km; Up and Down step it"},
+        {velocityField_, "Velocity [km/s]", "Launch velocity; Up and Down step it"},
+        {angleField_, QString::fromUtf8("Angle [\u00ba]"), "Launch angle; Up and Down step it"},
+        {altitudeStepper_->upButton(), "Altitude up", "Raises the altitude by one step"},
+        {altitudeStepper_->downButton(), "Altitude down", "Lowers the altitude by one step"},
+        {velocityStepper_->upButton(), "Velocity up", "Raises the velocity by one step"},
+        {velocityStepper_->downButton(), "Velocity down", "Lowers the velocity by one step"},
+        {angleStepper_->upButton(), "Angle up", "Raises the angle by one step"},
+        {angleStepper_->downButton(), "Angle down", "Lowers the angle by one step"},
+        {presetList_, "Preset flights", "Fills the fields with the values of a preset flight"},
+        {fullViewCheck_, "Full view", "Shows the whole Earth\u2013Moon system"},
+        {startButton_, "Start", "Starts the flight"},
+        {cancelButton_, "Cancel", "Cancels the running flight (Escape)"},
+        {configButton_, "Config", "Draws the launch configuration"},
+        {speedSlider_, "Speed", "Speed of the flight: slow to fast"},
+        {aboutButton_, "About", "About the program and its author"},
+        {exitButton_, "Exit", "Closes the program"},
+        {clipboardButton_, "ClipBoard", "Copies the full view as a picture"},
+        {fullView_, "Flight view", "The flight in the Earth\u2013Moon system"},
+        {lunocentricInset_, "Lunocentric view", "The flight near the Moon"},
+        {geocentricInset_, "Geocentric view", "The flight near the Earth"},
+        {speedBar_, "Speed bar", "Velocity of the craft as a bar"},
+    };
+    for (const Texts& t : texts) {
+        t.widget->setAccessibleName(t.name);
+        t.widget->setAccessibleDescription(QString::fromUtf8(t.description));
+    }
 }
 
 void MainWindow::createConnections()

@@ -79,6 +79,7 @@ private:
     QGroupBox* createDisplayGroup();
     void createStatusBar();
     void setObjectNames();
+    void setAccessibleTexts();
     void createConnections();
     void setInitialState();
     void placeLunocentricInset();

@@ -302,6 +302,71 @@ private slots:
         QVERIFY(errors_.isEmpty());
     }
 
+    // Every control has a name a screen reader reads, and a description.
+    void EveryControlHasAnAccessibleName()
+    {
+        const QList<QLabel*> panels = statusBar()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+        QCOMPARE(panels.size(), 6);
+        const std::pair<QWidget*, QString> names[] = {
+            {altitudeField(), "Altitude [km]"},
+            {velocityField(), "Velocity [km/s]"},
+            {angleField(), QString::fromUtf8("Angle [\u00ba]")},
+            {altitudeStepper()->upButton(), "Altitude up"},
+            {altitudeStepper()->downButton(), "Altitude down"},
+            {velocityStepper()->upButton(), "Velocity up"},
+            {velocityStepper()->downButton(), "Velocity down"},
+            {angleStepper()->upButton(), "Angle up"},
+            {angleStepper()->downButton(), "Angle down"},
+            {presetList(), "Preset flights"},
+            {fullViewCheck(), "Full view"},
+            {startButton(), "Start"},
+            {cancelButton(), "Cancel"},
+            {configButton(), "Config"},
+            {speedSlider(), "Speed"},
+            {aboutButton(), "About"},
+            {exitButton(), "Exit"},
+            {clipboardButton(), "ClipBoard"},
+            {panels[0], "Step"},
+            {panels[1], "Error Jacobi"},
+            {panels[2], "Jacobi 0"},
+            {panels[3], "Time"},
+            {panels[4], "Velocity"},
+        };
+        for (const auto& [widget, name] : names) {
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+            QVERIFY(accessible != nullptr);
+            QCOMPARE(accessible->text(QAccessible::Name), name);
+            QVERIFY2(!accessible->text(QAccessible::Description).isEmpty(), qPrintable(name));
+        }
+        // The names stay when the panels show a flight's values.
+        statusBar()->setPanelText(0, "17");
+        QCOMPARE(QAccessible::queryAccessibleInterface(panels[0])->text(QAccessible::Name),
+                 QString("Step"));
+
+        // No control of the window is left without.
+        for (QWidget* widget : window_->findChildren<QWidget*>()) {
+            const bool control = qobject_cast<QAbstractButton*>(widget) ||
+                                 qobject_cast<QLineEdit*>(widget) ||
+                                 qobject_cast<QComboBox*>(widget) ||
+                                 qobject_cast<QAbstractSlider*>(widget) ||
+                                 qobject_cast<QProgressBar*>(widget) ||
+                                 qobject_cast<PaintBox*>(widget) || widget->parent() == statusBar();
+            if (!control || widget->window() != window_)
+                continue;
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+            const QString what = widget->metaObject()->className() + (" " + widget->objectName());
+            QVERIFY2(!accessible->text(QAccessible::Name).isEmpty(), qPrintable(what));
+            QVERIFY2(!accessible->text(QAccessible::Description).isEmpty(), qPrintable(what));
+        }
+
+        QCOMPARE(clipboardButton()->toolTip(), QString("Copy the full view as a picture"));
+        QCOMPARE(speedSlider()->toolTip(), QString("Speed of the flight: slow to fast"));
+        QCOMPARE(presetList()->toolTip(), QString("Preset flights"));
+        QCOMPARE(fullViewCheck()->toolTip(), QString::fromUtf8("Show the whole Earth\u2013Moon system"));
+        QCOMPARE(altitudeField()->toolTip(), QString("> 100 km"));
+        QCOMPARE(startButton()->toolTip(), QString("Start"));
+    }
+
     void ExceptionsBecomeErrorBoxesWithTheFinalDotRule()
     {
         RunGuarded([] { throw std::runtime_error("PaintBox 7 not found"); });
