@@ -30,11 +30,13 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QSlider>
 #include <QStyle>
 #include <QTimer>
@@ -45,6 +47,7 @@
 #include <chrono>
 #include <cmath>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 namespace orrimar {
@@ -155,6 +158,7 @@ MainWindow::MainWindow(bool openingSequence, QWidget* parent)
     row->addWidget(controlColumn_);
     createStatusBar();
     setObjectNames();
+    setAccessibleTexts();
     createConnections();
 
     // Centred on the desktop with a client area of 652 × 657 when not maximised.
@@ -209,11 +213,13 @@ void MainWindow::createControlColumn()
         presetList_->addItem(QString::fromUtf8(preset.Label.data(),
                                              static_cast<qsizetype>(preset.Label.size())));
     presetList_->setCurrentIndex(-1);
+    presetList_->setToolTip("Preset flights");
     SetTag(presetList_, 1);
     column->addWidget(presetList_);
 
     fullViewCheck_ = new QCheckBox("Full view", controlColumn_);
     fullViewCheck_->setChecked(true);
+    fullViewCheck_->setToolTip(QString::fromUtf8("Show the whole Earth\u2013Moon system"));
     SetTag(fullViewCheck_, 1);
     column->addWidget(fullViewCheck_);
 
@@ -229,7 +235,8 @@ void MainWindow::createControlColumn()
     SetTag(exitButton_, 1);
     column->addWidget(exitButton_);
 
-    clipboardButton_ = SpeedButton("ClipBoard", QString(), QString(), controlColumn_);
+    clipboardButton_ =
+        SpeedButton("ClipBoard", "Copy the full view as a picture", QString(), controlColumn_);
     column->addWidget(clipboardButton_);
     column->addStretch(1);
 }
@@ -290,6 +297,7 @@ QGroupBox* MainWindow::createDisplayGroup()
     speedSlider_->setValue(42);
     speedSlider_->setPageStep(1);
     speedSlider_->setTickPosition(QSlider::NoTicks);
+    speedSlider_->setToolTip("Speed of the flight: slow to fast");
     slowLabel_ = new QLabel("Slow", group);
     arrowLabel_ = new QLabel(group);
     arrowLabel_->setPixmap(QPixmap(":/icons/arrow.png"));
@@ -305,13 +313,15 @@ QGroupBox* MainWindow::createDisplayGroup()
 
 void MainWindow::createStatusBar()
 {
-    statusBar_ = new StatusBar({{"Step", 40, Qt::AlignHCenter},
-                                {"Error Jacobi", 100, Qt::AlignHCenter},
-                                {"Jacobi 0", 90, Qt::AlignHCenter},
-                                {"Time", 73, Qt::AlignHCenter},
-                                {"Velocity", 65, Qt::AlignHCenter},
-                                {"", 50, Qt::AlignLeft}},
-                               StatusBarHeight, this);
+    statusBar_ = new StatusBar(
+        {{"Step", 40, Qt::AlignHCenter, "Step", "Number of the integration step"},
+         {"Error Jacobi", 100, Qt::AlignHCenter, "Error Jacobi",
+          "Error of the Jacobi constant so far"},
+         {"Jacobi 0", 90, Qt::AlignHCenter, "Jacobi 0", "Jacobi constant at the launch"},
+         {"Time", 73, Qt::AlignHCenter, "Time", "Flight time in days and hours"},
+         {"Velocity", 65, Qt::AlignHCenter, "Velocity", "Velocity of the craft in km/s"},
+         {"", 50, Qt::AlignLeft, "Speed bar panel", "Holds the speed bar"}},
+        StatusBarHeight, this);
     QFont statusFont = statusBar_->font();
     statusFont.setPixelSize(13);
     statusBar_->setFont(statusFont);
@@ -372,6 +382,46 @@ void MainWindow::setObjectNames()
         object->setObjectName(QLatin1String(name));
 }
 
+void MainWindow::setAccessibleTexts()
+{
+    // The captions a screen reader would not find on its own (fields named after their
+    // group, bare arrows, unlabelled views), and a line on what each control does.
+    struct Texts {
+        QWidget* widget;
+        QString name;
+        const char* description;
+    };
+    const Texts texts[] = {
+        {altitudeField_, "Altitude [km]",
+         "Altitude of the parking orbit above the Earth, more than 100 km; Up and Down step it"},
+        {velocityField_, "Velocity [km/s]", "Launch velocity; Up and Down step it"},
+        {angleField_, QString::fromUtf8("Angle [\u00ba]"), "Launch angle; Up and Down step it"},
+        {altitudeStepper_->upButton(), "Altitude up", "Raises the altitude by one step"},
+        {altitudeStepper_->downButton(), "Altitude down", "Lowers the altitude by one step"},
+        {velocityStepper_->upButton(), "Velocity up", "Raises the velocity by one step"},
+        {velocityStepper_->downButton(), "Velocity down", "Lowers the velocity by one step"},
+        {angleStepper_->upButton(), "Angle up", "Raises the angle by one step"},
+        {angleStepper_->downButton(), "Angle down", "Lowers the angle by one step"},
+        {presetList_, "Preset flights", "Fills the fields with the values of a preset flight"},
+        {fullViewCheck_, "Full view", "Shows the whole Earth\u2013Moon system"},
+        {startButton_, "Start", "Starts the flight"},
+        {cancelButton_, "Cancel", "Cancels the running flight (Escape)"},
+        {configButton_, "Config", "Draws the launch configuration"},
+        {speedSlider_, "Speed", "Speed of the flight: slow to fast"},
+        {aboutButton_, "About", "About the program and its author"},
+        {exitButton_, "Exit", "Closes the program"},
+        {clipboardButton_, "ClipBoard", "Copies the full view as a picture"},
+        {fullView_, "Flight view", "The flight in the Earth\u2013Moon system"},
+        {lunocentricInset_, "Lunocentric view", "The flight near the Moon"},
+        {geocentricInset_, "Geocentric view", "The flight near the Earth"},
+        {speedBar_, "Speed bar", "Velocity of the craft as a bar"},
+    };
+    for (const Texts& t : texts) {
+        t.widget->setAccessibleName(t.name);
+        t.widget->setAccessibleDescription(QString::fromUtf8(t.description));
+    }
+}
+
 void MainWindow::createConnections()
 {
     connect(startButton_, &QToolButton::clicked, this, Guarded([this](bool) { startFlight(); }));
@@ -384,13 +434,22 @@ void MainWindow::createConnections()
     connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
     connect(presetList_, &QComboBox::activated, this,
             Guarded([this](int index) { applyPreset(index); }));
-    const std::pair<StepperButtons*, LaunchField> steppers[] = {
-        {altitudeStepper_, LaunchField::Altitude},
-        {velocityStepper_, LaunchField::Velocity},
-        {angleStepper_, LaunchField::Angle}};
-    for (const auto& [stepper, field] : steppers)
-        connect(stepper, &StepperButtons::stepped, this,
-                Guarded([this, field](StepDirection direction) { stepField(field, direction); }));
+    const std::tuple<StepperButtons*, MaskedField*, LaunchField> steppers[] = {
+        {altitudeStepper_, altitudeField_, LaunchField::Altitude},
+        {velocityStepper_, velocityField_, LaunchField::Velocity},
+        {angleStepper_, angleField_, LaunchField::Angle}};
+    for (const auto& [stepper, edit, field] : steppers) {
+        const auto step =
+            Guarded([this, field](StepDirection direction) { stepField(field, direction); });
+        connect(stepper, &StepperButtons::stepped, this, step);
+        connect(edit, &MaskedField::stepRequested, this, step);
+        edit->installEventFilter(this);
+    }
+
+    cancelShortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    cancelShortcut_->setContext(Qt::WindowShortcut);
+    cancelShortcut_->setEnabled(false);
+    connect(cancelShortcut_, &QShortcut::activated, this, Guarded([this] { cancelFlight(); }));
 
     // Start and Config form a group in which at most one is down; both may be up.
     connect(startButton_, &QToolButton::toggled, this, [this](bool down) {
@@ -435,6 +494,10 @@ void MainWindow::showAbout() { ShowAboutBox(); }
 
 void MainWindow::copyToClipboard()
 {
+    // At the window's narrowest the full view has no area: there is no picture to copy,
+    // and the clipboard keeps what it holds.
+    if (fullView_->width() <= 0 || fullView_->height() <= 0)
+        return;
     // What the window shows over the full view, the insets on top of it included.
     QImage picture = drawingArea_->grab(fullView_->geometry()).toImage();
     if (picture.size() != fullView_->size())
@@ -502,17 +565,38 @@ MaskedField* MainWindow::launchField(LaunchField field) const
     return altitudeField_;
 }
 
+StepperButtons* MainWindow::launchStepper(LaunchField field) const
+{
+    switch (field) {
+    case LaunchField::Altitude:
+        return altitudeStepper_;
+    case LaunchField::Velocity:
+        return velocityStepper_;
+    case LaunchField::Angle:
+        return angleStepper_;
+    }
+    return altitudeStepper_;
+}
+
 void MainWindow::stepField(LaunchField field, StepDirection direction)
 {
+    if (stepReportOpen_)
+        return;  // one report per press; repeats wait for the box to close
     MaskedField* edit = launchField(field);
     const StepResult result = StepFieldText(field, edit->fieldText().toStdString(), direction);
     switch (result.Outcome) {
     case StepOutcome::Stepped:
         edit->setFieldText(QString::fromStdString(result.Text));
         break;
-    case StepOutcome::NotANumber:
+    case StepOutcome::NotANumber: {
+        // The box's modal loop keeps the mouse release from a held arrow, whose repeat
+        // would open box inside box: the hold ends here.
+        launchStepper(field)->releaseArrows();
+        stepReportOpen_ = true;
+        AtExit closed([this] { stepReportOpen_ = false; });
         ShowErrorBox(QString::fromStdString(result.Error));
         break;
+    }
     case StepOutcome::Refused:
         QApplication::beep();
         break;
@@ -543,6 +627,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     // own resize: keep the lunocentric inset at its right edge then too.
     if (watched == fullView_ && event->type() == QEvent::Resize)
         placeLunocentricInset();
+    // During a flight Escape cancels it, also from a field that would claim Escape to undo
+    // a change: left unclaimed here, the key goes to the window's shortcut.
+    if (flying_ && event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        (watched == altitudeField_ || watched == velocityField_ || watched == angleField_)) {
+        event->ignore();
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -590,6 +682,7 @@ void MainWindow::startFlight()
     full.FillRect(full.ClipRect());
 
     flying_ = true;
+    cancelShortcut_->setEnabled(true);
     toggleControls();
     AtExit restore([this] { endFlight(); });
     cancelRequested_ = false;
@@ -617,6 +710,7 @@ void MainWindow::endFlight()
     toggleControls();
     startButton_->setChecked(false);
     flying_ = false;
+    cancelShortcut_->setEnabled(false);
     if (closeAfterFlight_) {
         closeAfterFlight_ = false;
         QTimer::singleShot(0, this, &QWidget::close);

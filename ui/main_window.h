@@ -17,6 +17,7 @@ class QGroupBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QShortcut;
 class QSlider;
 class QToolButton;
 
@@ -78,12 +79,14 @@ private:
     QGroupBox* createDisplayGroup();
     void createStatusBar();
     void setObjectNames();
+    void setAccessibleTexts();
     void createConnections();
     void setInitialState();
     void placeLunocentricInset();
     void setUpViews();
     void setUpInset(PaintBox& box, const QString& label, const QColor& disc, double radius);
     MaskedField* launchField(LaunchField field) const;
+    StepperButtons* launchStepper(LaunchField field) const;
     bool fieldsIncomplete();
     void endFlight();
 
@@ -123,11 +126,13 @@ private:
     QToolButton* clipboardButton_ = nullptr;
 
     StatusBar* statusBar_ = nullptr;
+    QShortcut* cancelShortcut_ = nullptr;  // Escape, during a flight
     QProgressBar* speedBar_ = nullptr;
 
     bool firstResizeDone_ = false;
     std::unique_ptr<Bitmap> moonBackground_;
     bool cancelRequested_ = false;
+    bool stepReportOpen_ = false;  // a step's error box is on the screen
     int moonRadiusPx_ = 0;
 
     std::int64_t nextPointDeadline_ = 0;

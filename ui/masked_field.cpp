@@ -201,6 +201,15 @@ void MaskedField::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Delete:
         apply(mask_.Delete(currentText(), editPosition(), editLength()));
         return;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            emit stepRequested(event->key() == Qt::Key_Up ? StepDirection::Up
+                                                          : StepDirection::Down);
+            return;
+        }
+        event->ignore();
+        return;
     case Qt::Key_Left:
     case Qt::Key_Right:
     case Qt::Key_Home:

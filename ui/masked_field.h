@@ -1,9 +1,11 @@
 // The masked entry field of a launch parameter: a QLineEdit that edits in overtype
 // through the edit-mask model, beeps at refused characters, restores its text on Escape
-// and does not let itself be left while a required position is empty.
+// and does not let itself be left while a required position is empty. Up and Down ask
+// for a step of its value.
 #pragma once
 
 #include "fields/edit_mask.h"
+#include "fields/stepper.h"
 
 #include <QLineEdit>
 #include <QString>
@@ -47,6 +49,8 @@ public:
 signals:
     // The field sounded the warning beep (a refused character or a refused leave).
     void beeped();
+    // Up or Down was pressed: the owner steps the value as the field's arrows do.
+    void stepRequested(orrimar::StepDirection direction);
 
 protected:
     bool event(QEvent* event) override;

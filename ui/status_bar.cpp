@@ -16,6 +16,8 @@ StatusBar::StatusBar(const QList<Panel>& panels, int height, QWidget* parent) : 
         label->setAlignment(panel.alignment | Qt::AlignVCenter);
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setGeometry(left, 2, panel.width - 2, height - 4);
+        label->setAccessibleName(panel.name.isEmpty() ? panel.text : panel.name);
+        label->setAccessibleDescription(panel.description);
         labels_.append(label);
         left += panel.width;
     }

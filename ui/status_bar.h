@@ -17,6 +17,10 @@ public:
         QString text;
         int width;  // pixels
         Qt::Alignment alignment;
+        // For screen readers: the name stays while the text shows values (the text when
+        // empty), and what the panel shows.
+        QString name = {};
+        QString description = {};
     };
 
     StatusBar(const QList<Panel>& panels, int height, QWidget* parent = nullptr);

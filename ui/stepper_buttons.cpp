@@ -34,4 +34,11 @@ StepperButtons::StepperButtons(QWidget* parent)
     connect(down_, &QToolButton::clicked, this, [this] { emit stepped(StepDirection::Down); });
 }
 
+void StepperButtons::releaseArrows()
+{
+    // Up again, a button stops its repeat timer and ignores the mouse release.
+    up_->setDown(false);
+    down_->setDown(false);
+}
+
 }  // namespace orrimar

@@ -19,6 +19,9 @@ public:
     QToolButton* upButton() const { return up_; }
     QToolButton* downButton() const { return down_; }
 
+    // Ends a hold of either arrow: no more repeats, and its release is no step.
+    void releaseArrows();
+
 signals:
     // One step: Up for the up arrow, Down for the down arrow.
     void stepped(orrimar::StepDirection direction);

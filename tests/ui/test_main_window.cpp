@@ -1,6 +1,6 @@
 // The main window headless: its state at start, the control toggling around a
-// flight, presets, steppers, the error box, the clipboard, and whole flights drawn
-// in the three views.
+// flight, presets, steppers and their keys, the error box, the clipboard, the names a
+// screen reader reads, and whole flights drawn in the three views.
 #include "ui/application.h"
 #include "ui/canvas.h"
 #include "flight/flight_run.h"
@@ -13,11 +13,14 @@
 #include "ui/stepper_buttons.h"
 #include "support/pixels.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QFrame>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
@@ -26,7 +29,9 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <functional>
 #include <stdexcept>
+#include <utility>
 
 using namespace orrimar;
 
@@ -53,7 +58,11 @@ private slots:
     void initTestCase()
     {
         UseDotDecimalSeparator();
-        SetErrorBoxHandler([this](const QString& text) { errors_.append(text); });
+        SetErrorBoxHandler([this](const QString& text) {
+            errors_.append(text);
+            if (whileErrorShown_)
+                whileErrorShown_();
+        });
     }
     void init()
     {
@@ -64,6 +73,7 @@ private slots:
     }
     void cleanup()
     {
+        whileErrorShown_ = nullptr;
         delete window_;
         window_ = nullptr;
     }
@@ -173,6 +183,190 @@ private slots:
         QCOMPARE(errors_[0], "'" + before + "' ist kein gültiger Gleitkommawert.");
     }
 
+    // Up and Down in a field take the arrows' path: the same step, refusal or report.
+    void UpAndDownKeysStepTheFieldsAsTheArrowsDo()
+    {
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_));
+        struct Case {
+            const char* field;
+            const char* stepper;
+            const char* text;
+            Qt::Key key;
+            const char* stepped;  // the text afterwards
+            bool reported;        // the text is no number
+        };
+        const Case cases[] = {
+            {"altitudeField", "altitudeStepper", "00100.17", Qt::Key_Up, "00100.18", false},
+            {"altitudeField", "altitudeStepper", "99999.99", Qt::Key_Up, "99999.99", false},
+            {"altitudeField", "altitudeStepper", "00000.01", Qt::Key_Down, "00000.01", false},
+            {"velocityField", "velocityStepper", "+00.0000", Qt::Key_Down, "-00.0001", false},
+            {"velocityField", "velocityStepper", "+1_.9800", Qt::Key_Up, "+1 .9800", true},
+            {"angleField", "angleStepper", "+226.500", Qt::Key_Up, "+226.501", false},
+            {"angleField", "angleStepper", "-999.999", Qt::Key_Down, "-999.999", false},
+        };
+        for (const Case& c : cases) {
+            const QString context = QString("%1 %2").arg(c.field, c.text);
+            MaskedField* field = Part<MaskedField>(*window_, c.field);
+            StepperButtons* stepper = Stepper(c.stepper);
+            field->setFieldText(c.text);
+            (c.key == Qt::Key_Up ? stepper->upButton() : stepper->downButton())->click();
+            const QString byArrow = field->fieldText();
+            const QStringList arrowReports = errors_;
+            errors_.clear();
+
+            field->setFieldText(c.text);
+            field->setFocus();
+            QTest::keyClick(field, c.key);
+            QVERIFY2(field->fieldText() == byArrow, qPrintable(context));
+            QVERIFY2(errors_ == arrowReports, qPrintable(context));
+            QVERIFY2(field->fieldText() == QString(c.stepped), qPrintable(context));
+            QVERIFY2(errors_.size() == (c.reported ? 1 : 0), qPrintable(context));
+            if (c.reported)
+                QCOMPARE(errors_[0], "'" + field->fieldText() + "' ist kein gültiger Gleitkommawert.");
+            errors_.clear();
+        }
+    }
+
+    // Holding an arrow over a text that is no number reports it once: the repeat stops
+    // when the box opens, instead of opening box after box, each in the last one's loop.
+    void HoldingAnArrowOverATextThatIsNoNumberReportsOnce()
+    {
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_));
+        velocityField()->setFocus();
+        for (const Qt::Key key : {Qt::Key_Home, Qt::Key_Right, Qt::Key_Delete})
+            QTest::keyClick(velocityField(), key);
+        QCOMPARE(velocityField()->text(), QString("+_0.9800"));
+
+        QToolButton* up = velocityStepper()->upButton();
+        up->setAutoRepeatDelay(1);  // the hold starts repeating at once
+        up->setAutoRepeatInterval(1);
+        int open = 0;
+        int nested = 0;
+        whileErrorShown_ = [&] {
+            if (open > 0) {
+                ++nested;
+                return;
+            }
+            ++open;
+            QTest::qWait(100);  // the box is open; the mouse is still held
+            --open;
+        };
+        QTest::mousePress(up, Qt::LeftButton);
+        QTRY_VERIFY(!errors_.isEmpty());
+        QTest::qWait(50);
+        QTest::mouseRelease(up, Qt::LeftButton);
+        QCOMPARE(nested, 0);
+        QCOMPARE(errors_, QStringList{"'+ 0.9800' ist kein gültiger Gleitkommawert."});
+        QVERIFY(!up->isDown());
+        QCOMPARE(velocityField()->text(), QString("+_0.9800"));
+
+        // The next press is a press of its own again.
+        whileErrorShown_ = nullptr;
+        up->click();
+        QCOMPARE(errors_.size(), 2);
+    }
+
+    // Escape ends a flight as Cancel does, from a field with a change to undo too; with
+    // no flight, Escape in that field undoes the change.
+    void EscapeCancelsAFlight()
+    {
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_));
+        speedSlider()->setValue(95);
+        ApplyPreset(1);  // a collision, many steps when nothing stops it
+        QTimer::singleShot(0, window_, [] {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        });
+        Invoke("startFlight");
+        QVERIFY(!window_->flying());
+        QVERIFY2(statusBar()->panelText(0).toInt() <= 2, qPrintable(statusBar()->panelText(0)));
+
+        statusBar()->setPanelText(0, "Step");
+        QTimer::singleShot(0, window_, [this] {
+            angleField()->setFocus();
+            angleField()->setCursorPosition(8);
+            QTest::keyClick(angleField(), Qt::Key_Backspace);
+            QTest::keyClick(angleField(), Qt::Key_Escape);
+        });
+        Invoke("startFlight");
+        QVERIFY(!window_->flying());
+        QVERIFY2(statusBar()->panelText(0).toInt() <= 2, qPrintable(statusBar()->panelText(0)));
+        QCOMPARE(angleField()->text(), QString("+229.70_"));  // the change stays
+
+        statusBar()->setPanelText(0, "Step");
+        QTest::keyClick(angleField(), Qt::Key_Escape);
+        QCOMPARE(angleField()->text(), QString("+229.700"));
+        QCOMPARE(statusBar()->panelText(0), QString("Step"));
+        QVERIFY(errors_.isEmpty());
+    }
+
+    // Every control has a name a screen reader reads, and a description.
+    void EveryControlHasAnAccessibleName()
+    {
+        const QList<QLabel*> panels = statusBar()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+        QCOMPARE(panels.size(), 6);
+        const std::pair<QWidget*, QString> names[] = {
+            {altitudeField(), "Altitude [km]"},
+            {velocityField(), "Velocity [km/s]"},
+            {angleField(), QString::fromUtf8("Angle [\u00ba]")},
+            {altitudeStepper()->upButton(), "Altitude up"},
+            {altitudeStepper()->downButton(), "Altitude down"},
+            {velocityStepper()->upButton(), "Velocity up"},
+            {velocityStepper()->downButton(), "Velocity down"},
+            {angleStepper()->upButton(), "Angle up"},
+            {angleStepper()->downButton(), "Angle down"},
+            {presetList(), "Preset flights"},
+            {fullViewCheck(), "Full view"},
+            {startButton(), "Start"},
+            {cancelButton(), "Cancel"},
+            {configButton(), "Config"},
+            {speedSlider(), "Speed"},
+            {aboutButton(), "About"},
+            {exitButton(), "Exit"},
+            {clipboardButton(), "ClipBoard"},
+            {panels[0], "Step"},
+            {panels[1], "Error Jacobi"},
+            {panels[2], "Jacobi 0"},
+            {panels[3], "Time"},
+            {panels[4], "Velocity"},
+        };
+        for (const auto& [widget, name] : names) {
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+            QVERIFY(accessible != nullptr);
+            QCOMPARE(accessible->text(QAccessible::Name), name);
+            QVERIFY2(!accessible->text(QAccessible::Description).isEmpty(), qPrintable(name));
+        }
+        // The names stay when the panels show a flight's values.
+        statusBar()->setPanelText(0, "17");
+        QCOMPARE(QAccessible::queryAccessibleInterface(panels[0])->text(QAccessible::Name),
+                 QString("Step"));
+
+        // No control of the window is left without.
+        for (QWidget* widget : window_->findChildren<QWidget*>()) {
+            const bool control = qobject_cast<QAbstractButton*>(widget) ||
+                                 qobject_cast<QLineEdit*>(widget) ||
+                                 qobject_cast<QComboBox*>(widget) ||
+                                 qobject_cast<QAbstractSlider*>(widget) ||
+                                 qobject_cast<QProgressBar*>(widget) ||
+                                 qobject_cast<PaintBox*>(widget) || widget->parent() == statusBar();
+            if (!control || widget->window() != window_)
+                continue;
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+            const QString what = widget->metaObject()->className() + (" " + widget->objectName());
+            QVERIFY2(!accessible->text(QAccessible::Name).isEmpty(), qPrintable(what));
+            QVERIFY2(!accessible->text(QAccessible::Description).isEmpty(), qPrintable(what));
+        }
+
+        QCOMPARE(clipboardButton()->toolTip(), QString("Copy the full view as a picture"));
+        QCOMPARE(speedSlider()->toolTip(), QString("Speed of the flight: slow to fast"));
+        QCOMPARE(presetList()->toolTip(), QString("Preset flights"));
+        QCOMPARE(fullViewCheck()->toolTip(), QString::fromUtf8("Show the whole Earth\u2013Moon system"));
+        QCOMPARE(altitudeField()->toolTip(), QString("> 100 km"));
+        QCOMPARE(startButton()->toolTip(), QString("Start"));
+    }
+
     void ExceptionsBecomeErrorBoxesWithTheFinalDotRule()
     {
         RunGuarded([] { throw std::runtime_error("PaintBox 7 not found"); });
@@ -194,6 +388,20 @@ private slots:
         QCOMPARE(QColor(copied.pixel(305, 305)), QColor(0, 0, 255));
         QCOMPARE(QColor(copied.pixel(315, 315)), QColor(255, 255, 255));
         QCOMPARE(QColor(copied.pixel(91, 91)), QColor(0, 255, 255));  // the inset's Earth
+    }
+
+    // With the window at its narrowest the full view has no width: nothing to copy,
+    // and the clipboard keeps what it held.
+    void ClipboardLeftAloneWhenTheFullViewIsEmpty()
+    {
+        window_->setWindowState(Qt::WindowNoState);
+        window_->resize(1, window_->height());
+        QTRY_COMPARE(fullView()->width(), 0);
+        QGuiApplication::clipboard()->setText("kept");
+        QTest::failOnWarning(QRegularExpression(".*"));
+        Invoke("copyToClipboard");
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("kept"));
+        QVERIFY(QGuiApplication::clipboard()->image().isNull());
     }
 
     // A field left with a gap while Start or Config reads it is refused first.
@@ -418,6 +626,8 @@ private:
 
     MainWindow* window_ = nullptr;
     QStringList errors_;
+    // Runs while a captured error box is "open", as its modal loop would.
+    std::function<void()> whileErrorShown_;
 };
 
 // The opening sequence: the About box once, then the sketch; later resizes show
