@@ -15,7 +15,7 @@ id=org.orrimar.Orrimar
 for f in bin/orrimar bin/orrimar-flight \
          share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
          share/icons/hicolor/scalable/apps/$id.svg \
-         share/man/man1/orrimar.1 share/man/man1/orrimar-flight.1; do
+         share/man/man1/orrimar.1.gz share/man/man1/orrimar-flight.1.gz; do
     [ -s "$prefix/$f" ] && ok || bad "missing $f"
 done
 for size in 16 32 48 64 128 256; do
