@@ -14,6 +14,7 @@
 #include "ui/error_box.h"
 #include "ui/masked_field.h"
 #include "ui/paint_box.h"
+#include "ui/repaint_pacer.h"
 #include "ui/sounds.h"
 #include "ui/status_bar.h"
 #include "ui/stepper_buttons.h"
@@ -339,6 +340,9 @@ void MainWindow::createStatusBar()
     stack->addWidget(columns, 1);
     stack->addWidget(statusBar_);
     setCentralWidget(outer);
+    repaintPacer_ = new RepaintPacer({fullView_, lunocentricInset_, geocentricInset_},
+                                     *statusBar_, *speedBar_, this);
+    repaintPacer_->setObjectName("repaintPacer");
 }
 
 void MainWindow::setObjectNames()
@@ -699,7 +703,12 @@ void MainWindow::startFlight()
     full.Ellipse(c.X - earthRadius, c.Y - earthRadius, c.X + earthRadius, c.Y + earthRadius);
 
     nextPointDeadline_ = CounterNow();
-    const Dop853Result result = run.Fly();
+    // Shown at most once per display frame while flying, and all of it at the end.
+    const Dop853Result result = [&] {
+        repaintPacer_->begin();
+        AtExit shown([this] { repaintPacer_->end(); });
+        return run.Fly();
+    }();
     if (result.Code < 0)
         ShowDop853Failure(Dop853FailureText(result));
 }
@@ -747,6 +756,7 @@ void MainWindow::paceFlight()
 {
     using namespace std::chrono_literals;
     std::int64_t now = 0;
+    repaintPacer_->point();
     do {
         QCoreApplication::processEvents();
         now = CounterNow();
@@ -802,7 +812,7 @@ void MainWindow::drawFlightPoint(const FlightPoint& point)
     full.Ellipse(moonScreenRect_);
 
     statusBar_->setPanelText(4, QString::fromStdString(point.VelocityText));
-    speedBar_->setValue(point.Bar);
+    repaintPacer_->setSpeedBarValue(point.Bar);
     if (point.Colliding())
         PlayProgramSound(u"Coll");
     if (point.Escaping)

@@ -9,6 +9,7 @@
 #include "ui/main_window.h"
 #include "ui/masked_field.h"
 #include "ui/paint_box.h"
+#include "ui/repaint_pacer.h"
 #include "ui/status_bar.h"
 #include "ui/stepper_buttons.h"
 #include "support/pixels.h"
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QSignalSpy>
 #include <QTimer>
@@ -527,6 +529,41 @@ private slots:
         QVERIFY(CountColour(image.copy(290, 190, 20, 20), QColor(0, 128, 128)) > 0);
     }
 
+    // Repaints paced to display frames end with the pictures that repaints at every
+    // point leave: on the screen, in the clipboard and in the status bar.
+    void PacedRepaintsEndWithTheSamePictures()
+    {
+        RepaintPacer* pacer = Part<RepaintPacer>(*window_, "repaintPacer");
+        const std::int64_t frame = pacer->frameInterval();
+        QVERIFY(frame > 0);
+        speedSlider()->setValue(95);
+        struct Pictures {
+            QImage screen, clipboard, status;
+        };
+        auto fly = [&](int preset, std::int64_t interval) {
+            pacer->setFrameInterval(interval);
+            ApplyPreset(preset);
+            Invoke("startFlight");
+            QCoreApplication::processEvents();
+            Invoke("copyToClipboard");
+            return Pictures{OnScreen(*fullView()), QGuiApplication::clipboard()->image(),
+                            OnScreen(*statusBar())};
+        };
+        for (int preset = 0; preset < presetList()->count(); ++preset) {
+            const Pictures perPoint = fly(preset, 0);
+            QVERIFY(CountColour(perPoint.screen, QColor(0, 0, 255)) > 100);
+            // A frame's time, and a frame longer than the flight: shown at the end only.
+            for (const std::int64_t interval : {frame, std::int64_t{100'000'000}}) {
+                const Pictures paced = fly(preset, interval);
+                const QString context = QString("preset %1, frame %2 us").arg(preset).arg(interval);
+                QVERIFY2(paced.screen == perPoint.screen, qPrintable(context));
+                QVERIFY2(paced.clipboard == perPoint.clipboard, qPrintable(context));
+                QVERIFY2(paced.status == perPoint.status, qPrintable(context));
+            }
+        }
+        pacer->setFrameInterval(frame);
+    }
+
     void ConfigRefusesLowAltitudeAndSlowVelocity()
     {
         window_->activateWindow();
@@ -593,6 +630,14 @@ private slots:
     }
 
 private:
+    // What the screen shows of a widget: the window's flushed pixels, not a fresh render.
+    QImage OnScreen(QWidget& widget) const
+    {
+        const QPoint at = widget.mapTo(window_, QPoint(0, 0));
+        return window_->screen()
+            ->grabWindow(window_->winId(), at.x(), at.y(), widget.width(), widget.height())
+            .toImage();
+    }
     // Runs one of the window's slots as its button or list would.
     void Invoke(const char* slot) { QVERIFY2(QMetaObject::invokeMethod(window_, slot), slot); }
     void ApplyPreset(int index)
