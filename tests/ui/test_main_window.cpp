@@ -564,6 +564,39 @@ private slots:
         pacer->setFrameInterval(frame);
     }
 
+    // A disc that stays in place keeps lying over the line, also where a new piece of
+    // the line runs under it.
+    void UnmovedMoonStaysOverTheLine()
+    {
+        QTimer::singleShot(0, window_, [this] { Invoke("cancelFlight"); });
+        Invoke("startFlight");  // the Moon's radius is 4 here
+        Canvas& full = fullView()->canvas();
+        full.Brush.Color = Qt::white;
+        full.FillRect(full.ClipRect());
+        auto point = [](int index, PixelPoint craft, PixelPoint moon) {
+            FlightPoint p;
+            p.Index = index;
+            p.Full = craft;
+            p.Moon = moon;
+            p.TimeText = "0 - 00";
+            p.VelocityText = "  1.0000";
+            return p;
+        };
+        window_->drawFlightPoint(point(0, {50, 100}, {100, 100}));
+        window_->drawFlightPoint(point(1, {60, 100}, {100, 100}));   // clear of the disc
+        window_->drawFlightPoint(point(2, {150, 100}, {100, 100}));  // right under it
+        window_->drawFlightPoint(point(3, {160, 100}, {100, 100}));
+        const QImage image = full.Image();
+        QCOMPARE(QColor(image.pixel(100, 100)), QColor(0, 128, 128));  // disc over the line
+        QCOMPARE(QColor(image.pixel(96, 100)), QColor(0, 0, 0));       // its outline
+        for (int x : {50, 90, 110, 159})
+            QCOMPARE(QColor(image.pixel(x, 100)), QColor(0, 0, 255));
+        const QColor teal(0, 128, 128);
+        QCOMPARE(CountColour(image, teal), CountColour(image.copy(92, 92, 16, 16), teal));
+        window_->drawFlightPoint(point(4, {170, 100}, {300, 300}));  // moved: the line shows
+        QCOMPARE(QColor(full.Image().pixel(100, 100)), QColor(0, 0, 255));
+    }
+
     void ConfigRefusesLowAltitudeAndSlowVelocity()
     {
         window_->activateWindow();
