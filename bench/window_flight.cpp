@@ -2,15 +2,19 @@
 // offscreen main window of 1280 × 900, in output points per second, so that the
 // cost of drawing a flight is known. Run with QT_QPA_PLATFORM=offscreen.
 //
-//   bench_window_flight [--runs N] [--save-images DIR]
+//   bench_window_flight [--runs N] [--preset K] [--speed V] [--per-point] [--save-images DIR]
 //
 // --runs N: flights to time (5 unless given); the median and the best are reported.
+// --preset K, --speed V: another preset (4 unless given) and slider position (95), e.g. to
+// see that a slow flight lasts as long as its pacing says.
+// --per-point: repaint at every output point instead of once per display frame.
 // --save-images DIR: instead of timing, flies each preset at full speed and saves what
 // the screen shows over the full view (preset-K-screen.png) and the clipboard's copy
 // (preset-K-clipboard.png) and of the status bar (preset-K-status.png), so that two builds can be compared picture by picture.
 #include "ui/application.h"
 #include "ui/main_window.h"
 #include "ui/paint_box.h"
+#include "ui/repaint_pacer.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -47,13 +51,23 @@ int main(int argc, char* argv[])
 {
     int runs = 5;
     const char* imageDir = nullptr;
+    int presetIndex = 4;  // "Escape 58"
+    int speed = 95;
+    bool perPoint = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) {
             runs = std::max(1, std::atoi(argv[++i]));
         } else if (std::strcmp(argv[i], "--save-images") == 0 && i + 1 < argc) {
             imageDir = argv[++i];
+        } else if (std::strcmp(argv[i], "--preset") == 0 && i + 1 < argc) {
+            presetIndex = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--speed") == 0 && i + 1 < argc) {
+            speed = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--per-point") == 0) {
+            perPoint = true;
         } else {
-            std::fprintf(stderr, "usage: bench_window_flight [--runs N] [--save-images DIR]\n");
+            std::fprintf(stderr, "usage: bench_window_flight [--runs N] [--preset K] [--speed V] "
+                         "[--per-point] [--save-images DIR]\n");
             return 2;
         }
     }
@@ -75,9 +89,13 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "bench_window_flight: the window's widgets are not found\n");
         return 1;
     }
-    speedSlider->setValue(95);
+    if (perPoint) {
+        if (auto* pacer = window.findChild<orrimar::RepaintPacer*>("repaintPacer"))
+            pacer->setFrameInterval(0);
+    }
 
     if (imageDir != nullptr) {
+        speedSlider->setValue(95);
         QDir().mkpath(QString::fromLocal8Bit(imageDir));
         for (int preset = 0; preset < presetList->count(); ++preset) {
             emit presetList->activated(preset);
@@ -94,7 +112,8 @@ int main(int argc, char* argv[])
         return 0;
     }
 
-    emit presetList->activated(4);  // "Escape 58", as if picked
+    speedSlider->setValue(speed);
+    emit presetList->activated(presetIndex);  // as if picked
     std::vector<double> rates;
     for (int run = 0; run < runs; ++run) {
         const auto start = std::chrono::steady_clock::now();
