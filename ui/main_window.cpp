@@ -14,6 +14,7 @@
 #include "ui/error_box.h"
 #include "ui/masked_field.h"
 #include "ui/paint_box.h"
+#include "ui/repaint_pacer.h"
 #include "ui/sounds.h"
 #include "ui/status_bar.h"
 #include "ui/stepper_buttons.h"
@@ -44,6 +45,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -117,6 +119,18 @@ public:
 private:
     Fn fn_;
 };
+
+// Whether a line from `from` to `to` drawn with a pen of the given width may touch a
+// pixel of the rectangle: its bounding box, widened by the pen, meets it.
+bool LineMayReach(PixelPoint from, PixelPoint to, int penWidth, const PixelRect& rect)
+{
+    const std::int64_t reach = std::max(penWidth, 1);
+    const std::int64_t left = std::int64_t{std::min(from.X, to.X)} - reach;
+    const std::int64_t right = std::int64_t{std::max(from.X, to.X)} + reach;
+    const std::int64_t top = std::int64_t{std::min(from.Y, to.Y)} - reach;
+    const std::int64_t bottom = std::int64_t{std::max(from.Y, to.Y)} + reach;
+    return left < rect.Right && right >= rect.Left && top < rect.Bottom && bottom >= rect.Top;
+}
 
 // The window's side of a flight.
 class WindowFlightDisplay : public FlightDisplay {
@@ -339,6 +353,9 @@ void MainWindow::createStatusBar()
     stack->addWidget(columns, 1);
     stack->addWidget(statusBar_);
     setCentralWidget(outer);
+    repaintPacer_ = new RepaintPacer({fullView_, lunocentricInset_, geocentricInset_},
+                                     *statusBar_, *speedBar_, this);
+    repaintPacer_->setObjectName("repaintPacer");
 }
 
 void MainWindow::setObjectNames()
@@ -699,7 +716,12 @@ void MainWindow::startFlight()
     full.Ellipse(c.X - earthRadius, c.Y - earthRadius, c.X + earthRadius, c.Y + earthRadius);
 
     nextPointDeadline_ = CounterNow();
-    const Dop853Result result = run.Fly();
+    // Shown at most once per display frame while flying, and all of it at the end.
+    const Dop853Result result = [&] {
+        repaintPacer_->begin();
+        AtExit shown([this] { repaintPacer_->end(); });
+        return run.Fly();
+    }();
     if (result.Code < 0)
         ShowDop853Failure(Dop853FailureText(result));
 }
@@ -747,6 +769,7 @@ void MainWindow::paceFlight()
 {
     using namespace std::chrono_literals;
     std::int64_t now = 0;
+    repaintPacer_->point();
     do {
         QCoreApplication::processEvents();
         now = CounterNow();
@@ -781,28 +804,36 @@ void MainWindow::drawFlightPoint(const FlightPoint& point)
     Canvas& luno = lunocentricInset_->canvas();
     Canvas& geo = geocentricInset_->canvas();
     full.Pen.Color = Blue;
+    const int r = moonRadiusPx_;
+    const PixelRect moonRect{point.Moon.X - r, point.Moon.Y - r, point.Moon.X + r,
+                             point.Moon.Y + r};
+    // A disc that has not moved a pixel, and that the new line does not reach, stays as
+    // drawn over what it covers.
+    const bool moonStays = point.Index != 0 && moonBackground_ && moonRect == moonScreenRect_ &&
+                           !LineMayReach(full.PenPos(), point.Full, full.Pen.Width, moonRect);
     if (point.Index == 0 || !moonBackground_) {
         full.MoveTo(point.Full.X, point.Full.Y);
         luno.MoveTo(point.Luno.X, point.Luno.Y);
         geo.MoveTo(point.Geo.X, point.Geo.Y);
     } else {
         // Erase the previous Moon disc with what it covered, then draw on.
-        full.CopyRect(moonScreenRect_, moonBackground_->GetCanvas(), moonBufferRect_);
+        if (!moonStays)
+            full.CopyRect(moonScreenRect_, moonBackground_->GetCanvas(), moonBufferRect_);
         full.LineTo(point.Full.X, point.Full.Y);
         luno.LineTo(point.Luno.X, point.Luno.Y);
         geo.LineTo(point.Geo.X, point.Geo.Y);
     }
-    const int r = moonRadiusPx_;
-    moonScreenRect_ =
-        PixelRect{point.Moon.X - r, point.Moon.Y - r, point.Moon.X + r, point.Moon.Y + r};
-    if (moonBackground_)
-        moonBackground_->GetCanvas().CopyRect(moonBufferRect_, full, moonScreenRect_);
     full.Pen.Color = Black;
     full.Brush.Color = Teal;
-    full.Ellipse(moonScreenRect_);
+    if (!moonStays) {
+        moonScreenRect_ = moonRect;
+        if (moonBackground_)
+            moonBackground_->GetCanvas().CopyRect(moonBufferRect_, full, moonScreenRect_);
+        full.Ellipse(moonScreenRect_);
+    }
 
     statusBar_->setPanelText(4, QString::fromStdString(point.VelocityText));
-    speedBar_->setValue(point.Bar);
+    repaintPacer_->setSpeedBarValue(point.Bar);
     if (point.Colliding())
         PlayProgramSound(u"Coll");
     if (point.Escaping)

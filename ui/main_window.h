@@ -25,6 +25,7 @@ namespace orrimar {
 
 class MaskedField;
 class PaintBox;
+class RepaintPacer;
 class StatusBar;
 class StepperButtons;
 struct FlightPoint;
@@ -126,6 +127,7 @@ private:
     QToolButton* clipboardButton_ = nullptr;
 
     StatusBar* statusBar_ = nullptr;
+    RepaintPacer* repaintPacer_ = nullptr;  // "repaintPacer"
     QShortcut* cancelShortcut_ = nullptr;  // Escape, during a flight
     QProgressBar* speedBar_ = nullptr;
 

@@ -14,7 +14,39 @@ PaintBox::PaintBox(QWidget* parent)
     // paintEvent covers every pixel from the image: no background erase needed.
     setAttribute(Qt::WA_OpaquePaintEvent);
     canvas_.SetFont(font());
-    canvas_.Changed = [this](const QRect& area) { update(area); };
+    canvas_.Changed = [this](const QRect& area) { changed(area); };
+}
+
+void PaintBox::changed(const QRect& area)
+{
+    if (!held_) {
+        update(area);
+        return;
+    }
+    const QRect inside = area & rect();
+    if (inside.isEmpty())
+        return;
+    pending_ += inside;
+    // Thousands of small areas in a frame: past a few, one rectangle round them repaints
+    // faster than the region costs to keep.
+    constexpr int MaxRects = 16;
+    if (pending_.rectCount() > MaxRects)
+        pending_ = pending_.boundingRect();
+}
+
+void PaintBox::setRepaintsHeld(bool held)
+{
+    if (!held)
+        flushRepaints();
+    held_ = held;
+}
+
+void PaintBox::flushRepaints()
+{
+    if (pending_.isEmpty())
+        return;
+    update(pending_);
+    pending_ = QRegion();
 }
 
 orrimar::Canvas& PaintBox::canvas()

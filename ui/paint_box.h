@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QRegion>
 #include <QWidget>
 
 namespace orrimar {
@@ -34,6 +35,12 @@ public:
     // A copy of everything drawn so far.
     QImage snapshot() { return canvas().Snapshot(); }
 
+    // While held, drawing collects the areas it changed instead of asking for a repaint
+    // each time; flushRepaints() asks for one repaint of them. Releasing flushes too.
+    void setRepaintsHeld(bool held);
+    bool repaintsHeld() const { return held_; }
+    void flushRepaints();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -41,9 +48,12 @@ protected:
 
 private:
     void syncSize();
+    void changed(const QRect& area);
 
     QColor color_{255, 255, 255};
     orrimar::Canvas canvas_;
+    bool held_ = false;
+    QRegion pending_;
 };
 
 }  // namespace orrimar

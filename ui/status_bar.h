@@ -5,9 +5,9 @@
 #include <QList>
 #include <QString>
 
-class QLabel;
-
 namespace orrimar {
+
+class StatusPanel;
 
 class StatusBar : public QFrame {
     Q_OBJECT
@@ -25,15 +25,22 @@ public:
 
     StatusBar(const QList<Panel>& panels, int height, QWidget* parent = nullptr);
 
-    int panelCount() const { return static_cast<int>(labels_.size()); }
-    // Throws std::out_of_range for an index outside the panels.
+    int panelCount() const { return static_cast<int>(panels_.size()); }
+    // Throws std::out_of_range for an index outside the panels. The same text again
+    // changes nothing.
     void setPanelText(int index, const QString& text);
     QString panelText(int index) const;
     int panelWidth(int index) const;
 
+    // While held, new texts are kept (panelText reports them) and shown at
+    // flushRepaints(); releasing shows them too.
+    void setRepaintsHeld(bool held);
+    void flushRepaints();
+
 private:
-    QLabel* panelLabel(int index) const;
-    QList<QLabel*> labels_;
+    StatusPanel* panel(int index) const;
+    QList<StatusPanel*> panels_;
+    bool held_ = false;
 };
 
 }  // namespace orrimar

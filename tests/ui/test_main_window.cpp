@@ -9,6 +9,7 @@
 #include "ui/main_window.h"
 #include "ui/masked_field.h"
 #include "ui/paint_box.h"
+#include "ui/repaint_pacer.h"
 #include "ui/status_bar.h"
 #include "ui/stepper_buttons.h"
 #include "support/pixels.h"
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QSignalSpy>
 #include <QTimer>
@@ -527,6 +529,74 @@ private slots:
         QVERIFY(CountColour(image.copy(290, 190, 20, 20), QColor(0, 128, 128)) > 0);
     }
 
+    // Repaints paced to display frames end with the pictures that repaints at every
+    // point leave: on the screen, in the clipboard and in the status bar.
+    void PacedRepaintsEndWithTheSamePictures()
+    {
+        RepaintPacer* pacer = Part<RepaintPacer>(*window_, "repaintPacer");
+        const std::int64_t frame = pacer->frameInterval();
+        QVERIFY(frame > 0);
+        speedSlider()->setValue(95);
+        struct Pictures {
+            QImage screen, clipboard, status;
+        };
+        auto fly = [&](int preset, std::int64_t interval) {
+            pacer->setFrameInterval(interval);
+            ApplyPreset(preset);
+            Invoke("startFlight");
+            QCoreApplication::processEvents();
+            Invoke("copyToClipboard");
+            return Pictures{OnScreen(*fullView()), QGuiApplication::clipboard()->image(),
+                            OnScreen(*statusBar())};
+        };
+        for (int preset = 0; preset < presetList()->count(); ++preset) {
+            const Pictures perPoint = fly(preset, 0);
+            QVERIFY(CountColour(perPoint.screen, QColor(0, 0, 255)) > 100);
+            // A frame's time, and a frame longer than the flight: shown at the end only.
+            for (const std::int64_t interval : {frame, std::int64_t{100'000'000}}) {
+                const Pictures paced = fly(preset, interval);
+                const QString context = QString("preset %1, frame %2 us").arg(preset).arg(interval);
+                QVERIFY2(paced.screen == perPoint.screen, qPrintable(context));
+                QVERIFY2(paced.clipboard == perPoint.clipboard, qPrintable(context));
+                QVERIFY2(paced.status == perPoint.status, qPrintable(context));
+            }
+        }
+        pacer->setFrameInterval(frame);
+    }
+
+    // A disc that stays in place keeps lying over the line, also where a new piece of
+    // the line runs under it.
+    void UnmovedMoonStaysOverTheLine()
+    {
+        QTimer::singleShot(0, window_, [this] { Invoke("cancelFlight"); });
+        Invoke("startFlight");  // the Moon's radius is 4 here
+        Canvas& full = fullView()->canvas();
+        full.Brush.Color = Qt::white;
+        full.FillRect(full.ClipRect());
+        auto point = [](int index, PixelPoint craft, PixelPoint moon) {
+            FlightPoint p;
+            p.Index = index;
+            p.Full = craft;
+            p.Moon = moon;
+            p.TimeText = "0 - 00";
+            p.VelocityText = "  1.0000";
+            return p;
+        };
+        window_->drawFlightPoint(point(0, {50, 100}, {100, 100}));
+        window_->drawFlightPoint(point(1, {60, 100}, {100, 100}));   // clear of the disc
+        window_->drawFlightPoint(point(2, {150, 100}, {100, 100}));  // right under it
+        window_->drawFlightPoint(point(3, {160, 100}, {100, 100}));
+        const QImage image = full.Image();
+        QCOMPARE(QColor(image.pixel(100, 100)), QColor(0, 128, 128));  // disc over the line
+        QCOMPARE(QColor(image.pixel(96, 100)), QColor(0, 0, 0));       // its outline
+        for (int x : {50, 90, 110, 159})
+            QCOMPARE(QColor(image.pixel(x, 100)), QColor(0, 0, 255));
+        const QColor teal(0, 128, 128);
+        QCOMPARE(CountColour(image, teal), CountColour(image.copy(92, 92, 16, 16), teal));
+        window_->drawFlightPoint(point(4, {170, 100}, {300, 300}));  // moved: the line shows
+        QCOMPARE(QColor(full.Image().pixel(100, 100)), QColor(0, 0, 255));
+    }
+
     void ConfigRefusesLowAltitudeAndSlowVelocity()
     {
         window_->activateWindow();
@@ -593,6 +663,14 @@ private slots:
     }
 
 private:
+    // What the screen shows of a widget: the window's flushed pixels, not a fresh render.
+    QImage OnScreen(QWidget& widget) const
+    {
+        const QPoint at = widget.mapTo(window_, QPoint(0, 0));
+        return window_->screen()
+            ->grabWindow(window_->winId(), at.x(), at.y(), widget.width(), widget.height())
+            .toImage();
+    }
     // Runs one of the window's slots as its button or list would.
     void Invoke(const char* slot) { QVERIFY2(QMetaObject::invokeMethod(window_, slot), slot); }
     void ApplyPreset(int index)
