@@ -98,6 +98,11 @@ CellShade MapCellShade(const FlightSummary& summary)
     return {CellClass::Escape, std::isfinite(shade) ? std::clamp(shade, 0.0, 1.0) : 0.0};
 }
 
+bool FieldTexts::OffCentre() const
+{
+    return std::abs(VelocityOffset) > OffCentreTolerance || std::abs(AngleOffset) > OffCentreTolerance;
+}
+
 FieldTexts CellFieldTexts(const LaunchValues& launch)
 {
     FieldTexts texts;

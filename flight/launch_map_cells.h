@@ -62,14 +62,16 @@ inline constexpr double ShadeFarKm = 500000.0;
 CellShade MapCellShade(const FlightSummary& summary);
 
 // The launch as the angle and velocity fields would hold it, and whether that rounding
-// moves the launch off the cell's centre.
+// moves the launch off the cell's centre (by more than a centre's own rounding error,
+// OffCentreTolerance in the field's unit).
 struct FieldTexts {
     std::string Velocity;  // "+00.0000;-00.0000"
     std::string Angle;     // "+000.000;-000.000"
     double VelocityOffset = 0.0;  // field value − centre, km/s
     double AngleOffset = 0.0;     // field value − centre, degrees
-    bool OffCentre() const { return VelocityOffset != 0.0 || AngleOffset != 0.0; }
+    bool OffCentre() const;
 };
+inline constexpr double OffCentreTolerance = 1e-9;
 FieldTexts CellFieldTexts(const LaunchValues& launch);
 
 // Several lines: the launch, the outcome, the closest approach to the Moon and when, the
