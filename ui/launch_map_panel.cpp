@@ -308,6 +308,7 @@ void LaunchMapPanel::StartWorker(std::vector<std::size_t> cells, int threads)
         results_.clear();
         error_.clear();
     }
+    threads_ = threads;
     runTotal_ = cells.size();
     runFlown_ = 0;
     elapsed_.start();

@@ -57,6 +57,8 @@ public:
     void Zoom(int a0, int a1, int v0, int v1);
 
     bool Computing() const { return worker_.joinable(); }
+    // Threads of the computation under way or last started.
+    int Threads() const { return threads_; }
     // The map shown (valid until it is popped by Back or replaced by Compute).
     const LaunchMapCells* Map() const { return maps_.empty() ? nullptr : &maps_.back(); }
     int MapCount() const { return static_cast<int>(maps_.size()); }
@@ -127,6 +129,7 @@ private:
     QElapsedTimer elapsed_;
     std::size_t runTotal_ = 0;
     std::size_t runFlown_ = 0;
+    int threads_ = 0;
 
     QDoubleSpinBox* angleFrom_ = nullptr;
     QDoubleSpinBox* angleTo_ = nullptr;

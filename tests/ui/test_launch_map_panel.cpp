@@ -12,10 +12,13 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
+#include <thread>
 
 using namespace orrimar;
 
@@ -148,6 +151,48 @@ private slots:
         QVERIFY(!panel->SaveCsvAs());
         QCOMPARE(errors_.size(), 1);
         QVERIFY(errors_[0].contains("missing/map.csv"));
+    }
+
+    // Flown cells coloured by their shade, the others not; one core fewer while the window
+    // flies; edited spin boxes make a new map, kept for Back; a new centre keeps the spans.
+    void coloursThreadsAndSpinBoxes()
+    {
+        bool windowFlies = true;
+        LaunchMapPanel panel(100.17, 226.5, 10.98, 528, 628, true, [&] { return windowFlies; });
+        panel.SetRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 2, 2, 2.0));
+        panel.Compute();
+        const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+        QCOMPARE(panel.Threads(), std::max(1, cores - 1));
+        QTRY_VERIFY_WITH_TIMEOUT(!panel.Computing(), Patience);
+        const LaunchMapCells* first = panel.Map();
+        const QImage& image = panel.View()->CellImage();
+        QCOMPARE(image.size(), QSize(2, 2));
+        for (std::size_t i = 0; i < 4; ++i)  // cell i: angle i / 2, velocity i % 2 (upwards)
+            QCOMPARE(image.pixel(static_cast<int>(i / 2), 1 - static_cast<int>(i % 2)),
+                     CellColour(MapCellShade(first->Summaries[i])));
+
+        auto* angleCells = panel.findChild<QSpinBox*>();
+        QVERIFY(angleCells);
+        QCOMPARE(angleCells->accessibleName(), QString("Cells along the launch angle"));
+        angleCells->setValue(3);
+        QCOMPARE(panel.Region().Angle.Count, 3);
+        QCOMPARE(panel.Region().Angle.From, 225.5);
+        windowFlies = false;
+        panel.Compute();
+        QCOMPARE(panel.Threads(), cores);
+        panel.Cancel();
+        QCOMPARE(panel.MapCount(), 2);
+        QCOMPARE(panel.View()->CellImage().size(), QSize(3, 2));
+        for (std::size_t i = 0; i < 6; ++i)
+            if (!panel.Map()->Flown[i])
+                QCOMPARE(panel.View()->CellImage().pixel(static_cast<int>(i / 2), 1 - static_cast<int>(i % 2)),
+                         NotFlownColour);
+        panel.Back();
+        QCOMPARE(panel.Map(), first);
+        QCOMPARE(panel.Region(), first->Region);
+
+        panel.SetLaunch(200.0, 100.0, 11.0);
+        QCOMPARE(panel.Region(), RegionAround(200.0, 100.0, 11.0, 1.0, 0.01, 2, 2, 2.0));
     }
 
     void cancelStopsTheThreads()
