@@ -13,7 +13,7 @@ namespace orrimar {
 namespace {
 
 // Room for the axes' labels, pixels.
-constexpr int LeftMargin = 70;
+constexpr int LeftMargin = 84;
 constexpr int BottomMargin = 36;
 constexpr int TopMargin = 6;
 constexpr int RightMargin = 10;
@@ -206,8 +206,8 @@ void LaunchMapView::paintEvent(QPaintEvent*)
     painter.drawText(QRect(area.left(), area.bottom() + 3 + h, area.width(), h), Qt::AlignCenter,
                      tr("launch angle (°)"));
     painter.save();
-    painter.translate(area.left() - 5 - metrics.horizontalAdvance(QStringLiteral("00.00000")) - 4,
-                      area.center().y());
+    // Rotated a quarter turn: the label's line spans x = 2 … 2 + h.
+    painter.translate(2 + h, area.center().y());
     painter.rotate(-90);
     painter.drawText(QRect(-area.height() / 2, -h, area.height(), h), Qt::AlignCenter,
                      tr("velocity (km/s)"));
