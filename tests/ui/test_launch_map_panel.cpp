@@ -1,0 +1,243 @@
+// The launch map panel: its cells are the single flights of their launches, clicks give
+// the fields' texts, a dragged rectangle zooms and Back returns, the CSV holds one row per
+// cell, and Cancel or destruction during a computation leave no thread running.
+#include "ui/error_box.h"
+#include "ui/launch_map_panel.h"
+
+#include "formats/number_format.h"
+#include "model/earth_moon.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+#include <thread>
+
+using namespace orrimar;
+
+namespace {
+
+constexpr int Patience = 120000;  // ms; a bound for slow (sanitizer) builds, not a timing
+
+// "Escape 58" and a small map around it.
+LaunchMapPanel* NewPanel(bool fullView = true)
+{
+    return new LaunchMapPanel(100.17, 226.5, 10.98, 500, 600, fullView, [] { return false; });
+}
+
+void Drag(QWidget* widget, QPoint from, QPoint to)
+{
+    QMouseEvent press(QEvent::MouseButtonPress, from, widget->mapToGlobal(from), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent move(QEvent::MouseMove, to, widget->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, to, widget->mapToGlobal(to), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
+
+}  // namespace
+
+class TestLaunchMapPanel : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        SetErrorBoxHandler([this](const QString& text) { errors_ << text; });
+        errors_.clear();
+    }
+    void cleanup() { SetErrorBoxHandler({}); }
+
+    void defaultsAroundTheLaunch()
+    {
+        const std::unique_ptr<LaunchMapPanel> panel(NewPanel());
+        const MapRegion region = panel->Region();
+        QCOMPARE(region, RegionAround(100.17, 226.5, 10.98, 2.0, 0.02, 160, 100, 30.0));
+        QVERIFY(!panel->Computing());
+        QCOMPARE(panel->Map(), nullptr);
+    }
+
+    void cellsAreSingleFlightsAndClicksGiveFieldTexts()
+    {
+        const std::unique_ptr<LaunchMapPanel> panel(NewPanel(false));
+        panel->resize(800, 600);
+        panel->show();
+        panel->SetRegion(RegionAround(100.17, 226.5, 10.98, 2.0, 0.02, 3, 2, 30.0));
+        QSignalSpy ended(panel.get(), &LaunchMapPanel::computationEnded);
+        panel->Compute();
+        QVERIFY(panel->Computing());
+        QTRY_VERIFY_WITH_TIMEOUT(!panel->Computing(), Patience);
+        QCOMPARE(ended.count(), 1);
+        const LaunchMapCells* map = panel->Map();
+        QVERIFY(map);
+        QCOMPARE(map->FlownCount, std::size_t{6});
+
+        // The same view (500 × 600, not full) and day limit as the single flight.
+        const HeadlessViews views(500, 600, false);
+        for (const std::size_t i : {std::size_t{0}, std::size_t{4}}) {
+            const LaunchValues launch = map->Grid.Cell(i);
+            QCOMPARE(launch.Angle, 224.5 + (static_cast<double>(i / 2) + 0.5) * 4.0 / 3.0);
+            const FlightSummary single = FlySummary(
+                LaunchState(launch.Altitude, launch.Velocity, launch.Angle), views, FlightLimit{30.0});
+            QCOMPARE(SummaryLine(map->Summaries[i]), SummaryLine(single));
+            QVERIFY(panel->View()->CellToolTip(i).contains(QString::fromStdString(OutcomeText(single))));
+        }
+
+        // Cell 3: the second angle, the higher velocity (drawn in the upper row).
+        LaunchMapView* view = panel->View();
+        const QRect cell = view->CellRect(3);
+        QVERIFY(cell.height() > 20 && cell.width() > 20);
+        QCOMPARE(view->CellAt(cell.center()), 3);
+        QCOMPARE(view->CellAt(view->CellRect(2).center()), 2);
+        QVERIFY(view->CellRect(3).bottom() < view->CellRect(2).top());
+        QSignalSpy chosen(panel.get(), &LaunchMapPanel::cellChosen);
+        QSignalSpy fly(panel.get(), &LaunchMapPanel::flyRequested);
+        QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, cell.center());
+        QCOMPARE(chosen.count(), 1);
+        const LaunchValues launch = map->Grid.Cell(3);
+        QCOMPARE(chosen[0][0].toString(),
+                 QString::fromStdString(FormatFloat("+000.000;-000.000", launch.Angle)));
+        QCOMPARE(chosen[0][1].toString(),
+                 QString::fromStdString(FormatFloat("+00.0000;-00.0000", launch.Velocity)));
+        QTest::mouseDClick(view, Qt::LeftButton, Qt::NoModifier, cell.center());
+        QCOMPARE(fly.count(), 1);
+        QCOMPARE(fly[0], chosen[0]);
+        // Cell 0's angle, 225.1666…°, has more decimals than its field; cell 3's, 226.5°, not.
+        QVERIFY(view->CellToolTip(0).contains("off the cell's centre"));
+        QVERIFY(!view->CellToolTip(3).contains("off the cell's centre"));
+
+        // Dragging over cells 0…1 of the angle and both velocities zooms into them; Back
+        // returns to the whole map, its cells kept.
+        Drag(view, view->CellRect(0).center(), view->CellRect(3).center());
+        QCOMPARE(panel->MapCount(), 2);
+        QCOMPARE(panel->Map()->Region.Angle.From, 224.5);
+        QVERIFY(std::abs(panel->Map()->Region.Angle.To - (224.5 + 2 * 4.0 / 3.0)) < 1e-12);
+        panel->Back();
+        QVERIFY(!panel->Computing());
+        QCOMPARE(panel->MapCount(), 1);
+        QCOMPARE(panel->Map(), map);
+        QCOMPARE(map->FlownCount, std::size_t{6});
+
+        // Saved as CSV (one row per cell) and PNG through the dialog's hook.
+        QTemporaryDir dir;
+        QString next;
+        panel->SetSavePathHook([&](const QString&, const QString&) { return next; });
+        next = dir.filePath("map.csv");
+        QVERIFY(panel->SaveCsvAs());
+        QFile csv(next);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 7);
+        QCOMPARE(lines[0], "altitude_km,velocity_kms,angle_deg,outcome,index,t,step,time,"
+                           "error_jacobi,jacobi0,velocity,bar,moon_min_km,moon_min_time,"
+                           "earth_min_km,points");
+        QCOMPARE(lines[5], QString::fromStdString(MapCsvRow(map->Grid.Cell(4), map->Summaries[4])));
+        next = dir.filePath("map.png");
+        QVERIFY(panel->SavePngAs());
+        QVERIFY(!QImage(next).isNull());
+        next.clear();
+        QVERIFY(!panel->SaveCsvAs());  // cancelled dialog
+        next = dir.filePath("missing/map.csv");
+        QVERIFY(!panel->SaveCsvAs());
+        QCOMPARE(errors_.size(), 1);
+        QVERIFY(errors_[0].contains("missing/map.csv"));
+    }
+
+    // Flown cells coloured by their shade, the others not; one core fewer while the window
+    // flies; edited spin boxes make a new map, kept for Back; a new centre keeps the spans.
+    void coloursThreadsAndSpinBoxes()
+    {
+        bool windowFlies = true;
+        LaunchMapPanel panel(100.17, 226.5, 10.98, 528, 628, true, [&] { return windowFlies; });
+        panel.SetRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 2, 2, 2.0));
+        panel.Compute();
+        const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+        QCOMPARE(panel.Threads(), std::max(1, cores - 1));
+        QTRY_VERIFY_WITH_TIMEOUT(!panel.Computing(), Patience);
+        const LaunchMapCells* first = panel.Map();
+        const QImage& image = panel.View()->CellImage();
+        QCOMPARE(image.size(), QSize(2, 2));
+        for (std::size_t i = 0; i < 4; ++i)  // cell i: angle i / 2, velocity i % 2 (upwards)
+            QCOMPARE(image.pixel(static_cast<int>(i / 2), 1 - static_cast<int>(i % 2)),
+                     CellColour(MapCellShade(first->Summaries[i])));
+
+        auto* angleCells = panel.findChild<QSpinBox*>();
+        QVERIFY(angleCells);
+        QCOMPARE(angleCells->accessibleName(), QString("Cells along the launch angle"));
+        angleCells->setValue(3);
+        QCOMPARE(panel.Region().Angle.Count, 3);
+        QCOMPARE(panel.Region().Angle.From, 225.5);
+        windowFlies = false;
+        panel.Compute();
+        QCOMPARE(panel.Threads(), cores);
+        panel.Cancel();
+        QCOMPARE(panel.MapCount(), 2);
+        QCOMPARE(panel.View()->CellImage().size(), QSize(3, 2));
+        for (std::size_t i = 0; i < 6; ++i)
+            if (!panel.Map()->Flown[i])
+                QCOMPARE(panel.View()->CellImage().pixel(static_cast<int>(i / 2), 1 - static_cast<int>(i % 2)),
+                         NotFlownColour);
+        panel.Back();
+        QCOMPARE(panel.Map(), first);
+        QCOMPARE(panel.Region(), first->Region);
+
+        panel.SetLaunch(200.0, 100.0, 11.0);
+        QCOMPARE(panel.Region(), RegionAround(200.0, 100.0, 11.0, 1.0, 0.01, 2, 2, 2.0));
+    }
+
+    void cancelStopsTheThreads()
+    {
+        const std::unique_ptr<LaunchMapPanel> panel(NewPanel());
+        panel->Compute();  // 16,000 cells
+        QTRY_VERIFY_WITH_TIMEOUT(panel->Map()->FlownCount > 0, Patience);
+        panel->Cancel();
+        QVERIFY(!panel->Computing());
+        const std::size_t flown = panel->Map()->FlownCount;
+        QVERIFY(flown < panel->Map()->Grid.CellCount());
+        // Nothing more arrives: no flight was left running.
+        QTest::qWait(300);
+        QCOMPARE(panel->Map()->FlownCount, flown);
+        // Compute goes on with the cells not flown.
+        panel->Compute();
+        QVERIFY(panel->Computing());
+        QCOMPARE(panel->MapCount(), 1);
+        panel->Cancel();
+        QVERIFY(panel->Map()->FlownCount >= flown);
+    }
+
+    void destroyingOrClosingDuringAComputationEndsIt()
+    {
+        auto* panel = NewPanel();
+        panel->Compute();
+        QTRY_VERIFY_WITH_TIMEOUT(panel->Map()->FlownCount > 0, Patience);
+        delete panel;  // joins the worker; a thread left running would fail the sanitizer build
+
+        QWidget window;
+        auto* hosted = NewPanel();
+        hosted->setParent(&window);
+        window.show();
+        hosted->Compute();
+        QVERIFY(hosted->Computing());
+        window.close();
+        QVERIFY(!hosted->Computing());
+
+        const std::unique_ptr<LaunchMapPanel> immediate(NewPanel());
+        immediate->Compute();
+    }
+
+private:
+    QStringList errors_;
+};
+
+QTEST_MAIN(TestLaunchMapPanel)
+#include "test_launch_map_panel.moc"

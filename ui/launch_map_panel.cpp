@@ -1,0 +1,497 @@
+#include "ui/launch_map_panel.h"
+
+#include "ui/error_box.h"
+
+#include <QBuffer>
+#include <QCloseEvent>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orrimar {
+
+namespace {
+
+constexpr int PollMilliseconds = 200;  // results taken and the map repainted 5 times a second
+constexpr int MaxCellsPerAxis = 2000;
+
+QDoubleSpinBox* NumberBox(int decimals, double range, double step, const QString& suffix,
+                          const QString& name)
+{
+    auto* box = new QDoubleSpinBox;
+    box->setDecimals(decimals);
+    box->setRange(-range, range);
+    box->setSingleStep(step);
+    box->setSuffix(suffix);
+    box->setAccessibleName(name);
+    return box;
+}
+
+QSpinBox* CountBox(const QString& name)
+{
+    auto* box = new QSpinBox;
+    box->setRange(1, MaxCellsPerAxis);
+    box->setSuffix(QObject::tr(" cells"));
+    box->setAccessibleName(name);
+    return box;
+}
+
+QString DurationText(double seconds)
+{
+    const long long s = std::llround(std::max(0.0, seconds));
+    if (s < 60)
+        return QObject::tr("%1 s").arg(s);
+    if (s < 3600)
+        return QObject::tr("%1 min %2 s").arg(s / 60).arg(s % 60);
+    return QObject::tr("%1 h %2 min").arg(s / 3600).arg(s % 3600 / 60);
+}
+
+}  // namespace
+
+LaunchMapPanel::LaunchMapPanel(double altitudeKm, double angleDeg, double velocityKms,
+                               int viewWidth, int viewHeight, bool fullView,
+                               std::function<bool()> flightRunning, QWidget* parent)
+    : QWidget(parent), altitude_(altitudeKm), viewWidth_(viewWidth), viewHeight_(viewHeight),
+      fullView_(fullView), flightRunning_(std::move(flightRunning))
+{
+    BuildControls();
+    ShowRegion(RegionAround(altitudeKm, angleDeg, velocityKms));
+    SetLaunch(altitudeKm, angleDeg, velocityKms);
+    pollTimer_.setInterval(PollMilliseconds);
+    connect(&pollTimer_, &QTimer::timeout, this, &LaunchMapPanel::Poll);
+    UpdateButtons();
+    UpdateProgress();
+}
+
+LaunchMapPanel::~LaunchMapPanel()
+{
+    // No flight starts any more; the ones under way end within one flight's time.
+    cancel_ = true;
+    if (worker_.joinable())
+        worker_.join();
+}
+
+void LaunchMapPanel::BuildControls()
+{
+    angleFrom_ = NumberBox(4, 10000.0, 0.1, tr(" °"), tr("Launch angle from"));
+    angleTo_ = NumberBox(4, 10000.0, 0.1, tr(" °"), tr("Launch angle to"));
+    velocityFrom_ = NumberBox(6, 100.0, 0.001, tr(" km/s"), tr("Launch velocity from"));
+    velocityTo_ = NumberBox(6, 100.0, 0.001, tr(" km/s"), tr("Launch velocity to"));
+    angleCells_ = CountBox(tr("Cells along the launch angle"));
+    velocityCells_ = CountBox(tr("Cells along the launch velocity"));
+    days_ = NumberBox(1, 100000.0, 1.0, tr(" days"), tr("Stop each flight after"));
+    days_->setMinimum(0.1);
+    altitudeLabel_ = new QLabel;
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(tr("Launch angle")), 0, 0);
+    grid->addWidget(angleFrom_, 0, 1);
+    grid->addWidget(new QLabel(tr("to")), 0, 2);
+    grid->addWidget(angleTo_, 0, 3);
+    grid->addWidget(angleCells_, 0, 4);
+    grid->addWidget(altitudeLabel_, 0, 5);
+    grid->addWidget(new QLabel(tr("Launch velocity")), 1, 0);
+    grid->addWidget(velocityFrom_, 1, 1);
+    grid->addWidget(new QLabel(tr("to")), 1, 2);
+    grid->addWidget(velocityTo_, 1, 3);
+    grid->addWidget(velocityCells_, 1, 4);
+    auto* daysRow = new QHBoxLayout;
+    daysRow->addWidget(new QLabel(tr("Stop after")));
+    daysRow->addWidget(days_);
+    grid->addLayout(daysRow, 1, 5);
+    for (QDoubleSpinBox* box : {angleFrom_, angleTo_, velocityFrom_, velocityTo_, days_})
+        connect(box, &QDoubleSpinBox::valueChanged, this, [this] { edited_ = true; });
+    for (QSpinBox* box : {angleCells_, velocityCells_})
+        connect(box, &QSpinBox::valueChanged, this, [this] { edited_ = true; });
+
+    compute_ = new QPushButton(tr("&Compute"));
+    cancelButton_ = new QPushButton(tr("Cancel"));
+    back_ = new QPushButton(tr("&Back"));
+    savePng_ = new QPushButton(tr("Save map as PNG…"));
+    saveCsv_ = new QPushButton(tr("Save map as CSV…"));
+    back_->setToolTip(tr("Return to the map before the last zoom"));
+    connect(compute_, &QPushButton::clicked, this, &LaunchMapPanel::Compute);
+    connect(cancelButton_, &QPushButton::clicked, this, &LaunchMapPanel::Cancel);
+    connect(back_, &QPushButton::clicked, this, &LaunchMapPanel::Back);
+    connect(savePng_, &QPushButton::clicked, this, &LaunchMapPanel::SavePngAs);
+    connect(saveCsv_, &QPushButton::clicked, this, &LaunchMapPanel::SaveCsvAs);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* button : {compute_, cancelButton_, back_, savePng_, saveCsv_})
+        buttons->addWidget(button);
+    buttons->addStretch();
+
+    view_ = new LaunchMapView;
+    view_->setToolTip(QString());
+    connect(view_, &LaunchMapView::cellsSelected, this, &LaunchMapPanel::Zoom);
+    const auto fieldTexts = [this](int cell) {
+        const FieldTexts texts = CellFieldTexts(Map()->Grid.Cell(static_cast<std::size_t>(cell)));
+        return std::pair{QString::fromStdString(texts.Angle), QString::fromStdString(texts.Velocity)};
+    };
+    connect(view_, &LaunchMapView::cellClicked, this, [this, fieldTexts](int cell) {
+        const auto [angle, velocity] = fieldTexts(cell);
+        emit cellChosen(angle, velocity);
+    });
+    connect(view_, &LaunchMapView::cellDoubleClicked, this, [this, fieldTexts](int cell) {
+        const auto [angle, velocity] = fieldTexts(cell);
+        emit flyRequested(angle, velocity);
+    });
+
+    progress_ = new QProgressBar;
+    progress_->setAccessibleName(tr("Cells flown"));
+    progressText_ = new QLabel;
+    auto* progressRow = new QHBoxLayout;
+    progressRow->addWidget(progress_, 1);
+    progressRow->addWidget(progressText_, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+    layout->addWidget(view_, 1);
+    layout->addWidget(new LaunchMapLegend);
+    layout->addLayout(progressRow);
+}
+
+void LaunchMapPanel::SetLaunch(double altitudeKm, double angleDeg, double velocityKms)
+{
+    // Keeps the spans, cell counts and day limit of the spin boxes.
+    const MapRegion current = Region();
+    altitude_ = altitudeKm;
+    altitudeLabel_->setText(tr("at altitude %1 km").arg(altitudeKm, 0, 'f', 2));
+    ShowRegion(RegionAround(altitudeKm, angleDeg, velocityKms,
+                            (current.Angle.To - current.Angle.From) / 2,
+                            (current.Velocity.To - current.Velocity.From) / 2,
+                            current.Angle.Count, current.Velocity.Count, current.MaxDays));
+}
+
+void LaunchMapPanel::SetRegion(const MapRegion& region)
+{
+    altitude_ = region.Altitude;
+    altitudeLabel_->setText(tr("at altitude %1 km").arg(region.Altitude, 0, 'f', 2));
+    ShowRegion(region);
+}
+
+void LaunchMapPanel::closeEvent(QCloseEvent* event)
+{
+    Cancel();
+    QWidget::closeEvent(event);
+}
+
+void LaunchMapPanel::showEvent(QShowEvent* event)
+{
+    // Hosted in a tab, the panel is not told of its window's closing: watch the window.
+    QWidget* top = window();
+    if (top != this && top != watchedWindow_) {
+        if (watchedWindow_)
+            watchedWindow_->removeEventFilter(this);
+        watchedWindow_ = top;
+        watchedWindow_->installEventFilter(this);
+        connect(watchedWindow_, &QObject::destroyed, this, [this] { watchedWindow_ = nullptr; });
+    }
+    QWidget::showEvent(event);
+}
+
+bool LaunchMapPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == watchedWindow_ && event->type() == QEvent::Close)
+        Cancel();
+    return QWidget::eventFilter(watched, event);
+}
+
+void LaunchMapPanel::SetView(int viewWidth, int viewHeight, bool fullView)
+{
+    viewWidth_ = viewWidth;
+    viewHeight_ = viewHeight;
+    fullView_ = fullView;
+}
+
+void LaunchMapPanel::SetFlightRunning(std::function<bool()> flightRunning)
+{
+    flightRunning_ = std::move(flightRunning);
+}
+
+void LaunchMapPanel::SetSavePathHook(std::function<QString(const QString&, const QString&)> hook)
+{
+    savePathHook_ = std::move(hook);
+}
+
+MapRegion LaunchMapPanel::Region() const
+{
+    if (!edited_) {
+        MapRegion region = shownRegion_;
+        region.Altitude = altitude_;
+        return region;
+    }
+    return MapRegion{altitude_,
+                     MapAxis{angleFrom_->value(), angleTo_->value(), angleCells_->value()},
+                     MapAxis{velocityFrom_->value(), velocityTo_->value(), velocityCells_->value()},
+                     days_->value()};
+}
+
+void LaunchMapPanel::ShowRegion(const MapRegion& region)
+{
+    const QSignalBlocker b1(angleFrom_), b2(angleTo_), b3(velocityFrom_), b4(velocityTo_),
+        b5(angleCells_), b6(velocityCells_), b7(days_);
+    angleFrom_->setValue(region.Angle.From);
+    angleTo_->setValue(region.Angle.To);
+    velocityFrom_->setValue(region.Velocity.From);
+    velocityTo_->setValue(region.Velocity.To);
+    angleCells_->setValue(region.Angle.Count);
+    velocityCells_->setValue(region.Velocity.Count);
+    days_->setValue(region.MaxDays);
+    shownRegion_ = region;
+    edited_ = false;
+}
+
+void LaunchMapPanel::ShowMap()
+{
+    view_->SetMap(Map());
+    UpdateButtons();
+    UpdateProgress();
+}
+
+void LaunchMapPanel::Compute()
+{
+    if (Computing())
+        return;
+    const MapRegion region = Region();
+    if (!(region.Angle.To > region.Angle.From) || !(region.Velocity.To > region.Velocity.From)) {
+        ShowErrorBox(tr("The map needs each axis's \"to\" above its \"from\""));
+        return;
+    }
+    if (maps_.empty() || !(maps_.back().Region == region)) {
+        // A map of which nothing was flown is replaced rather than kept for Back.
+        if (!maps_.empty() && maps_.back().FlownCount == 0)
+            maps_.pop_back();
+        maps_.emplace_back(region);
+        ShowRegion(region);
+        ShowMap();
+    }
+    std::vector<std::size_t> cells;
+    const LaunchMapCells& map = maps_.back();
+    for (std::size_t i = 0; i < map.Flown.size(); ++i)
+        if (!map.Flown[i])
+            cells.push_back(i);
+    if (cells.empty())
+        return;
+    const int cores = static_cast<int>(std::thread::hardware_concurrency());
+    StartWorker(std::move(cells), MapThreads(std::max(1, cores), flightRunning_ && flightRunning_()));
+}
+
+void LaunchMapPanel::StartWorker(std::vector<std::size_t> cells, int threads)
+{
+    const LaunchMapCells& map = maps_.back();
+    std::vector<LaunchValues> launches;
+    launches.reserve(cells.size());
+    for (const std::size_t i : cells)
+        launches.push_back(map.Grid.Cell(i));
+    FlightSetup setup;
+    setup.ViewWidth = viewWidth_;
+    setup.ViewHeight = viewHeight_;
+    setup.FullView = fullView_;
+    setup.Limit.MaxDays = map.Region.MaxDays;
+
+    cancel_ = false;
+    finished_ = false;
+    {
+        const std::lock_guard lock(mutex_);
+        results_.clear();
+        error_.clear();
+    }
+    threads_ = threads;
+    runTotal_ = cells.size();
+    runFlown_ = 0;
+    elapsed_.start();
+    // The worker touches only the queue, the error and the flags, never a widget.
+    worker_ = std::thread([this, cells = std::move(cells), launches = std::move(launches), setup,
+                           threads] {
+        try {
+            FlyLaunches(launches, setup, threads,
+                        [&](std::size_t i, const FlightSummary& summary) {
+                            const std::lock_guard lock(mutex_);
+                            results_.emplace_back(cells[i], summary);
+                        },
+                        &cancel_);
+        } catch (const std::exception& e) {
+            const std::lock_guard lock(mutex_);
+            error_ = e.what();
+        }
+        finished_ = true;
+    });
+    pollTimer_.start();
+    UpdateButtons();
+    UpdateProgress();
+}
+
+void LaunchMapPanel::Poll()
+{
+    TakeResults();
+    if (finished_)
+        Finish();
+    else
+        UpdateProgress();
+}
+
+void LaunchMapPanel::TakeResults()
+{
+    std::vector<std::pair<std::size_t, FlightSummary>> results;
+    {
+        const std::lock_guard lock(mutex_);
+        results.swap(results_);
+    }
+    if (results.empty() || maps_.empty())
+        return;
+    std::vector<std::size_t> cells;
+    cells.reserve(results.size());
+    for (auto& [cell, summary] : results) {
+        maps_.back().Set(cell, summary);
+        cells.push_back(cell);
+    }
+    runFlown_ += results.size();
+    view_->UpdateCells(cells);
+}
+
+void LaunchMapPanel::Cancel()
+{
+    if (!Computing())
+        return;
+    cancel_ = true;
+    Finish();
+}
+
+void LaunchMapPanel::Finish()
+{
+    worker_.join();
+    pollTimer_.stop();
+    TakeResults();
+    std::string error;
+    {
+        const std::lock_guard lock(mutex_);
+        error.swap(error_);
+    }
+    UpdateButtons();
+    UpdateProgress();
+    emit computationEnded();
+    if (!error.empty())
+        ShowErrorBox(tr("The launch map stopped: %1").arg(QString::fromStdString(error)));
+}
+
+void LaunchMapPanel::Back()
+{
+    Cancel();
+    if (maps_.size() < 2)
+        return;
+    maps_.pop_back();
+    ShowRegion(maps_.back().Region);
+    ShowMap();
+}
+
+void LaunchMapPanel::Zoom(int a0, int a1, int v0, int v1)
+{
+    if (maps_.empty())
+        return;
+    Cancel();
+    ShowRegion(ZoomRegion(maps_.back().Region, a0, a1, v0, v1));
+    Compute();
+}
+
+void LaunchMapPanel::UpdateButtons()
+{
+    const bool computing = Computing();
+    compute_->setEnabled(!computing);
+    cancelButton_->setEnabled(computing);
+    back_->setEnabled(maps_.size() > 1);
+    savePng_->setEnabled(!maps_.empty());
+    saveCsv_->setEnabled(!maps_.empty());
+    for (QWidget* box : std::initializer_list<QWidget*>{angleFrom_, angleTo_, velocityFrom_,
+                                                        velocityTo_, angleCells_, velocityCells_, days_})
+        box->setEnabled(!computing);
+}
+
+void LaunchMapPanel::UpdateProgress()
+{
+    const LaunchMapCells* map = Map();
+    const std::size_t total = map ? map->Grid.CellCount() : 0;
+    const std::size_t flown = map ? map->FlownCount : 0;
+    progress_->setRange(0, static_cast<int>(std::max<std::size_t>(total, 1)));
+    progress_->setValue(static_cast<int>(flown));
+    progress_->setFormat(tr("%v of %m cells"));
+    if (!map) {
+        progressText_->setText(tr("Press Compute to fly the map's launches"));
+    } else if (Computing()) {
+        const double seconds = elapsed_.elapsed() / 1000.0;
+        progressText_->setText(
+            runFlown_ == 0 ? tr("Flying…")
+                           : tr("About %1 left").arg(DurationText(
+                                 seconds * static_cast<double>(runTotal_ - runFlown_) / runFlown_)));
+    } else if (flown < total) {
+        progressText_->setText(tr("Stopped: %1 cells not flown (Compute goes on)").arg(total - flown));
+    } else {
+        progressText_->setText(tr("Done"));
+    }
+}
+
+QString LaunchMapPanel::SavePath(const QString& caption, const QString& filter)
+{
+    if (savePathHook_)
+        return savePathHook_(caption, filter);
+    return QFileDialog::getSaveFileName(this, caption, QString(), filter);
+}
+
+bool LaunchMapPanel::SaveBytes(const QString& path, const QByteArray& bytes)
+{
+    // Written under a temporary name and renamed when complete.
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    ShowErrorBox(tr("The map could not be saved as %1: %2").arg(path, file.errorString()));
+    return false;
+}
+
+bool LaunchMapPanel::SaveCsv(const QString& path)
+{
+    const LaunchMapCells* map = Map();
+    if (!map)
+        return false;
+    std::string text = MapCsvHeader() + "\n";
+    for (std::size_t i = 0; i < map->Grid.CellCount(); ++i)
+        text += (map->Flown[i] ? MapCsvRow(map->Grid.Cell(i), map->Summaries[i])
+                               : MapCsvRowNotFlown(map->Grid.Cell(i))) +
+                "\n";
+    return SaveBytes(path, QByteArray::fromStdString(text));
+}
+
+bool LaunchMapPanel::SavePng(const QString& path)
+{
+    if (!Map())
+        return false;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    view_->grab().toImage().save(&buffer, "PNG");
+    return SaveBytes(path, bytes);
+}
+
+bool LaunchMapPanel::SaveCsvAs()
+{
+    const QString path = SavePath(tr("Save map as CSV"), tr("CSV files (*.csv)"));
+    return !path.isEmpty() && SaveCsv(path);
+}
+
+bool LaunchMapPanel::SavePngAs()
+{
+    const QString path = SavePath(tr("Save map as PNG"), tr("PNG images (*.png)"));
+    return !path.isEmpty() && SavePng(path);
+}
+
+}  // namespace orrimar

@@ -1,0 +1,152 @@
+// The "Launch map" panel: a region of launch angle × launch velocity at the given
+// altitude flown cell by cell in background threads, shown as it fills in; zooming by a
+// dragged rectangle with Back to the previous map; a cell's launch chosen or flown by a
+// click or double-click; the map saved as PNG or CSV.
+#pragma once
+
+#include "ui/launch_map_view.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+class QDoubleSpinBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+
+namespace orrimar {
+
+class LaunchMapPanel : public QWidget {
+    Q_OBJECT
+
+public:
+    // altitudeKm, angleDeg and velocityKms: the launch the map is centred on; the full
+    // view's size (pixels) and "Full view" state, as the cells' flights use them;
+    // flightRunning: whether a flight runs in the main window (then one core fewer).
+    LaunchMapPanel(double altitudeKm, double angleDeg, double velocityKms, int viewWidth,
+                   int viewHeight, bool fullView, std::function<bool()> flightRunning = {},
+                   QWidget* parent = nullptr);
+    ~LaunchMapPanel() override;
+
+    // A new centre: the axes' spin boxes are set around it (the shown map stays).
+    void SetLaunch(double altitudeKm, double angleDeg, double velocityKms);
+    // The spin boxes set to region exactly (its altitude included).
+    void SetRegion(const MapRegion& region);
+    void SetView(int viewWidth, int viewHeight, bool fullView);
+    void SetFlightRunning(std::function<bool()> flightRunning);
+
+    // Compute: flies the region of the spin boxes, the map shown when it is the same
+    // region (its cells not yet flown), otherwise a new map on the stack.
+    void Compute();
+    // Stops the computation: no flight starts any more; returns when the threads ended.
+    void Cancel();
+    // Back to the previous map of the stack.
+    void Back();
+    // A finer map of cells a0…a1 × v0…v1 of the map shown, computed at once.
+    void Zoom(int a0, int a1, int v0, int v1);
+
+    bool Computing() const { return worker_.joinable(); }
+    // Threads of the computation under way or last started.
+    int Threads() const { return threads_; }
+    // The map shown (valid until it is popped by Back or replaced by Compute).
+    const LaunchMapCells* Map() const { return maps_.empty() ? nullptr : &maps_.back(); }
+    int MapCount() const { return static_cast<int>(maps_.size()); }
+    // The region the spin boxes describe.
+    MapRegion Region() const;
+    LaunchMapView* View() const { return view_; }
+
+    // Save as…: the file chosen with a dialog; false when cancelled or failed (a failure
+    // is said in an error box).
+    bool SaveCsvAs();
+    bool SavePngAs();
+    bool SaveCsv(const QString& path);
+    bool SavePng(const QString& path);
+
+    // For tests: replaces the file dialog; returns the path, or empty for Cancel.
+    void SetSavePathHook(std::function<QString(const QString& caption, const QString& filter)> hook);
+
+signals:
+    // A cell clicked: its angle and velocity as the fields' texts.
+    void cellChosen(const QString& angleText, const QString& velocityText);
+    // A cell double-clicked: fly this launch.
+    void flyRequested(const QString& angleText, const QString& velocityText);
+    // A computation ended, completed or cancelled.
+    void computationEnded();
+
+protected:
+    // Closing the panel's window cancels a computation (its threads joined).
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void ShowRegion(const MapRegion& region);
+    void ShowMap();
+    void StartWorker(std::vector<std::size_t> cells, int threads);
+    void Finish();
+    void Poll();
+    void TakeResults();
+    void UpdateButtons();
+    void UpdateProgress();
+    QString SavePath(const QString& caption, const QString& filter);
+    bool SaveBytes(const QString& path, const QByteArray& bytes);
+
+    double altitude_;
+    int viewWidth_;
+    int viewHeight_;
+    bool fullView_;
+    std::function<bool()> flightRunning_;
+    std::function<QString(const QString&, const QString&)> savePathHook_;
+
+    std::deque<LaunchMapCells> maps_;  // the stack of maps; Back pops
+    // The region last written to the spin boxes, exactly (their decimals round); used
+    // while the user has not edited them.
+    MapRegion shownRegion_;
+    bool edited_ = false;
+    QWidget* watchedWindow_ = nullptr;
+
+    // The computation: the worker thread flies the cells and queues the results; the
+    // timer takes them on the window's thread a few times a second.
+    std::thread worker_;
+    std::atomic<bool> cancel_{false};
+    std::atomic<bool> finished_{false};
+    std::mutex mutex_;
+    std::vector<std::pair<std::size_t, FlightSummary>> results_;  // guarded by mutex_
+    std::string error_;                                             // guarded by mutex_
+    QTimer pollTimer_;
+    QElapsedTimer elapsed_;
+    std::size_t runTotal_ = 0;
+    std::size_t runFlown_ = 0;
+    int threads_ = 0;
+
+    QDoubleSpinBox* angleFrom_ = nullptr;
+    QDoubleSpinBox* angleTo_ = nullptr;
+    QDoubleSpinBox* velocityFrom_ = nullptr;
+    QDoubleSpinBox* velocityTo_ = nullptr;
+    QSpinBox* angleCells_ = nullptr;
+    QSpinBox* velocityCells_ = nullptr;
+    QDoubleSpinBox* days_ = nullptr;
+    QLabel* altitudeLabel_ = nullptr;
+    QPushButton* compute_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    QPushButton* back_ = nullptr;
+    QPushButton* savePng_ = nullptr;
+    QPushButton* saveCsv_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QLabel* progressText_ = nullptr;
+    LaunchMapView* view_ = nullptr;
+};
+
+}  // namespace orrimar
