@@ -40,6 +40,13 @@ Vector ToVector(const EarthMoonState& state)
 // rounding error accumulates.
 double NextMultiple(double t, double dt) { return RoundHalfEven(t / dt + 1.0) * dt; }
 
+// Output point k of every flight is at k·FlightOutputInterval.
+const FrameTurnTable& OutputTurns()
+{
+    static const FrameTurnTable table(FlightOutputInterval);
+    return table;
+}
+
 }  // namespace
 
 EarthMoonState LaunchFromTexts(std::string_view altitude, std::string_view velocity,
@@ -69,7 +76,8 @@ void EvaluateFlightPoint(FlightPoint& point, int index, double t, const EarthMoo
     point.T = t;
     point.State = state;
 
-    const GeocentricPicture& g = point.Picture = RotatingToGeocentric(t, state);
+    const GeocentricPicture& g = point.Picture =
+        RotatingToGeocentric(OutputTurns().At(index, t), state);
     if (needs.Pixels) {
         SelectFrame(views.Full);
         point.Full = WorldToPixel(g.Craft);
