@@ -1,5 +1,7 @@
 #include "flight/flight_run.h"
 
+#include "integrator/dop853_impl.h"
+
 #include "formats/decimal_text.h"
 #include "formats/number_format.h"
 
@@ -16,10 +18,9 @@ bool InsideClient(PixelPoint p, const FrameTarget& box)
 }
 
 // The model's equations on the integrator's vectors.
-void EarthMoonVectorRhs(int n, double x, const Vector& y, Vector& f)
-{
+constexpr auto EarthMoonVectorRhs = [](int n, double x, const Vector& y, Vector& f) {
     EarthMoonRhs(n, x, y.Span(), f.Span());
-}
+};
 
 EarthMoonState ToState(const Vector& y)
 {
@@ -134,7 +135,7 @@ Dop853Result FlightRun::Fly()
     double h = FlightFirstStep;
     double hMax = FlightEndTime - t;
     endedByPoint_ = false;
-    return Dop853(
+    return Dop853With(
         StateSize, EarthMoonVectorRhs, t, y, FlightEndTime, h, hMax, FlightTolerance,
         FlightTolerance,
         [this](int nr, double, double x, const Vector& state, int, const DenseOutput& dense,

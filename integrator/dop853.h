@@ -80,9 +80,10 @@ public:
     void Values(double x, std::span<double> out) const;
 
 private:
-    friend Dop853Result Dop853(int n, const RightHandSide& fcn, double& x, Vector& y,
-                               double xEnd, double& h, double& hMax, double rTol, double aTol,
-                               const SolutionOutput& solOut, int iOut);
+    template <class Rhs, class Out>
+    friend Dop853Result Dop853With(int n, const Rhs& fcn, double& x, Vector& y, double xEnd,
+                                   double& h, double& hMax, double rTol, double aTol,
+                                   const Out& solOut, int iOut);
     DenseOutput(int n, bool available);
     void CheckAvailable() const;
     static double Interpolate(const double* c, double s);
@@ -104,6 +105,12 @@ private:
 Dop853Result Dop853(int n, const RightHandSide& fcn, double& x, Vector& y, double xEnd,
                     double& h, double& hMax, double rTol, double aTol,
                     const SolutionOutput& solOut, int iOut);
+
+// Dop853 over any callables of the signatures of RightHandSide and SolutionOutput,
+// called directly in the step loop (integrator/dop853_impl.h); same results.
+template <class Rhs, class Out>
+Dop853Result Dop853With(int n, const Rhs& fcn, double& x, Vector& y, double xEnd, double& h,
+                        double& hMax, double rTol, double aTol, const Out& solOut, int iOut);
 
 // Initial step guess for Dop853 (a signed step in the direction posNeg).
 // f0 = fcn(x, y); f1 and yy1 are scratch vectors of n+1 elements.
