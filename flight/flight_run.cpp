@@ -77,8 +77,9 @@ void EvaluateFlightPoint(FlightPoint& point, int index, double t, const EarthMoo
     point.T = t;
     point.State = state;
 
+    FrameTurn scratch;
     const GeocentricPicture& g = point.Picture =
-        RotatingToGeocentric(OutputTurns().At(index, t), state);
+        RotatingToGeocentric(OutputTurns().At(index, t, scratch), state);
     if (needs.Pixels) {
         SelectFrame(views.Full);
         point.Full = WorldToPixel(g.Craft);

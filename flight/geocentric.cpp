@@ -49,16 +49,16 @@ FrameTurnTable::~FrameTurnTable()
         delete[] chunk.load();
 }
 
-FrameTurn FrameTurnTable::At(int k, double t) const
+const FrameTurn& FrameTurnTable::At(int k, double t, FrameTurn& scratch) const
 {
     if (k < 0 || k >= ChunkSize * MaxChunks)
-        return FrameTurnAt(t);
+        return scratch = FrameTurnAt(t);
     const int chunk = k / ChunkSize;
     const Entry* entries = chunks_[static_cast<std::size_t>(chunk)].load(std::memory_order_acquire);
     if (entries == nullptr)
         entries = Fill(chunk);
     const Entry& entry = entries[k % ChunkSize];
-    return entry.T == t ? entry.Turn : FrameTurnAt(t);
+    return entry.T == t ? entry.Turn : (scratch = FrameTurnAt(t));
 }
 
 const FrameTurnTable::Entry* FrameTurnTable::Fill(int chunk) const

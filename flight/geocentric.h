@@ -42,11 +42,11 @@ public:
     FrameTurnTable(const FrameTurnTable&) = delete;
     FrameTurnTable& operator=(const FrameTurnTable&) = delete;
 
-    // FrameTurnAt(t): from the table when t is k·dt, computed otherwise.
-    FrameTurn At(int k, double t) const;
+    // FrameTurnAt(t): from the table when t is k·dt, otherwise computed into scratch.
+    const FrameTurn& At(int k, double t, FrameTurn& scratch) const;
 
-    static constexpr int ChunkSize = 1024;
-    static constexpr int MaxChunks = 256;  // about 700 days of the flights' interval
+    static constexpr int ChunkSize = 256;
+    static constexpr int MaxChunks = 1024;  // about 700 days of the flights' interval
 
 private:
     struct Entry {

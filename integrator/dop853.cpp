@@ -35,12 +35,6 @@ void DenseOutput::CheckAvailable() const
         throw std::logic_error("No dense output available. Halt");
 }
 
-double DenseOutput::Interpolate(const double* c, double s)
-{
-    const double s1 = 1.0 - s;
-    return c[0] + s * (c[1] + s1 * (c[2] + s * (c[3] + s1 * (c[4] + s * (c[5] + s1 * (c[6] + s * c[7]))))));
-}
-
 double DenseOutput::Value(int i, double x) const
 {
     CheckAvailable();
@@ -50,15 +44,10 @@ double DenseOutput::Value(int i, double x) const
     return Interpolate(coef_.data() + 8 * i, (x - xOld_) / hOut_);
 }
 
-void DenseOutput::Values(double x, std::span<double> out) const
+void DenseOutput::ValuesSizeError(std::size_t size) const
 {
-    CheckAvailable();
-    if (out.size() <= static_cast<std::size_t>(n_))
-        throw std::out_of_range("DenseOutput: the output needs " + std::to_string(n_ + 1) +
-                                " elements, has " + std::to_string(out.size()));
-    const double s = (x - xOld_) / hOut_;
-    for (int i = 1; i <= n_; ++i)
-        out[static_cast<std::size_t>(i)] = Interpolate(coef_.data() + 8 * i, s);
+    throw std::out_of_range("DenseOutput: the output needs " + std::to_string(n_ + 1) +
+                            " elements, has " + std::to_string(size));
 }
 
 }  // namespace orrimar

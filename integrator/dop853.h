@@ -63,6 +63,7 @@ struct Dop853Result {
 };
 
 // The dense output of the step just accepted, as the output routine receives it.
+// Values is inline: it runs once per output point.
 // Valid only during that call of the output routine.
 class DenseOutput {
 public:
@@ -77,7 +78,15 @@ public:
     double Value(int i, double x) const;
     // All components at x into out[1..n]; out[0] is left alone. Throws as Value does,
     // and std::out_of_range when out has fewer than n+1 elements.
-    void Values(double x, std::span<double> out) const;
+    void Values(double x, std::span<double> out) const
+    {
+        CheckAvailable();
+        if (out.size() <= static_cast<std::size_t>(n_))
+            ValuesSizeError(out.size());
+        const double s = (x - xOld_) / hOut_;
+        for (int i = 1; i <= n_; ++i)
+            out[static_cast<std::size_t>(i)] = Interpolate(coef_.data() + 8 * i, s);
+    }
 
 private:
     template <class Rhs, class Out>
@@ -86,7 +95,12 @@ private:
                                    const Out& solOut, int iOut);
     DenseOutput(int n, bool available);
     void CheckAvailable() const;
-    static double Interpolate(const double* c, double s);
+    [[noreturn]] void ValuesSizeError(std::size_t size) const;
+    static double Interpolate(const double* c, double s)
+    {
+        const double s1 = 1.0 - s;
+        return c[0] + s * (c[1] + s1 * (c[2] + s * (c[3] + s1 * (c[4] + s * (c[5] + s1 * (c[6] + s * c[7]))))));
+    }
 
     bool available_ = false;
     int n_ = 0;

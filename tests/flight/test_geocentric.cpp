@@ -58,7 +58,8 @@ TEST(FrameTurnTable, SameBitsAsComputingEachTurn)
     const FrameTurnTable table(dt);
     const EarthMoonState y = LaunchState(100.17, 10.98, 226.5);
     const auto same = [&](int k, double t) {
-        const GeocentricPicture a = RotatingToGeocentric(table.At(k, t), y);
+        FrameTurn scratch;
+        const GeocentricPicture a = RotatingToGeocentric(table.At(k, t, scratch), y);
         const GeocentricPicture b = RotatingToGeocentric(t, y);
         return a.Craft == b.Craft && a.Velocity == b.Velocity && a.Moon == b.Moon;
     };
