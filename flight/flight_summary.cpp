@@ -191,28 +191,34 @@ std::string CsvHeader()
 
 std::string CsvRow(const FlightPoint& p, double jacobiDrift)
 {
+    // Written straight into the row: one allocation per row instead of one per field.
     const GeocentricPicture& g = p.Picture;
-    std::string row = IntText(p.Index);
-    const auto field = [&row](const std::string& text) {
+    std::string row;
+    row.reserve(160);
+    char buffer[400];
+    const auto append = [&](std::to_chars_result written) {
+        row.append(buffer, written.ptr);
+    };
+    const auto fixed = [&](double value, int decimals) {
         row += ',';
-        row += text;
+        append(std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
+                             decimals));
     };
-    const auto km = [&field](double units) {
-        field(FixedText(static_cast<double>(units * DistanceUnitKm), 3));
+    const auto km = [&fixed](double units) {
+        fixed(static_cast<double>(units * DistanceUnitKm), 3);
     };
-    field(FixedText(p.T, 9));
-    field(FixedText(static_cast<double>(p.T * DaysPerTimeUnit), 6));
+    append(std::to_chars(buffer, buffer + sizeof buffer, p.Index));
+    fixed(p.T, 9);
+    fixed(static_cast<double>(p.T * DaysPerTimeUnit), 6);
     km(g.Craft.X);
     km(g.Craft.Y);
     km(g.Craft.X - g.Moon.X);
     km(g.Craft.Y - g.Moon.Y);
-    field(FixedText(p.SpeedKms, 6));
+    fixed(p.SpeedKms, 6);
     km(p.MoonDistance);
-    char buffer[64];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, jacobiDrift,
-                                   std::chars_format::scientific, 6);
     row += ',';
-    row.append(buffer, end.ptr);
+    append(std::to_chars(buffer, buffer + sizeof buffer, jacobiDrift,
+                         std::chars_format::scientific, 6));
     return row;
 }
 
