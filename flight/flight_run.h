@@ -94,7 +94,8 @@ EarthMoonState LaunchFromTexts(std::string_view altitude, std::string_view veloc
 // needs the launch's constant.
 FlightPoint EvaluateFlightPoint(int index, double t, const EarthMoonState& state,
                                 const FlightViews& views);
-// The same into point, computing only what needs asks for (JacobiDrift is left alone).
+// The same into point, computing only what needs asks for (JacobiDrift is left alone;
+// without Pixels the current frame is the full view's, or unchanged).
 void EvaluateFlightPoint(FlightPoint& point, int index, double t, const EarthMoonState& state,
                          const FlightViews& views, const FlightNeeds& needs);
 
