@@ -1,5 +1,7 @@
 #include "flight/flight_run.h"
 
+#include "integrator/dop853_impl.h"
+
 #include "formats/decimal_text.h"
 #include "formats/number_format.h"
 
@@ -16,10 +18,9 @@ bool InsideClient(PixelPoint p, const FrameTarget& box)
 }
 
 // The model's equations on the integrator's vectors.
-void EarthMoonVectorRhs(int n, double x, const Vector& y, Vector& f)
-{
+constexpr auto EarthMoonVectorRhs = [](int n, double x, const Vector& y, Vector& f) {
     EarthMoonRhs(n, x, y.Span(), f.Span());
-}
+};
 
 EarthMoonState ToState(const Vector& y)
 {
@@ -40,6 +41,13 @@ Vector ToVector(const EarthMoonState& state)
 // rounding error accumulates.
 double NextMultiple(double t, double dt) { return RoundHalfEven(t / dt + 1.0) * dt; }
 
+// Output point k of every flight is at k·FlightOutputInterval.
+const FrameTurnTable& OutputTurns()
+{
+    static const FrameTurnTable table(FlightOutputInterval);
+    return table;
+}
+
 }  // namespace
 
 EarthMoonState LaunchFromTexts(std::string_view altitude, std::string_view velocity,
@@ -48,42 +56,74 @@ EarthMoonState LaunchFromTexts(std::string_view altitude, std::string_view veloc
     return LaunchState(LaunchValue(altitude), LaunchValue(velocity), LaunchValue(angle));
 }
 
+double SpeedKmsOf(const GeocentricPicture& g)
+{
+    return static_cast<double>(std::hypot(g.Velocity.X, g.Velocity.Y) * VelocityUnitKms);
+}
+
+void FillPointTexts(FlightPoint& point)
+{
+    char text[MaxFormattedLength];
+    point.SpeedKms = SpeedKmsOf(point.Picture);
+    point.TimeText.assign(text, TimeTextTo(static_cast<double>(point.T * DaysPerTimeUnit), text));
+    point.VelocityText.assign(text, FormatFixed8_4To(point.SpeedKms, text));
+    point.Bar = std::clamp(ClampRound(point.SpeedKms * 10.0), 0, SpeedBarMax);
+}
+
+void EvaluateFlightPoint(FlightPoint& point, int index, double t, const EarthMoonState& state,
+                         const FlightViews& views, const FlightNeeds& needs)
+{
+    point.Index = index;
+    point.T = t;
+    point.State = state;
+
+    FrameTurn scratch;
+    const GeocentricPicture& g = point.Picture =
+        RotatingToGeocentric(OutputTurns().At(index, t, scratch), state);
+    if (needs.Pixels) {
+        SelectFrame(views.Full);
+        point.Full = WorldToPixel(g.Craft);
+        point.Moon = WorldToPixel(g.Moon);
+        SelectFrame(views.Luno);
+        point.Luno = XYToPixel(g.Craft.X - g.Moon.X, g.Craft.Y - g.Moon.Y);
+        SelectFrame(views.Geo);
+        point.Geo = WorldToPixel(g.Craft);
+    }
+
+    const double v2 = g.Velocity.X * g.Velocity.X + g.Velocity.Y * g.Velocity.Y;
+    point.MoonDistance = PointDistance(g.Craft, g.Moon);
+    point.EarthDistance = std::hypot(g.Craft.X, g.Craft.Y);
+
+    // Escape energy (the Earth's pull taken with factor 1), and out of sight; the pixel
+    // only matters once the energy suffices.
+    point.Escaping = false;
+    if (1.0 / point.EarthDistance <= v2 / 2.0) {
+        if (!needs.Pixels) {
+            SelectFrame(views.Full);
+            point.Full = WorldToPixel(g.Craft);
+        }
+        point.Escaping = !InsideClient(point.Full, views.Full);
+    }
+    point.CollidesMoon = point.MoonDistance <= static_cast<double>(MoonRadius);
+    point.CollidesEarth = point.EarthDistance <= EarthImpactDistance;
+
+    if (needs.Texts)
+        FillPointTexts(point);
+    else if (needs.Measures)
+        point.SpeedKms = SpeedKmsOf(g);
+}
+
 FlightPoint EvaluateFlightPoint(int index, double t, const EarthMoonState& state,
                                 const FlightViews& views)
 {
     FlightPoint point;
-    point.Index = index;
-    point.T = t;
-    point.State = state;
-    const double days = static_cast<double>(t * DaysPerTimeUnit);
-    point.TimeText = TimeText(days);
-
-    const GeocentricPicture& g = point.Picture = RotatingToGeocentric(t, state);
-    SelectFrame(views.Full);
-    point.Full = WorldToPixel(g.Craft);
-    point.Moon = WorldToPixel(g.Moon);
-    SelectFrame(views.Luno);
-    point.Luno = XYToPixel(g.Craft.X - g.Moon.X, g.Craft.Y - g.Moon.Y);
-    SelectFrame(views.Geo);
-    point.Geo = WorldToPixel(g.Craft);
-
-    const double v2 = g.Velocity.X * g.Velocity.X + g.Velocity.Y * g.Velocity.Y;
-    point.SpeedKms = static_cast<double>(std::hypot(g.Velocity.X, g.Velocity.Y) * VelocityUnitKms);
-    point.MoonDistance = PointDistance(g.Craft, g.Moon);
-    point.EarthDistance = std::hypot(g.Craft.X, g.Craft.Y);
-
-    // Escape energy (the Earth's pull taken with factor 1), and out of sight.
-    point.Escaping = 1.0 / point.EarthDistance <= v2 / 2.0 && !InsideClient(point.Full, views.Full);
-    point.CollidesMoon = point.MoonDistance <= static_cast<double>(MoonRadius);
-    point.CollidesEarth = point.EarthDistance <= EarthImpactDistance;
-
-    point.VelocityText = FormatFixed8_4(point.SpeedKms);
-    point.Bar = std::clamp(ClampRound(point.SpeedKms * 10.0), 0, SpeedBarMax);
+    EvaluateFlightPoint(point, index, t, state, views, FlightNeeds{});
     return point;
 }
 
 FlightRun::FlightRun(const EarthMoonState& launch, const FlightViews& views, FlightDisplay& display)
-    : launch_(launch), views_(views), display_(display), Jacobi0_(JacobiConstant(launch))
+    : launch_(launch), views_(views), display_(display), needs_(display.Needs()),
+      Jacobi0_(JacobiConstant(launch))
 {
 }
 
@@ -96,7 +136,7 @@ Dop853Result FlightRun::Fly()
     double h = FlightFirstStep;
     double hMax = FlightEndTime - t;
     endedByPoint_ = false;
-    return Dop853(
+    return Dop853With(
         StateSize, EarthMoonVectorRhs, t, y, FlightEndTime, h, hMax, FlightTolerance,
         FlightTolerance,
         [this](int nr, double, double x, const Vector& state, int, const DenseOutput& dense,
@@ -108,8 +148,12 @@ void FlightRun::TrajectoryOutput(int nr, double x, const Vector& y, const DenseO
                                  bool& stop)
 {
     const double dt = OutputInterval;
-    display_.ShowStep(
-        FlightStep{nr, std::to_string(nr), FormatExp13_4(JacobiConstant(y.Span()) - Jacobi0_)});
+    FlightStep step{nr, JacobiConstant(y.Span()) - Jacobi0_, {}, {}};
+    if (needs_.Texts) {
+        step.StepText = std::to_string(nr);
+        step.ErrorJacobiText = FormatExp13_4(step.ErrorJacobi);
+    }
+    display_.ShowStep(step);
 
     if (nr == 0) {
         // A collision or escape at the launch point sounds but does not end the flight.
@@ -137,8 +181,8 @@ void FlightRun::TrajectoryOutput(int nr, double x, const Vector& y, const DenseO
 bool FlightRun::OutputPoint(int index, double t, const EarthMoonState& state)
 {
     display_.Pace();
-    lastPoint_ = EvaluateFlightPoint(index, t, state, views_);
-    lastPoint_.JacobiDrift = JacobiConstant(state) - Jacobi0_;
+    EvaluateFlightPoint(lastPoint_, index, t, state, views_, needs_);
+    lastPoint_.JacobiDrift = needs_.Measures ? JacobiConstant(state) - Jacobi0_ : 0.0;
     display_.ShowPoint(lastPoint_);
     return lastPoint_.Ends();
 }

@@ -24,8 +24,17 @@ inline constexpr int SpeedBarMax = 150;                                // 15 km/
 // What the status bar shows after an accepted step.
 struct FlightStep {
     int Nr = 0;
-    std::string StepText;         // "Step"
-    std::string ErrorJacobiText;  // "Error Jacobi", C - Jacobi0 as "%13.4E"
+    double ErrorJacobi = 0.0;     // C - Jacobi0 of the step's end state
+    std::string StepText;         // "Step" (left empty when the display takes no texts)
+    std::string ErrorJacobiText;  // "Error Jacobi", ErrorJacobi as "%13.4E" (idem)
+};
+
+// What a display uses of each output point and step; what it leaves out is not computed
+// (numbers stay 0, texts empty). The window uses everything, the default.
+struct FlightNeeds {
+    bool Texts = true;        // the steps' texts, TimeText, VelocityText, Bar
+    bool Pixels = true;       // Full, Moon, Luno, Geo (Full still decides escapes)
+    bool Measures = true;     // SpeedKms, JacobiDrift
 };
 
 // Everything one output point yields.
@@ -45,6 +54,7 @@ struct FlightPoint {
     bool CollidesMoon = false;
     bool CollidesEarth = false;
     bool Escaping = false;
+    // Filled when FlightNeeds::Texts; FillPointTexts makes them afterwards.
     std::string TimeText;      // "Time", "D - HH"
     std::string VelocityText;  // "Velocity", "%8.4f"
     int Bar = 0;               // speed bar position, 0 … 150
@@ -71,6 +81,8 @@ public:
     virtual void ShowPoint(const FlightPoint& point) = 0;
     // Read once per accepted step, after that step's points.
     virtual bool CancelRequested() const = 0;
+    // Read once when the flight starts.
+    virtual FlightNeeds Needs() const { return {}; }
 };
 
 // The launch state of the three field texts, read as Start reads them.
@@ -82,6 +94,15 @@ EarthMoonState LaunchFromTexts(std::string_view altitude, std::string_view veloc
 // needs the launch's constant.
 FlightPoint EvaluateFlightPoint(int index, double t, const EarthMoonState& state,
                                 const FlightViews& views);
+// The same into point, computing only what needs asks for (JacobiDrift is left alone;
+// without Pixels the current frame is the full view's, or unchanged).
+void EvaluateFlightPoint(FlightPoint& point, int index, double t, const EarthMoonState& state,
+                         const FlightViews& views, const FlightNeeds& needs);
+
+// The point's speed from its picture, km/s.
+double SpeedKmsOf(const GeocentricPicture& picture);
+// SpeedKms, TimeText, VelocityText and Bar of a point evaluated without them.
+void FillPointTexts(FlightPoint& point);
 
 // One flight from launch to its end. Frames are registered per thread, so a flight
 // runs on the thread that set up its views.
@@ -109,6 +130,7 @@ private:
     EarthMoonState launch_;
     FlightViews views_;
     FlightDisplay& display_;
+    FlightNeeds needs_;
     double Jacobi0_;
     double OutputInterval = FlightOutputInterval;
     double NextOutputTime = 0.0;

@@ -1,11 +1,13 @@
 #include "flight/flight_summary.h"
 
 #include "flight/view_frames.h"
+#include "formats/number_format.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace orrimar {
 
@@ -19,15 +21,23 @@ public:
     {
     }
 
+    // Texts only for the summary's end; the CSV needs the measures.
+    FlightNeeds Needs() const override
+    {
+        FlightNeeds needs;
+        needs.Texts = false;
+        needs.Pixels = false;
+        needs.Measures = static_cast<bool>(observer_);
+        return needs;
+    }
     void ShowStep(const FlightStep& step) override { step_ = step; }
     void Pace() override {}
     void ShowPoint(const FlightPoint& point) override
     {
-        last_ = point;
         ++points_;
         if (point.MoonDistance < moonMin_) {
             moonMin_ = point.MoonDistance;
-            moonMinTime_ = point.TimeText;
+            moonMinT_ = point.T;
         }
         if (point.Index > 0)
             earthMin_ = std::min(earthMin_, point.EarthDistance);
@@ -44,28 +54,31 @@ public:
     FlightSummary Summary(const FlightRun& run, const Dop853Result& integration) const
     {
         const int code = integration.Code;
+        FlightPoint last = run.LastPoint();
+        FillPointTexts(last);
         FlightSummary s;
         s.IntegratorCode = code;
         s.Integration = integration;
         if (run.EndedByPoint()) {
-            s.Outcome = last_.CollidesMoon    ? FlightOutcome::CollisionMoon
-                        : last_.CollidesEarth ? FlightOutcome::CollisionEarth
-                                              : FlightOutcome::Escape;
+            s.Outcome = last.CollidesMoon    ? FlightOutcome::CollisionMoon
+                        : last.CollidesEarth ? FlightOutcome::CollisionEarth
+                                             : FlightOutcome::Escape;
         } else if (limitReached_ && code == Dop853Stopped) {
             s.Outcome = FlightOutcome::TimeLimit;
         } else {
             s.Outcome = FlightOutcome::Integrator;
         }
-        s.Index = last_.Index;
-        s.T = last_.T;
+        s.Index = last.Index;
+        s.T = last.T;
         s.Step = step_.Nr;
-        s.TimeText = last_.TimeText;
-        s.ErrorJacobiText = step_.ErrorJacobiText;
+        s.TimeText = last.TimeText;
+        s.ErrorJacobiText = FormatExp13_4(step_.ErrorJacobi);
         s.Jacobi0Text = run.Jacobi0Text();
-        s.VelocityText = last_.VelocityText;
-        s.Bar = last_.Bar;
+        s.VelocityText = last.VelocityText;
+        s.Bar = last.Bar;
         s.MoonMinKm = KmAbove(moonMin_, MoonRadius);
-        s.MoonMinTime = moonMinTime_;
+        if (moonMinT_)
+            s.MoonMinTime = TimeText(static_cast<double>(*moonMinT_ * DaysPerTimeUnit));
         // A flight that drew nothing after the launch falls back to the launch point.
         s.EarthMinKm = KmAbove(points_ > 1 ? earthMin_ : launchEarth_, EarthRadius);
         s.Points = points_;
@@ -82,10 +95,9 @@ private:
     FlightLimit limit_;
     const FlightPointObserver& observer_;
     FlightStep step_;
-    FlightPoint last_;
     int points_ = 0;
     double moonMin_ = std::numeric_limits<double>::infinity();
-    std::string moonMinTime_;
+    std::optional<double> moonMinT_;  // its text is made with the summary
     double earthMin_ = std::numeric_limits<double>::infinity();
     double launchEarth_ = std::numeric_limits<double>::infinity();
     bool limitReached_ = false;
@@ -179,28 +191,34 @@ std::string CsvHeader()
 
 std::string CsvRow(const FlightPoint& p, double jacobiDrift)
 {
+    // Written straight into the row: one allocation per row instead of one per field.
     const GeocentricPicture& g = p.Picture;
-    std::string row = IntText(p.Index);
-    const auto field = [&row](const std::string& text) {
+    std::string row;
+    row.reserve(160);
+    char buffer[400];
+    const auto append = [&](std::to_chars_result written) {
+        row.append(buffer, written.ptr);
+    };
+    const auto fixed = [&](double value, int decimals) {
         row += ',';
-        row += text;
+        append(std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
+                             decimals));
     };
-    const auto km = [&field](double units) {
-        field(FixedText(static_cast<double>(units * DistanceUnitKm), 3));
+    const auto km = [&fixed](double units) {
+        fixed(static_cast<double>(units * DistanceUnitKm), 3);
     };
-    field(FixedText(p.T, 9));
-    field(FixedText(static_cast<double>(p.T * DaysPerTimeUnit), 6));
+    append(std::to_chars(buffer, buffer + sizeof buffer, p.Index));
+    fixed(p.T, 9);
+    fixed(static_cast<double>(p.T * DaysPerTimeUnit), 6);
     km(g.Craft.X);
     km(g.Craft.Y);
     km(g.Craft.X - g.Moon.X);
     km(g.Craft.Y - g.Moon.Y);
-    field(FixedText(p.SpeedKms, 6));
+    fixed(p.SpeedKms, 6);
     km(p.MoonDistance);
-    char buffer[64];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, jacobiDrift,
-                                   std::chars_format::scientific, 6);
     row += ',';
-    row.append(buffer, end.ptr);
+    append(std::to_chars(buffer, buffer + sizeof buffer, jacobiDrift,
+                         std::chars_format::scientific, 6));
     return row;
 }
 

@@ -202,6 +202,55 @@ std::string ApplySection(std::string_view section, const SectionLayout& layout,
     return text;
 }
 
+std::string FormatExp13_4General(double value)
+{
+    if (!std::isfinite(value))
+        return PadLeft(FormatGeneral(value), 13);
+    DecimalDigits number = ExactDigits(value);
+    RoundDigits(number, 4);
+    std::string digits = number.Digits;
+    digits.resize(4, '0');
+    const int exponent = number.Digits.empty() ? 0 : number.Exponent - 1;
+    std::string exponentDigits = std::to_string(std::abs(exponent));
+    if (exponentDigits.size() < 3)
+        exponentDigits.insert(0, 3 - exponentDigits.size(), '0');
+    std::string text = number.Negative ? "-" : "";
+    text.append(1, digits[0]).append(1, '.').append(digits, 1);
+    text.append(1, 'E').append(1, exponent < 0 ? '-' : '+').append(exponentDigits);
+    return PadLeft(text, 13);
+}
+
+std::string FormatFixed8_4General(double value)
+{
+    if (!std::isfinite(value))
+        return PadLeft(FormatGeneral(value), 8);
+    DecimalDigits number = ExactDigits(value);
+    RoundDigits(number, std::min(number.Exponent + 4, 18));
+    if (number.Exponent > 18)
+        return PadLeft(FormatGeneral(value), 8);
+    const auto digitAt = [&](int index) {
+        return index >= 0 && index < static_cast<int>(number.Digits.size())
+                   ? number.Digits[static_cast<std::size_t>(index)]
+                   : '0';
+    };
+    std::string text = number.Negative ? "-" : "";
+    if (number.Exponent <= 0)
+        text += '0';
+    for (int i = 0; i < number.Exponent; ++i)
+        text += digitAt(i);
+    text += '.';
+    for (int i = 0; i < 4; ++i)
+        text += digitAt(number.Exponent + i);
+    return PadLeft(text, 8);
+}
+
+std::string TimeTextGeneral(double days)
+{
+    const double wholeDays = std::trunc(days);
+    const long double hours = RoundHalfEven((static_cast<long double>(days) - wholeDays) * 24.0L);
+    return FormatFloat("0", wholeDays) + FormatFloat("\" - \"00", static_cast<double>(hours));
+}
+
 }  // namespace
 
 long double RoundHalfEven(long double value)
@@ -239,53 +288,105 @@ std::string FormatFloat(std::string_view pattern, double value)
     return ApplySection(sections[used], layout, number, number.Negative && used == 0);
 }
 
+// to_chars rounds correctly, but exact halves go to even where these formats round
+// them away from zero: a value that may be such a half takes the general path.
+std::size_t FormatExp13_4To(double value, char* out)
+{
+    char digits[32];
+    if (std::isfinite(value) && value != 0.0) {
+        // An exact half of four significant digits is a decimal of five that reads back.
+        const auto five = std::to_chars(digits, digits + sizeof digits, value,
+                                         std::chars_format::scientific, 4);
+        const char* e = std::find(digits, five.ptr, 'e');
+        double back = 0.0;
+        const bool mayBeHalf = e[-1] == '5' && std::from_chars(digits, five.ptr, back).ptr ==
+                                                   five.ptr && back == value;
+        if (!mayBeHalf) {
+            const auto four = std::to_chars(digits, digits + sizeof digits, value,
+                                            std::chars_format::scientific, 3);
+            // d.ddde±XX[X] -> d.dddE±XXX, right-aligned in 13.
+            char text[16];
+            char* p = text;
+            const char* exp = std::find(digits, four.ptr, 'e');
+            p = std::copy(static_cast<const char*>(digits), exp, p);
+            *p++ = 'E';
+            *p++ = exp[1];
+            const long exponentDigits = four.ptr - (exp + 2);
+            for (long i = exponentDigits; i < 3; ++i)
+                *p++ = '0';
+            p = std::copy(exp + 2, static_cast<const char*>(four.ptr), p);
+            const std::size_t length = static_cast<std::size_t>(p - text);
+            const std::size_t pad = length < 13 ? 13 - length : 0;
+            std::fill(out, out + pad, ' ');
+            std::copy(text, p, out + pad);
+            return pad + length;
+        }
+    }
+    const std::string text = FormatExp13_4General(value);
+    std::copy(text.begin(), text.end(), out);
+    return text.size();
+}
+
+std::size_t FormatFixed8_4To(double value, char* out)
+{
+    // Below 1e13 the general path keeps all digits up to the fourth decimal; a double
+    // is an exact half of the fourth decimal only when it is an odd multiple of 1/32.
+    if (value >= 0.0 && value < 1e13 && std::fmod(value * 32.0, 2.0) != 1.0) {
+        char digits[32];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value + 0.0,
+                                       std::chars_format::fixed, 4);
+        const std::size_t length = static_cast<std::size_t>(end.ptr - digits);
+        const std::size_t pad = length < 8 ? 8 - length : 0;
+        std::fill(out, out + pad, ' ');
+        std::copy(digits, end.ptr, out + pad);
+        return pad + length;
+    }
+    const std::string text = FormatFixed8_4General(value);
+    std::copy(text.begin(), text.end(), out);
+    return text.size();
+}
+
+std::size_t TimeTextTo(double days, char* out)
+{
+    // Whole days below 1e15 are exact integers; hours are 0 … 24.
+    if (days >= 0.0 && days < 1e15) {
+        const double wholeDays = std::trunc(days);
+        const long double hours =
+            RoundHalfEven((static_cast<long double>(days) - wholeDays) * 24.0L);
+        char* p = std::to_chars(out, out + 16, static_cast<long long>(wholeDays)).ptr;
+        const int h = static_cast<int>(hours);
+        *p++ = ' ';
+        *p++ = '-';
+        *p++ = ' ';
+        *p++ = static_cast<char>('0' + h / 10);
+        *p++ = static_cast<char>('0' + h % 10);
+        return static_cast<std::size_t>(p - out);
+    }
+    const std::string text = TimeTextGeneral(days);
+    std::copy(text.begin(), text.end(), out);
+    return text.size();
+}
+
 std::string FormatExp13_4(double value)
 {
-    if (!std::isfinite(value))
-        return PadLeft(FormatGeneral(value), 13);
-    DecimalDigits number = ExactDigits(value);
-    RoundDigits(number, 4);
-    std::string digits = number.Digits;
-    digits.resize(4, '0');
-    const int exponent = number.Digits.empty() ? 0 : number.Exponent - 1;
-    std::string exponentDigits = std::to_string(std::abs(exponent));
-    if (exponentDigits.size() < 3)
-        exponentDigits.insert(0, 3 - exponentDigits.size(), '0');
-    std::string text = number.Negative ? "-" : "";
-    text.append(1, digits[0]).append(1, '.').append(digits, 1);
-    text.append(1, 'E').append(1, exponent < 0 ? '-' : '+').append(exponentDigits);
-    return PadLeft(text, 13);
+    char text[MaxFormattedLength];
+    return std::string(text, FormatExp13_4To(value, text));
 }
 
 std::string FormatFixed8_4(double value)
 {
-    if (!std::isfinite(value))
-        return PadLeft(FormatGeneral(value), 8);
-    DecimalDigits number = ExactDigits(value);
-    RoundDigits(number, std::min(number.Exponent + 4, 18));
-    if (number.Exponent > 18)
-        return PadLeft(FormatGeneral(value), 8);
-    const auto digitAt = [&](int index) {
-        return index >= 0 && index < static_cast<int>(number.Digits.size())
-                   ? number.Digits[static_cast<std::size_t>(index)]
-                   : '0';
-    };
-    std::string text = number.Negative ? "-" : "";
-    if (number.Exponent <= 0)
-        text += '0';
-    for (int i = 0; i < number.Exponent; ++i)
-        text += digitAt(i);
-    text += '.';
-    for (int i = 0; i < 4; ++i)
-        text += digitAt(number.Exponent + i);
-    return PadLeft(text, 8);
+    char text[MaxFormattedLength];
+    return std::string(text, FormatFixed8_4To(value, text));
 }
 
 std::string TimeText(double days)
 {
-    const double wholeDays = std::trunc(days);
-    const long double hours = RoundHalfEven((static_cast<long double>(days) - wholeDays) * 24.0L);
-    return FormatFloat("0", wholeDays) + FormatFloat("\" - \"00", static_cast<double>(hours));
+    char text[MaxFormattedLength];
+    return std::string(text, TimeTextTo(days, text));
 }
+
+std::string FormatExp13_4Reference(double value) { return FormatExp13_4General(value); }
+std::string FormatFixed8_4Reference(double value) { return FormatFixed8_4General(value); }
+std::string TimeTextReference(double days) { return TimeTextGeneral(days); }
 
 }  // namespace orrimar

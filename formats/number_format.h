@@ -2,6 +2,7 @@
 // time in days and hours) with "." as decimal separator whatever the locale; and rounding.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -36,5 +37,18 @@ std::string FormatFixed8_4(double value);
 // Elapsed time as "<whole days> - <hours>", the hours rounded (halves to even) and shown
 // with at least two digits: 4.3483775607859993 days -> "4 - 08", 0.99578 days -> "0 - 24".
 std::string TimeText(double days);
+
+// The three formats above written into out, which holds MaxFormattedLength chars;
+// return the length. No heap allocation for the values a flight produces.
+inline constexpr std::size_t MaxFormattedLength = 400;
+std::size_t FormatExp13_4To(double value, char* out);
+std::size_t FormatFixed8_4To(double value, char* out);
+std::size_t TimeTextTo(double days, char* out);
+
+// The same formats through the exact decimal expansion, as the fast paths are checked
+// against.
+std::string FormatExp13_4Reference(double value);
+std::string FormatFixed8_4Reference(double value);
+std::string TimeTextReference(double days);
 
 }  // namespace orrimar

@@ -63,6 +63,7 @@ struct Dop853Result {
 };
 
 // The dense output of the step just accepted, as the output routine receives it.
+// Values is inline: it runs once per output point.
 // Valid only during that call of the output routine.
 class DenseOutput {
 public:
@@ -77,15 +78,29 @@ public:
     double Value(int i, double x) const;
     // All components at x into out[1..n]; out[0] is left alone. Throws as Value does,
     // and std::out_of_range when out has fewer than n+1 elements.
-    void Values(double x, std::span<double> out) const;
+    void Values(double x, std::span<double> out) const
+    {
+        CheckAvailable();
+        if (out.size() <= static_cast<std::size_t>(n_))
+            ValuesSizeError(out.size());
+        const double s = (x - xOld_) / hOut_;
+        for (int i = 1; i <= n_; ++i)
+            out[static_cast<std::size_t>(i)] = Interpolate(coef_.data() + 8 * i, s);
+    }
 
 private:
-    friend Dop853Result Dop853(int n, const RightHandSide& fcn, double& x, Vector& y,
-                               double xEnd, double& h, double& hMax, double rTol, double aTol,
-                               const SolutionOutput& solOut, int iOut);
+    template <class Rhs, class Out>
+    friend Dop853Result Dop853With(int n, const Rhs& fcn, double& x, Vector& y, double xEnd,
+                                   double& h, double& hMax, double rTol, double aTol,
+                                   const Out& solOut, int iOut);
     DenseOutput(int n, bool available);
     void CheckAvailable() const;
-    static double Interpolate(const double* c, double s);
+    [[noreturn]] void ValuesSizeError(std::size_t size) const;
+    static double Interpolate(const double* c, double s)
+    {
+        const double s1 = 1.0 - s;
+        return c[0] + s * (c[1] + s1 * (c[2] + s * (c[3] + s1 * (c[4] + s * (c[5] + s1 * (c[6] + s * c[7]))))));
+    }
 
     bool available_ = false;
     int n_ = 0;
@@ -104,6 +119,12 @@ private:
 Dop853Result Dop853(int n, const RightHandSide& fcn, double& x, Vector& y, double xEnd,
                     double& h, double& hMax, double rTol, double aTol,
                     const SolutionOutput& solOut, int iOut);
+
+// Dop853 over any callables of the signatures of RightHandSide and SolutionOutput,
+// called directly in the step loop (integrator/dop853_impl.h); same results.
+template <class Rhs, class Out>
+Dop853Result Dop853With(int n, const Rhs& fcn, double& x, Vector& y, double xEnd, double& h,
+                        double& hMax, double rTol, double aTol, const Out& solOut, int iOut);
 
 // Initial step guess for Dop853 (a signed step in the direction posNeg).
 // f0 = fcn(x, y); f1 and yy1 are scratch vectors of n+1 elements.

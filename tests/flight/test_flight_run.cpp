@@ -6,6 +6,7 @@
 
 #include "flight/launch_presets.h"
 #include "flight/view_frames.h"
+#include "formats/number_format.h"
 
 #include <gtest/gtest.h>
 
@@ -207,6 +208,50 @@ TEST(FlightVerdicts, LowAltitudeCollidesAtLaunchWithoutEnding)
     EXPECT_TRUE(launch.CollidesEarth);
     EXPECT_TRUE(launch.Ends());  // the verdict is there; the flight ignores it
     EXPECT_GT(recorder.points, 1);
+}
+
+// A display that asks for nothing sees the same times, distances and verdicts at every
+// point as the window does, and the texts made afterwards are the window's; every preset,
+// both full-view settings (escapes decided by the full view's pixel included).
+TEST(FlightNeeds, LeanPointsAgreeWithFullPoints)
+{
+    struct Lean : Recorder {
+        FlightNeeds Needs() const override { return {false, false, false}; }
+    };
+    for (const LaunchPreset& preset : LaunchPresets) {
+        for (const bool fullView : {true, false}) {
+            const Flown full = Fly(preset, fullView);
+            Views views(fullView);
+            Lean lean;
+            FlightRun run(LaunchFromTexts(preset.Altitude, preset.Velocity, preset.Angle),
+                          views.Get(), lean);
+            EXPECT_EQ(run.Fly().Code, full.code) << preset.Label;
+            ASSERT_EQ(lean.events.size(), full.recorder.events.size()) << preset.Label;
+            for (std::size_t i = 0; i < lean.events.size(); ++i) {
+                const Recorder::Event& a = lean.events[i];
+                const Recorder::Event& b = full.recorder.events[i];
+                ASSERT_EQ(a.isStep, b.isStep);
+                if (a.isStep) {
+                    ASSERT_EQ(FormatExp13_4(a.step.ErrorJacobi), b.step.ErrorJacobiText);
+                    continue;
+                }
+                FlightPoint p = a.point;
+                ASSERT_EQ(p.T, b.point.T);
+                ASSERT_EQ(p.MoonDistance, b.point.MoonDistance);
+                ASSERT_EQ(p.EarthDistance, b.point.EarthDistance);
+                ASSERT_EQ(p.Picture.Craft, b.point.Picture.Craft);
+                ASSERT_EQ(p.Picture.Moon, b.point.Picture.Moon);
+                ASSERT_EQ(p.Escaping, b.point.Escaping) << preset.Label << " point " << p.Index;
+                ASSERT_EQ(p.CollidesMoon, b.point.CollidesMoon);
+                ASSERT_EQ(p.CollidesEarth, b.point.CollidesEarth);
+                FillPointTexts(p);
+                ASSERT_EQ(p.SpeedKms, b.point.SpeedKms);
+                ASSERT_EQ(p.TimeText, b.point.TimeText);
+                ASSERT_EQ(p.VelocityText, b.point.VelocityText);
+                ASSERT_EQ(p.Bar, b.point.Bar);
+            }
+        }
+    }
 }
 
 TEST(FlightVerdicts, EscapeNeedsEnergyAndLeavingTheView)

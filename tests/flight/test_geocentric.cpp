@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
+#include <vector>
 
 namespace orrimar {
 namespace {
@@ -46,6 +48,36 @@ TEST(RotatingToGeocentric, RotationKeepsLengthsAndTurnsAtTheFrameRate)
         EXPECT_NEAR(std::atan2(p.Moon.Y, p.Moon.X), std::remainder(frameRate * t, 2 * M_PI), 1e-12)
             << "t=" << t;
     }
+}
+
+// The shared table gives bit for bit what each flight would compute, from any thread, in
+// any order, and falls back to computing for a time off the grid.
+TEST(FrameTurnTable, SameBitsAsComputingEachTurn)
+{
+    constexpr double dt = 0.0006283185307179586;
+    const FrameTurnTable table(dt);
+    const EarthMoonState y = LaunchState(100.17, 10.98, 226.5);
+    const auto same = [&](int k, double t) {
+        FrameTurn scratch;
+        const GeocentricPicture a = RotatingToGeocentric(table.At(k, t, scratch), y);
+        const GeocentricPicture b = RotatingToGeocentric(t, y);
+        return a.Craft == b.Craft && a.Velocity == b.Velocity && a.Moon == b.Moon;
+    };
+    std::vector<int> mismatches(2, 0);
+    std::vector<std::thread> threads;
+    for (int w = 0; w < 2; ++w)
+        threads.emplace_back([&, w] {
+            for (int i = 0; i < 3 * FrameTurnTable::ChunkSize; i += 7) {
+                const int k = w == 0 ? i : 3 * FrameTurnTable::ChunkSize - 1 - i;
+                mismatches[static_cast<std::size_t>(w)] += !same(k, k * dt);
+            }
+        });
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(mismatches, std::vector<int>(2, 0));
+    EXPECT_TRUE(same(5, 5.5 * dt));
+    EXPECT_TRUE(same(-1, 0.25));
+    EXPECT_TRUE(same(FrameTurnTable::ChunkSize * FrameTurnTable::MaxChunks, 1e4));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <limits>
 #include <ostream>
 #include <random>
+#include <vector>
 
 namespace orrimar {
 namespace {
@@ -198,6 +199,42 @@ TEST(TimeText, WholeDaysAndRoundedHours)
     // Hours at an exact half round to even.
     EXPECT_EQ(TimeText(2.3125), "2 - 08");  // 7.5 hours
     EXPECT_EQ(TimeText(2.1875), "2 - 04");  // 4.5 hours
+}
+
+// The allocation-free paths against the exact decimal expansion: random doubles of every
+// magnitude a flight or a status text meets, and the exact halves the formats round away
+// from zero (odd multiples of 1/32 for four decimals; five-digit decimals that a double
+// holds exactly for four significant digits).
+TEST(FastFormats, AgreeWithTheExactExpansion)
+{
+    std::mt19937_64 bits(20240607);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    std::vector<double> values;
+    for (int i = 0; i < 200000; ++i) {
+        const double scale = std::pow(10.0, static_cast<int>(bits() % 40) - 20);
+        const double v = unit(bits) * scale;
+        values.push_back(i % 2 ? v : -v);
+        values.push_back(std::bit_cast<double>(bits()));  // any bit pattern
+    }
+    for (std::int64_t odd = 1; odd < 2000000; odd += 2 * 37)
+        values.push_back(static_cast<double>(odd) / 32.0);  // ties of four decimals
+    for (int digits = 10000; digits < 100000; digits += 5)
+        for (const int exponent : {-12, -5, -1, 0, 2, 7})
+            values.push_back(digits * std::pow(10.0, exponent));  // five digits ending in 5
+    for (const double v : {0.0, -0.0, 1e13, 1e15, 1e18, 9.99995, 0.00005, 99999.5,
+                           std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::quiet_NaN(),
+                           std::numeric_limits<double>::denorm_min()})
+        values.push_back(v);
+    for (const double v : values) {
+        ASSERT_EQ(FormatFixed8_4(v), FormatFixed8_4Reference(v)) << v;
+        ASSERT_EQ(FormatExp13_4(v), FormatExp13_4Reference(v)) << v;
+        ASSERT_EQ(TimeText(v), TimeTextReference(v)) << v;
+        // Days of a flight: whole days and hours, halves of an hour included.
+        const double days = std::fabs(v) < 1e6 ? std::fabs(v) : unit(bits) * 1000.0;
+        ASSERT_EQ(TimeText(days), TimeTextReference(days)) << days;
+        ASSERT_EQ(TimeText(std::round(days) + 1.0 / 48.0), TimeTextReference(std::round(days) + 1.0 / 48.0));
+    }
 }
 
 }  // namespace

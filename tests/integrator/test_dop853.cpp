@@ -1,6 +1,7 @@
 // DOP853: accuracy on problems with known solutions, the order of the method, the
 // step-size control, the output routine's contract and the failure codes.
 #include "integrator/dop853.h"
+#include "integrator/dop853_impl.h"
 #include "support/ode_problems.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +69,39 @@ TEST(Dop853Accuracy, ArenstorfOrbitClosesAfterOnePeriod)
     EXPECT_EQ(run.Code, Dop853Reached);
     for (int i = 1; i <= 4; ++i)
         EXPECT_NEAR(y[i], test::ArenstorfStart[i], 1e-5) << "component " << i;
+}
+
+// The callables called directly give the same bits as through std::function: every
+// step's end, every dense value, the counts.
+TEST(Dop853Direct, SameResultsAsThroughStdFunction)
+{
+    std::vector<double> seen[2];
+    Dop853Result results[2];
+    Vector ends[2];
+    for (int way = 0; way < 2; ++way) {
+        std::vector<double>& log = seen[way];
+        const auto out = [&log](int, double xOld, double x, const Vector& y, int,
+                                const DenseOutput& dense, bool&) {
+            log.push_back(x);
+            log.insert(log.end(), y.Span().begin(), y.Span().end());
+            if (x > xOld)
+                log.push_back(dense.Value(3, (xOld + x) / 2.0));
+        };
+        Vector y = test::ArenstorfStart;
+        double x = 0.0;
+        double h = 0.0;
+        double hMax = 0.0;
+        results[way] = way == 0 ? Dop853(4, test::Arenstorf, x, y, test::ArenstorfPeriod, h,
+                                         hMax, 1e-9, 1e-9, out, 2)
+                                : Dop853With(4, test::Arenstorf, x, y, test::ArenstorfPeriod,
+                                             h, hMax, 1e-9, 1e-9, out, 2);
+        ends[way] = y;
+    }
+    EXPECT_EQ(seen[0], seen[1]);
+    EXPECT_EQ(ends[0], ends[1]);
+    EXPECT_EQ(results[0].Accepted, results[1].Accepted);
+    EXPECT_EQ(results[0].Evaluations, results[1].Evaluations);
+    EXPECT_EQ(results[0].H, results[1].H);
 }
 
 // With the tolerance so loose that every step is accepted and hMax fixing the step,

@@ -1,0 +1,498 @@
+// The integrator's implementation as templates over the right-hand side and the output
+// routine, so that a caller's callables are called directly in the step loop. Dop853 and
+// HInit in dop853.h are these templates over std::function.
+#pragma once
+
+#include "integrator/dop853.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace orrimar {
+
+namespace dop853_detail {
+
+// Coefficients of the published method, rounded to double.
+inline constexpr double c2 = 0.526001519587677318785587544488e-01;
+inline constexpr double c3 = 0.789002279381515978178381316732e-01;
+inline constexpr double c4 = 0.118350341907227396726757197510;
+inline constexpr double c5 = 0.281649658092772603273242802490;
+inline constexpr double c6 = 0.333333333333333333333333333333;
+inline constexpr double c7 = 0.25;
+inline constexpr double c8 = 0.307692307692307692307692307692;
+inline constexpr double c9 = 0.651282051282051282051282051282;
+inline constexpr double c10 = 0.6;
+inline constexpr double c11 = 0.857142857142857142857142857142;
+inline constexpr double c14 = 0.1;
+inline constexpr double c15 = 0.2;
+inline constexpr double c16 = 0.777777777777777777777777777778;
+
+inline constexpr double a21 = 5.26001519587677318785587544488e-2;
+inline constexpr double a31 = 1.97250569845378994544595329183e-2;
+inline constexpr double a32 = 5.91751709536136983633785987549e-2;
+inline constexpr double a41 = 2.95875854768068491816892993775e-2;
+inline constexpr double a43 = 8.87627564304205475450678981324e-2;
+inline constexpr double a51 = 2.41365134159266685502369798665e-1;
+inline constexpr double a53 = -8.84549479328286085344864962717e-1;
+inline constexpr double a54 = 9.24834003261792003115737966543e-1;
+inline constexpr double a61 = 3.7037037037037037037037037037e-2;
+inline constexpr double a64 = 1.70828608729473871279604482173e-1;
+inline constexpr double a65 = 1.25467687566822425016691814123e-1;
+inline constexpr double a71 = 3.7109375e-2;
+inline constexpr double a74 = 1.70252211019544039314978060272e-1;
+inline constexpr double a75 = 6.02165389804559606850219397283e-2;
+inline constexpr double a76 = -1.7578125e-2;
+inline constexpr double a81 = 3.70920001185047927108779319836e-2;
+inline constexpr double a84 = 1.70383925712239993810214054705e-1;
+inline constexpr double a85 = 1.07262030446373284651809199168e-1;
+inline constexpr double a86 = -1.53194377486244017527936158236e-2;
+inline constexpr double a87 = 8.27378916381402288758473766002e-3;
+inline constexpr double a91 = 6.24110958716075717114429577812e-1;
+inline constexpr double a94 = -3.36089262944694129406857109825;
+inline constexpr double a95 = -8.68219346841726006818189891453e-1;
+inline constexpr double a96 = 2.75920996994467083049415600797e1;
+inline constexpr double a97 = 2.01540675504778934086186788979e1;
+inline constexpr double a98 = -4.34898841810699588477366255144e1;
+inline constexpr double a101 = 4.77662536438264365890433908527e-1;
+inline constexpr double a104 = -2.48811461997166764192642586468;
+inline constexpr double a105 = -5.90290826836842996371446475743e-1;
+inline constexpr double a106 = 2.12300514481811942347288949897e1;
+inline constexpr double a107 = 1.52792336328824235832596922938e1;
+inline constexpr double a108 = -3.32882109689848629194453265587e1;
+inline constexpr double a109 = -2.03312017085086261358222928593e-2;
+inline constexpr double a111 = -9.3714243008598732571704021658e-1;
+inline constexpr double a114 = 5.18637242884406370830023853209;
+inline constexpr double a115 = 1.09143734899672957818500254654;
+inline constexpr double a116 = -8.14978701074692612513997267357;
+inline constexpr double a117 = -1.85200656599969598641566180701e1;
+inline constexpr double a118 = 2.27394870993505042818970056734e1;
+inline constexpr double a119 = 2.49360555267965238987089396762;
+inline constexpr double a1110 = -3.0467644718982195003823669022;
+inline constexpr double a121 = 2.27331014751653820792359768449;
+inline constexpr double a124 = -1.05344954667372501984066689879e1;
+inline constexpr double a125 = -2.00087205822486249909675718444;
+inline constexpr double a126 = -1.79589318631187989172765950534e1;
+inline constexpr double a127 = 2.79488845294199600508499808837e1;
+inline constexpr double a128 = -2.85899827713502369474065508674;
+inline constexpr double a129 = -8.87285693353062954433549289258;
+inline constexpr double a1210 = 1.23605671757943030647266201528e1;
+inline constexpr double a1211 = 6.43392746015763530355970484046e-1;
+
+inline constexpr double a141 = 5.61675022830479523392909219681e-2;
+inline constexpr double a147 = 2.53500210216624811088794765333e-1;
+inline constexpr double a148 = -2.46239037470802489917441475441e-1;
+inline constexpr double a149 = -1.24191423263816360469010140626e-1;
+inline constexpr double a1410 = 1.5329179827876569731206322685e-1;
+inline constexpr double a1411 = 8.20105229563468988491666602057e-3;
+inline constexpr double a1412 = 7.56789766054569976138603589584e-3;
+inline constexpr double a1413 = -8.298e-3;
+inline constexpr double a151 = 3.18346481635021405060768473261e-2;
+inline constexpr double a156 = 2.83009096723667755288322961402e-2;
+inline constexpr double a157 = 5.35419883074385676223797384372e-2;
+inline constexpr double a158 = -5.49237485713909884646569340306e-2;
+inline constexpr double a1511 = -1.08347328697249322858509316994e-4;
+inline constexpr double a1512 = 3.82571090835658412954920192323e-4;
+inline constexpr double a1513 = -3.40465008687404560802977114492e-4;
+inline constexpr double a1514 = 1.41312443674632500278074618366e-1;
+inline constexpr double a161 = -4.28896301583791923408573538692e-1;
+inline constexpr double a166 = -4.69762141536116384314449447206;
+inline constexpr double a167 = 7.68342119606259904184240953878;
+inline constexpr double a168 = 4.06898981839711007970213554331;
+inline constexpr double a169 = 3.56727187455281109270669543021e-1;
+inline constexpr double a1613 = -1.39902416515901462129418009734e-3;
+inline constexpr double a1614 = 2.9475147891527723389556272149;
+inline constexpr double a1615 = -9.15095847217987001081870187138;
+
+inline constexpr double b1 = 5.42937341165687622380535766363e-2;
+inline constexpr double b6 = 4.45031289275240888144113950566;
+inline constexpr double b7 = 1.89151789931450038304281599044;
+inline constexpr double b8 = -5.8012039600105847814672114227;
+inline constexpr double b9 = 3.1116436695781989440891606237e-1;
+inline constexpr double b10 = -1.52160949662516078556178806805e-1;
+inline constexpr double b11 = 2.01365400804030348374776537501e-1;
+inline constexpr double b12 = 4.47106157277725905176885569043e-2;
+
+inline constexpr double bhh1 = 0.244094488188976377952755905512;
+inline constexpr double bhh2 = 0.733846688281611857341361741547;
+inline constexpr double bhh3 = 0.220588235294117647058823529412e-1;
+
+inline constexpr double er1 = 0.1312004499419488073250102996e-1;
+inline constexpr double er6 = -0.1225156446376204440720569753e+1;
+inline constexpr double er7 = -0.4957589496572501915214079952;
+inline constexpr double er8 = 0.1664377182454986536961530415e+1;
+inline constexpr double er9 = -0.3503288487499736816886487290;
+inline constexpr double er10 = 0.3341791187130174790297318841;
+inline constexpr double er11 = 0.8192320648511571246570742613e-1;
+inline constexpr double er12 = -0.2235530786388629525884427845e-1;
+
+// Dense-output weights d[m][j] for m = 4..7 and stages j = 1, 6..16.
+struct DenseWeights {
+    double d1, d6, d7, d8, d9, d10, d11, d12, d13, d14, d15, d16;
+};
+inline constexpr DenseWeights dw[4] = {
+    {-0.84289382761090128651353491142e+1, 0.56671495351937776962531783590,
+     -0.30689499459498916912797304727e+1, 0.23846676565120698287728149680e+1,
+     0.21170345824450282767155149946e+1, -0.87139158377797299206789907490,
+     0.22404374302607882758541771650e+1, 0.63157877876946881815570249290,
+     -0.88990336451333310820698117400e-1, 0.18148505520854727256656404962e+2,
+     -0.91946323924783554000451984436e+1, -0.44360363875948939664310572000e+1},
+    {0.10427508642579134603413151009e+2, 0.24228349177525818288430175319e+3,
+     0.16520045171727028198505394887e+3, -0.37454675472269020279518312152e+3,
+     -0.22113666853125306036270938578e+2, 0.77334326684722638389603898808e+1,
+     -0.30674084731089398182061213626e+2, -0.93321305264302278729567221706e+1,
+     0.15697238121770843886131091075e+2, -0.31139403219565177677282850411e+2,
+     -0.93529243588444783865713862664e+1, 0.35816841486394083752465898540e+2},
+    {0.19985053242002433820987653617e+2, -0.38703730874935176555105901742e+3,
+     -0.18917813819516756882830838328e+3, 0.52780815920542364900561016686e+3,
+     -0.11573902539959630126141871134e+2, 0.68812326946963000169666922661e+1,
+     -0.10006050966910838403183860980e+1, 0.77771377980534432092869265740,
+     -0.27782057523535084065932004339e+1, -0.60196695231264120758267380846e+2,
+     0.84320405506677161018159903784e+2, 0.11992291136182789328035130030e+2},
+    {-0.25693933462703749003312586129e+2, -0.15418974869023643374053993627e+3,
+     -0.23152937917604549567536039109e+3, 0.35763911791061412378285349910e+3,
+     0.93405324183624310003907691704e+2, -0.37458323136451633156875139351e+2,
+     0.10409964950896230045147246184e+3, 0.29840293426660503123344363579e+2,
+     -0.43533456590011143754432175058e+2, 0.96324553959188282948394950600e+2,
+     -0.39177261675615439165231486172e+2, -0.14972683625798562581422125276e+3},
+};
+
+// Step-size control.
+inline constexpr double safe = 0.9;
+inline constexpr double facMin = 1.0 / 3.0;  // smallest ratio hnew/h
+inline constexpr double facMax = 6.0;        // largest ratio hnew/h
+inline constexpr double beta = 0.08;
+inline constexpr double expo1 = 0.109;  // 1/8 - 0.2 * beta
+inline constexpr double facOldMin = 1.0e-4;
+inline constexpr int stiffTestEvery = 1000;
+inline constexpr double stiffThreshold = 6.1;
+
+inline double RoundingUnit()
+{
+    volatile double u = 0x1p-52;
+    volatile double sum;
+    do {
+        u = u / 2.0;
+        sum = 1.0 + u;
+    } while (sum != 1.0);
+    return 2.0 * u;
+}
+
+}  // namespace dop853_detail
+
+
+template <class Rhs>
+double HInitWith(int n, const Rhs& fcn, double x, const Vector& Y, int posNeg,
+             const Vector& F0, Vector& F1, Vector& YY1, double hMax, double aTol, double rTol)
+{
+    using namespace dop853_detail;
+    if (n < 1 || Y.Length() <= n || F0.Length() <= n || F1.Length() <= n || YY1.Length() <= n)
+        throw std::out_of_range("HInit: vectors need n+1 elements and n at least 1");
+    const double* y = Y.Data();
+    const double* f0 = F0.Data();
+    double* yy1 = YY1.Data();
+
+    double dnf = 0.0;
+    double dny = 0.0;
+    for (int i = 1; i <= n; ++i) {
+        const double sk = aTol + rTol * std::abs(y[i]);
+        const double qf = f0[i] / sk;
+        const double qy = y[i] / sk;
+        dnf += qf * qf;
+        dny += qy * qy;
+    }
+    dnf = std::sqrt(dnf / n);
+    dny = std::sqrt(dny / n);
+
+    double h = (dnf <= 1.0e-5 || dny <= 1.0e-5) ? 1.0e-6 : 0.01 * dny / dnf;
+    h = std::min(h, hMax);
+    h = posNeg * h;
+
+    // One explicit Euler step to estimate the second derivative.
+    for (int i = 1; i <= n; ++i)
+        yy1[i] = y[i] + h * f0[i];
+    fcn(n, x + h, YY1, F1);
+    const double* f1 = F1.Data();
+    double der2 = 0.0;
+    for (int i = 1; i <= n; ++i) {
+        const double sk = aTol + rTol * std::abs(y[i]);
+        const double q = (f1[i] - f0[i]) / sk;
+        der2 += q * q;
+    }
+    // A zero trial step (hMax = 0) leaves nothing to estimate from.
+    der2 = h != 0.0 ? std::sqrt(der2 / n) / std::abs(h) : 0.0;
+
+    const double der12 = std::max(dnf, der2);
+    const double h1 = der12 <= 1.0e-15 ? std::max(1.0e-6, std::abs(h) * 1.0e-3)
+                                       : std::pow(0.01 / der12, 1.0 / 8.0);
+    return posNeg * std::min({100.0 * std::abs(h), h1, hMax});
+}
+
+template <class Rhs, class Out>
+Dop853Result Dop853With(int n, const Rhs& fcn, double& x, Vector& Y, double xEnd, double& h,
+                        double& hMax, double rTol, double aTol, const Out& solOut, int iOut)
+{
+    using namespace dop853_detail;
+    if (n < 1 || Y.Length() <= n)
+        throw std::out_of_range("Dop853: the state needs n+1 elements and n at least 1, n = " +
+                                std::to_string(n) + ", length " + std::to_string(Y.Length()));
+    DenseOutput dense(n, iOut == 2);
+
+    Vector YY1(n + 1), K1(n + 1), K2(n + 1), K3(n + 1), K4(n + 1), K5(n + 1), K6(n + 1),
+        K7(n + 1), K8(n + 1), K9(n + 1), K10(n + 1);
+    double* const y = Y.Data();
+    double* const yy1 = YY1.Data();
+    double* const k1 = K1.Data();
+    double* const k2 = K2.Data();
+    double* const k3 = K3.Data();
+    double* const k4 = K4.Data();
+    double* const k5 = K5.Data();
+    double* const k6 = K6.Data();
+    double* const k7 = K7.Data();
+    double* const k8 = K8.Data();
+    double* const k9 = K9.Data();
+    double* const k10 = K10.Data();
+
+    const double uround = RoundingUnit();
+    int nstep = 0;
+    int naccpt = 0;
+    double facold = facOldMin;
+    bool last = false;
+    bool reject = false;
+    double hlamb = 0.0;
+    int iasti = 0;
+    int nonsti = 0;
+    int nrejct = 0;
+    int evaluations = 0;
+    const auto eval = [&](double xe, const Vector& ye, Vector& fe) {
+        ++evaluations;
+        fcn(n, xe, ye, fe);
+    };
+    const auto finish = [&](int code) {
+        Dop853Result result;
+        result.Code = code;
+        result.X = x;
+        result.H = h;
+        result.Steps = nstep;
+        result.Accepted = naccpt;
+        result.Rejected = nrejct;
+        result.Evaluations = evaluations;
+        return result;
+    };
+
+    const double posneg = x <= xEnd ? 1.0 : -1.0;
+    if (hMax == 0.0)
+        hMax = xEnd - x;
+    hMax = std::abs(hMax);
+
+    eval(x, Y, K1);
+    if (h == 0.0) {
+        h = HInitWith(n, fcn, x, Y, static_cast<int>(posneg), K1, K2, K3, hMax, aTol, rTol);
+        ++evaluations;
+    }
+
+    dense.xOld_ = x;
+    if (iOut >= 1) {
+        dense.hOut_ = h;
+        bool stop = false;
+        solOut(0, dense.xOld_, x, Y, n, dense, stop);
+        if (stop)
+            return finish(Dop853Stopped);
+    }
+
+    for (;;) {
+        if (nstep > Dop853MaxSteps) {
+            Dop853Result result = finish(Dop853TooManySteps);
+            result.StepLimit = Dop853MaxSteps;
+            return result;
+        }
+        if (0.1 * std::abs(h) <= std::abs(x) * uround) {
+            Dop853Result result = finish(Dop853StepTooSmall);
+            result.TooSmallH = h;
+            return result;
+        }
+        if ((x + 1.01 * h - xEnd) * posneg > 0.0) {
+            h = xEnd - x;
+            last = true;
+        }
+        ++nstep;
+
+        // Stages 2 … 12.
+        for (int i = 1; i <= n; ++i)
+            yy1[i] = y[i] + h * (a21 * k1[i]);
+        eval(x + c2 * h, YY1, K2);
+        for (int i = 1; i <= n; ++i)
+            yy1[i] = y[i] + h * (a31 * k1[i] + a32 * k2[i]);
+        eval(x + c3 * h, YY1, K3);
+        for (int i = 1; i <= n; ++i)
+            yy1[i] = y[i] + h * (a41 * k1[i] + a43 * k3[i]);
+        eval(x + c4 * h, YY1, K4);
+        for (int i = 1; i <= n; ++i)
+            yy1[i] = y[i] + h * (a51 * k1[i] + a53 * k3[i] + a54 * k4[i]);
+        eval(x + c5 * h, YY1, K5);
+        for (int i = 1; i <= n; ++i)
+            yy1[i] = y[i] + h * (a61 * k1[i] + a64 * k4[i] + a65 * k5[i]);
+        eval(x + c6 * h, YY1, K6);
+        for (int i = 1; i <= n; ++i)
+            yy1[i] = y[i] + h * (a71 * k1[i] + a74 * k4[i] + a75 * k5[i] + a76 * k6[i]);
+        eval(x + c7 * h, YY1, K7);
+        for (int i = 1; i <= n; ++i)
+            yy1[i] = y[i] + h * (a81 * k1[i] + a84 * k4[i] + a85 * k5[i] + a86 * k6[i] +
+                                 a87 * k7[i]);
+        eval(x + c8 * h, YY1, K8);
+        for (int i = 1; i <= n; ++i)
+            yy1[i] = y[i] + h * (a91 * k1[i] + a94 * k4[i] + a95 * k5[i] + a96 * k6[i] +
+                                 a97 * k7[i] + a98 * k8[i]);
+        eval(x + c9 * h, YY1, K9);
+        for (int i = 1; i <= n; ++i)
+            yy1[i] = y[i] + h * (a101 * k1[i] + a104 * k4[i] + a105 * k5[i] + a106 * k6[i] +
+                                 a107 * k7[i] + a108 * k8[i] + a109 * k9[i]);
+        eval(x + c10 * h, YY1, K10);
+        for (int i = 1; i <= n; ++i)
+            yy1[i] = y[i] + h * (a111 * k1[i] + a114 * k4[i] + a115 * k5[i] + a116 * k6[i] +
+                                 a117 * k7[i] + a118 * k8[i] + a119 * k9[i] + a1110 * k10[i]);
+        eval(x + c11 * h, YY1, K2);  // stage 11
+        const double xph = x + h;
+        for (int i = 1; i <= n; ++i)
+            yy1[i] = y[i] + h * (a121 * k1[i] + a124 * k4[i] + a125 * k5[i] + a126 * k6[i] +
+                                 a127 * k7[i] + a128 * k8[i] + a129 * k9[i] + a1210 * k10[i] +
+                                 a1211 * k2[i]);
+        eval(xph, YY1, K3);  // stage 12
+
+        // Order-8 solution: k4 = weighted sum of the stages, k5 = y_new.
+        for (int i = 1; i <= n; ++i) {
+            k4[i] = b1 * k1[i] + b6 * k6[i] + b7 * k7[i] + b8 * k8[i] + b9 * k9[i] +
+                    b10 * k10[i] + b11 * k2[i] + b12 * k3[i];
+            k5[i] = y[i] + h * k4[i];
+        }
+
+        // Error estimate from the estimators of orders 5 and 3.
+        double e5sum = 0.0;
+        double e3sum = 0.0;
+        for (int i = 1; i <= n; ++i) {
+            const double sk = aTol + rTol * std::max(std::abs(y[i]), std::abs(k5[i]));
+            const double e3 = (k4[i] - (bhh1 * k1[i] + bhh2 * k9[i] + bhh3 * k3[i])) / sk;
+            const double e5 = (er1 * k1[i] + er6 * k6[i] + er7 * k7[i] + er8 * k8[i] +
+                               er9 * k9[i] + er10 * k10[i] + er11 * k2[i] + er12 * k3[i]) /
+                              sk;
+            e3sum += e3 * e3;
+            e5sum += e5 * e5;
+        }
+        double deno = e5sum + 0.01 * e3sum;
+        if (deno <= 0.0)
+            deno = 1.0;  // both sums zero: an exact step, accepted with the largest growth
+        const double err = std::abs(h) * e5sum / std::sqrt(n * deno);
+
+        // Step-size proposal with Lund stabilisation.
+        const double fac11 = std::pow(err, expo1);
+        const double fac = fac11 / std::pow(facold, beta);
+        double hnew = h * std::min(facMax, std::max(facMin, fac > 0.0 ? safe / fac : facMax));
+
+        if (err <= 1.0) {
+            facold = std::max(err, facOldMin);
+            ++naccpt;
+            eval(xph, K5, K4);  // stage 13 = f(x + h, y_new)
+
+            if (naccpt % stiffTestEvery == 0 || iasti > 0) {
+                double stnum = 0.0;
+                double stden = 0.0;
+                for (int i = 1; i <= n; ++i) {
+                    const double dk = k4[i] - k3[i];
+                    const double dy = k5[i] - yy1[i];
+                    stnum += dk * dk;
+                    stden += dy * dy;
+                }
+                if (stden > 0.0)
+                    hlamb = std::abs(h) * std::sqrt(stnum / stden);
+                if (hlamb > stiffThreshold) {
+                    nonsti = 0;
+                    ++iasti;
+                    if (iasti == 15) {
+                        Dop853Result result = finish(Dop853Stiff);
+                        result.StiffAt = x;
+                        return result;
+                    }
+                } else {
+                    ++nonsti;
+                    if (nonsti == 6)
+                        iasti = 0;
+                }
+            }
+
+            if (dense.available_) {
+                double* cont = dense.coef_.data();
+                for (int i = 1; i <= n; ++i) {
+                    double* c = cont + 8 * i;
+                    const double ydiff = k5[i] - y[i];
+                    const double bspl = h * k1[i] - ydiff;
+                    c[0] = y[i];
+                    c[1] = ydiff;
+                    c[2] = bspl;
+                    c[3] = ydiff - h * k4[i] - bspl;
+                    for (int m = 0; m < 4; ++m) {
+                        const DenseWeights& d = dw[m];
+                        c[4 + m] = d.d1 * k1[i] + d.d6 * k6[i] + d.d7 * k7[i] + d.d8 * k8[i] +
+                                   d.d9 * k9[i] + d.d10 * k10[i] + d.d11 * k2[i] + d.d12 * k3[i];
+                    }
+                }
+                for (int i = 1; i <= n; ++i)
+                    yy1[i] = y[i] + h * (a141 * k1[i] + a147 * k7[i] + a148 * k8[i] +
+                                         a149 * k9[i] + a1410 * k10[i] + a1411 * k2[i] +
+                                         a1412 * k3[i] + a1413 * k4[i]);
+                eval(x + c14 * h, YY1, K10);  // stage 14
+                for (int i = 1; i <= n; ++i)
+                    yy1[i] = y[i] + h * (a151 * k1[i] + a156 * k6[i] + a157 * k7[i] +
+                                         a158 * k8[i] + a1511 * k2[i] + a1512 * k3[i] +
+                                         a1513 * k4[i] + a1514 * k10[i]);
+                eval(x + c15 * h, YY1, K2);  // stage 15
+                for (int i = 1; i <= n; ++i)
+                    yy1[i] = y[i] + h * (a161 * k1[i] + a166 * k6[i] + a167 * k7[i] +
+                                         a168 * k8[i] + a169 * k9[i] + a1613 * k4[i] +
+                                         a1614 * k10[i] + a1615 * k2[i]);
+                eval(x + c16 * h, YY1, K3);  // stage 16
+                for (int i = 1; i <= n; ++i) {
+                    double* c = cont + 8 * i;
+                    for (int m = 0; m < 4; ++m) {
+                        const DenseWeights& d = dw[m];
+                        c[4 + m] = h * (c[4 + m] + d.d13 * k4[i] + d.d14 * k10[i] +
+                                        d.d15 * k2[i] + d.d16 * k3[i]);
+                    }
+                }
+            }
+
+            for (int i = 1; i <= n; ++i) {
+                k1[i] = k4[i];
+                y[i] = k5[i];
+            }
+            dense.xOld_ = x;
+            x = xph;
+
+            if (iOut >= 1) {
+                dense.hOut_ = h;
+                bool stop = false;
+                solOut(naccpt, dense.xOld_, x, Y, n, dense, stop);
+                if (stop)
+                    return finish(Dop853Stopped);
+            }
+            if (last) {
+                h = hnew;
+                return finish(Dop853Reached);
+            }
+            if (std::abs(hnew) > hMax)
+                hnew = posneg * hMax;
+            if (reject)
+                hnew = posneg * std::min(std::abs(hnew), std::abs(h));
+            reject = false;
+        } else {
+            hnew = h * std::max(facMin, safe / fac11);
+            reject = true;
+            last = false;
+            ++nrejct;
+        }
+        h = hnew;
+    }
+}
+
+}  // namespace orrimar
