@@ -41,13 +41,6 @@ Vector ToVector(const EarthMoonState& state)
 // rounding error accumulates.
 double NextMultiple(double t, double dt) { return RoundHalfEven(t / dt + 1.0) * dt; }
 
-// Output point k of every flight is at k·FlightOutputInterval.
-const FrameTurnTable& OutputTurns()
-{
-    static const FrameTurnTable table(FlightOutputInterval);
-    return table;
-}
-
 }  // namespace
 
 EarthMoonState LaunchFromTexts(std::string_view altitude, std::string_view velocity,
@@ -77,9 +70,11 @@ void EvaluateFlightPoint(FlightPoint& point, int index, double t, const EarthMoo
     point.T = t;
     point.State = state;
 
+    // Output point k of every flight is at k·FlightOutputInterval.
     FrameTurn scratch;
-    const GeocentricPicture& g = point.Picture =
-        RotatingToGeocentric(OutputTurns().At(index, t, scratch), state);
+    const FrameTurn& turn =
+        views.Turns ? views.Turns->At(index, t, scratch) : (scratch = FrameTurnAt(t));
+    const GeocentricPicture& g = point.Picture = RotatingToGeocentric(turn, state);
     if (needs.Pixels) {
         SelectFrame(views.Full);
         point.Full = WorldToPixel(g.Craft);

@@ -68,6 +68,9 @@ struct FlightViews {
     const FrameTarget& Full;
     const FrameTarget& Luno;
     const FrameTarget& Geo;
+    // The frame turns of the output times, shared by the flights of a scan; without one
+    // each point computes its own (the same bits).
+    const FrameTurnTable* Turns = nullptr;
 };
 
 class FlightDisplay {

@@ -121,10 +121,12 @@ void ParallelFlights(int count, int threads, const FlightSetup& setup,
     std::atomic<bool> failed{false};
     std::exception_ptr firstError;
     std::mutex errorMutex;
+    // The frame turns of the output times are the same for every flight of the scan.
+    const FrameTurnTable turns(FlightOutputInterval);
     // Each worker draws into views of its own: the frame registry is per thread.
     const auto worker = [&] {
         try {
-            const HeadlessViews views(setup.ViewWidth, setup.ViewHeight, setup.FullView);
+            const HeadlessViews views(setup.ViewWidth, setup.ViewHeight, setup.FullView, &turns);
             for (int i = next++; i < count && !failed; i = next++)
                 work(i, views);
         } catch (...) {
@@ -138,10 +140,17 @@ void ParallelFlights(int count, int threads, const FlightSetup& setup,
     if (used == 1) {
         worker();
     } else {
+        // A system that cannot give every thread asked for (memory, process limits) gets
+        // the work done by those it gave, or by this thread alone.
         std::vector<std::thread> pool;
-        pool.reserve(static_cast<std::size_t>(used));
-        for (int t = 0; t < used; ++t)
-            pool.emplace_back(worker);
+        try {
+            pool.reserve(static_cast<std::size_t>(used));
+            for (int t = 0; t < used; ++t)
+                pool.emplace_back(worker);
+        } catch (const std::exception&) {
+            if (pool.empty())
+                worker();
+        }
         for (std::thread& t : pool)
             t.join();
     }

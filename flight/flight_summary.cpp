@@ -1,6 +1,7 @@
 #include "flight/flight_summary.h"
 
 #include "flight/view_frames.h"
+#include "formats/decimal_text.h"
 #include "formats/number_format.h"
 
 #include <algorithm>
@@ -77,8 +78,10 @@ public:
         s.VelocityText = last.VelocityText;
         s.Bar = last.Bar;
         s.MoonMinKm = KmAbove(moonMin_, MoonRadius);
-        if (moonMinT_)
+        if (moonMinT_) {
+            s.MoonMinT = *moonMinT_;
             s.MoonMinTime = TimeText(static_cast<double>(*moonMinT_ * DaysPerTimeUnit));
+        }
         // A flight that drew nothing after the launch falls back to the launch point.
         s.EarthMinKm = KmAbove(points_ > 1 ? earthMin_ : launchEarth_, EarthRadius);
         s.Points = points_;
@@ -107,8 +110,10 @@ std::string IntText(long long value) { return std::to_string(value); }
 
 }  // namespace
 
-HeadlessViews::HeadlessViews(int fullWidth, int fullHeight, bool fullViewChecked)
-    : full_(fullWidth, fullHeight), luno_(InsetSize, InsetSize), geo_(InsetSize, InsetSize)
+HeadlessViews::HeadlessViews(int fullWidth, int fullHeight, bool fullViewChecked,
+                             const FrameTurnTable* turns)
+    : full_(fullWidth, fullHeight), luno_(InsetSize, InsetSize), geo_(InsetSize, InsetSize),
+      turns_(turns)
 {
     SetFullViewFrame(full_, fullViewChecked);
     SetLunocentricFrame(luno_);
@@ -170,13 +175,20 @@ std::string SummaryJson(const FlightSummary& s, const std::string& extraFields)
     json += ",\"index\":" + IntText(s.Index);
     json += ",\"t\":" + JsonNumber(s.T, 9);
     json += ",\"step\":" + IntText(s.Step);
-    json += ",\"time\":" + JsonString(s.TimeText);
-    json += ",\"error_jacobi\":" + JsonString(s.ErrorJacobiText);
-    json += ",\"jacobi0\":" + JsonString(s.Jacobi0Text);
-    json += ",\"velocity\":" + JsonString(s.VelocityText);
+    json += ",\"time\":" + JsonNumber(static_cast<double>(s.T * DaysPerTimeUnit), 6);
+    json += ",\"time_text\":" + JsonString(s.TimeText);
+    json += ",\"error_jacobi\":" + JsonNumberOfText(s.ErrorJacobiText);
+    json += ",\"error_jacobi_text\":" + JsonString(s.ErrorJacobiText);
+    json += ",\"jacobi0\":" + JsonNumberOfText(s.Jacobi0Text);
+    json += ",\"jacobi0_text\":" + JsonString(s.Jacobi0Text);
+    json += ",\"velocity\":" + JsonNumberOfText(s.VelocityText);
+    json += ",\"velocity_text\":" + JsonString(s.VelocityText);
     json += ",\"bar\":" + IntText(s.Bar);
     json += ",\"moon_min_km\":" + JsonNumber(s.MoonMinKm, 3);
-    json += ",\"moon_min_time\":" + JsonString(s.MoonMinTime);
+    json += ",\"moon_min_time\":" +
+            (s.MoonMinTime.empty() ? std::string("null")
+                                   : JsonNumber(static_cast<double>(s.MoonMinT * DaysPerTimeUnit), 6));
+    json += ",\"moon_min_time_text\":" + JsonString(s.MoonMinTime);
     json += ",\"earth_min_km\":" + JsonNumber(s.EarthMinKm, 3);
     json += ",\"points\":" + IntText(s.Points);
     json += "}";
@@ -243,6 +255,37 @@ std::string JsonNumber(double value, int decimals)
     if (!std::isfinite(value))
         return "null";
     return decimals < 0 ? ShortestText(value) : FixedText(value, decimals);
+}
+
+std::string JsonNumberOfText(const std::string& text)
+{
+    // The shown digits, blanks left out, when they already form a JSON number
+    // ("   8.659E-009" gives 8.659E-009); otherwise the value they read as.
+    const std::size_t first = text.find_first_not_of(' ');
+    const std::size_t last = text.find_last_not_of(' ');
+    const std::string digits = first == std::string::npos ? "" : text.substr(first, last - first + 1);
+    std::size_t i = 0;
+    const auto run = [&] {
+        const std::size_t start = i;
+        while (i < digits.size() && digits[i] >= '0' && digits[i] <= '9')
+            ++i;
+        return i > start;
+    };
+    if (i < digits.size() && digits[i] == '-')
+        ++i;
+    bool valid = i < digits.size() && (digits[i] == '0' ? (++i, true) : run());
+    if (valid && i < digits.size() && digits[i] == '.')
+        valid = (++i, run());
+    if (valid && i < digits.size() && (digits[i] == 'E' || digits[i] == 'e')) {
+        ++i;
+        if (i < digits.size() && (digits[i] == '+' || digits[i] == '-'))
+            ++i;
+        valid = run();
+    }
+    if (valid && i == digits.size())
+        return digits;
+    double value = 0.0;
+    return TryStrToFloat(text, value) ? JsonNumber(value, -1) : "null";
 }
 
 std::string JsonString(const std::string& text)

@@ -19,8 +19,10 @@ inline constexpr int InsetSize = 180;
 // them. Frames are registered per thread: build, use and destroy these on one thread.
 class HeadlessViews {
 public:
-    HeadlessViews(int fullWidth, int fullHeight, bool fullViewChecked);
-    FlightViews Get() const { return FlightViews{full_, luno_, geo_}; }
+    // turns, when given, must outlive the views: the frame turns shared by a scan.
+    HeadlessViews(int fullWidth, int fullHeight, bool fullViewChecked,
+                  const FrameTurnTable* turns = nullptr);
+    FlightViews Get() const { return FlightViews{full_, luno_, geo_, turns_}; }
 
 private:
     class Box : public FrameTarget {
@@ -36,6 +38,7 @@ private:
     Box full_;
     Box luno_;
     Box geo_;
+    const FrameTurnTable* turns_;
 };
 
 enum class FlightOutcome {
@@ -63,6 +66,7 @@ struct FlightSummary {
     // (a point on or inside the Moon counts 0). The Earth's leaves out the launch point.
     double MoonMinKm = 0.0;
     std::string MoonMinTime;  // "D - HH" of that point
+    double MoonMinT = 0.0;    // time units of that point
     double EarthMinKm = 0.0;
     int Points = 0;  // output points drawn, the launch point included
 };
@@ -89,8 +93,9 @@ FlightSummary FlySummary(const EarthMoonState& launch, const HeadlessViews& view
 // moon_min_km=… moon_min_time="…" earth_min_km=… points=…  (one line, no newline)
 std::string SummaryLine(const FlightSummary& summary);
 
-// The same fields as one JSON object; extraFields (already JSON, e.g. "\"angle\":226.5")
-// go first when not empty.
+// The same fields as one JSON object, numbers as JSON numbers (time and moon_min_time in
+// days), and the status bar's texts, blanks kept, as the *_text strings; extraFields
+// (already JSON, e.g. "\"angle\":226.5") go first when not empty.
 std::string SummaryJson(const FlightSummary& summary, const std::string& extraFields = {});
 
 // CSV of the output points: the header and one row per point (no newlines). Positions in
@@ -105,5 +110,8 @@ std::string ShortestText(double value);
 // A JSON number (null for infinities and NaN) and a quoted, escaped JSON string.
 std::string JsonNumber(double value, int decimals);
 std::string JsonString(const std::string& text);
+// A number as a status text shows it ("   8.659E-009", "  1.2124") as a JSON number: the
+// shown digits when they form one, else the value they read as, else null.
+std::string JsonNumberOfText(const std::string& text);
 
 }  // namespace orrimar

@@ -185,6 +185,7 @@ TEST(FlightToolSummary, LineAndJsonKeepBlanksAndStayLocaleFree)
     s.Bar = 110;
     s.MoonMinKm = 1234.5678;
     s.MoonMinTime = "0 - 00";
+    s.MoonMinT = 0.0012566370614359172;
     s.EarthMinKm = 99.5;
     s.Points = 13;
     const std::string line =
@@ -193,14 +194,21 @@ TEST(FlightToolSummary, LineAndJsonKeepBlanksAndStayLocaleFree)
         "moon_min_km=1234.568 moon_min_time=\"0 - 00\" earth_min_km=99.500 points=13";
     const std::string json =
         "{\"angle\":1.5,\"outcome\":\"integrator--2\",\"index\":12,\"t\":0.007539822,"
-        "\"step\":345,\"time\":\"0 - 01\",\"error_jacobi\":\"  -1.235E-005\","
-        "\"jacobi0\":\"2.64671\",\"velocity\":\" 10.9540\",\"bar\":110,"
-        "\"moon_min_km\":1234.568,\"moon_min_time\":\"0 - 00\",\"earth_min_km\":99.500,"
-        "\"points\":13}";
+        "\"step\":345,\"time\":0.032786,\"time_text\":\"0 - 01\","
+        "\"error_jacobi\":-1.235E-005,\"error_jacobi_text\":\"  -1.235E-005\","
+        "\"jacobi0\":2.64671,\"jacobi0_text\":\"2.64671\","
+        "\"velocity\":10.9540,\"velocity_text\":\" 10.9540\",\"bar\":110,"
+        "\"moon_min_km\":1234.568,\"moon_min_time\":0.005464,\"moon_min_time_text\":\"0 - 00\","
+        "\"earth_min_km\":99.500,\"points\":13}";
     EXPECT_EQ(SummaryLine(s), line);
     EXPECT_EQ(SummaryJson(s, "\"angle\":1.5"), json);
     EXPECT_EQ(JsonString("a\"b\\c\n"), "\"a\\\"b\\\\c\\u000a\"");
     EXPECT_EQ(JsonNumber(INFINITY, 3), "null");
+    // Panel texts that are no JSON number as shown still give one, or null.
+    for (const auto& [text, number] : std::vector<std::pair<std::string, std::string>>{
+             {"   8.659E-009", "8.659E-009"}, {".5", "0.5"}, {"+1.25", "1.25"}, {"  007", "7"},
+             {"INF", "null"}, {"NAN", "null"}, {"", "null"}, {" -0.0000", "-0.0000"}})
+        EXPECT_EQ(JsonNumberOfText(text), number) << text;
 
     // A decimal comma in the global locale must not leak into any output.
     struct Comma : std::numpunct<char> {
@@ -654,6 +662,23 @@ TEST_F(FlightToolProgram, OutputThatCannotBeWrittenExitsWithOne)
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << args;
         }
     }
+}
+
+// A scan asking for more threads than the system gives (here: too little address space for
+// their stacks) is flown by the threads it could start, or by one, and never aborts.
+TEST_F(FlightToolProgram, ScanWithThreadsTheSystemCannotGiveStillRuns)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#else
+    const std::string scan = "--preset 'Escape 58' --scan-velocity 10.90 11.10 0.001 --max-days 0.01";
+    const int status = std::system(("ulimit -v 400000; '" + std::string(ORRIMAR_FLIGHT_EXE) + "' " +
+                                    scan + " --threads 200 >'" + Path("limited").string() + "' 2>&1")
+                                       .c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << Read(Path("limited"));
+    EXPECT_EQ(Read(Path("limited")), Run(scan + " --threads 1").out);
+#endif
 }
 
 // The CSV appears under its name only when complete; no temporary file is left behind.
