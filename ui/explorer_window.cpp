@@ -117,7 +117,10 @@ ExplorerWindow::ExplorerWindow(std::function<QImage()> picture, QWidget* parent)
     reportLabel_->setObjectName("reportLabel");
     reportLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     reportLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    reportLabel_->setMinimumWidth(260);
+    // A fixed column: the report's changing texts must not resize the views beside it
+    // (a resize renders the closed region again).
+    reportLabel_->setFixedWidth(300);
+    noteLabel_->setFixedWidth(300);
     pauseButton_ = new QPushButton("&Pause", this);
     pauseButton_->setObjectName("pauseButton");
     pauseButton_->setEnabled(false);
@@ -226,7 +229,9 @@ void ExplorerWindow::refresh()
 {
     dirty_ = false;
     showReport();
-    charts_->refresh();
+    // The charts every other time while following: they cost the most to update.
+    if (++refreshes_ % 2 == 0 || !following_)
+        charts_->refresh();
     frameView_->update();
 }
 

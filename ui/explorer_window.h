@@ -70,6 +70,7 @@ private:
     FlightReport report_;
     bool following_ = false;
     bool dirty_ = false;
+    int refreshes_ = 0;
     std::optional<CsvLaunch> lastLaunch_;
 
     QLabel* noteLabel_ = nullptr;

@@ -15,7 +15,7 @@ namespace orrimar {
 namespace {
 
 // Columns per series: about what a chart's plot area is wide, in pixels.
-constexpr std::size_t ChartColumns = 800;
+constexpr std::size_t ChartColumns = 500;
 // The first column's width, days: about four output points (236 s each).
 constexpr double FirstColumnDays = 0.01;
 // The smallest drift a log axis shows; an exact zero is drawn there.
@@ -88,9 +88,17 @@ void FlightCharts::add(double days, double moonKm, double earthKm, double speedK
     changed_ = true;
 }
 
+void FlightCharts::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    refresh();
+}
+
 void FlightCharts::refresh()
 {
-    if (!changed_)
+    // Handing the columns over costs milliseconds per chart: not while hidden (behind
+    // the other tab, or the Explorer closed); showing the charts catches up.
+    if (!changed_ || !isVisible())
         return;
     changed_ = false;
     for (int s = 0; s < SeriesCount; ++s) {

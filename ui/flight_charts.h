@@ -28,12 +28,16 @@ public:
     void clear();
     // One output point: days since launch and the four values.
     void add(double days, double moonKm, double earthKm, double speedKms, double jacobiDrift);
-    // Hands the kept columns to the charts (call at most a few times per second).
+    // Hands the kept columns to the charts when they are visible (call at most a few
+    // times per second).
     void refresh();
 
     const ColumnRange& range(Series series) const { return ranges_[series]; }
     // Points the chart of a series holds now.
     int plottedPoints(Series series) const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     struct Plot {

@@ -5,7 +5,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
+#include <QPolygonF>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -38,8 +38,9 @@ MoonFrameView::MoonFrameView(QWidget* parent)
 
 void MoonFrameView::clearFlight()
 {
+    // The closed region stays until the next flight's Jacobi integral arrives with its
+    // launch point: the same launch again costs no new rendering.
     track_.Clear();
-    setJacobi0(std::numeric_limits<double>::quiet_NaN());
     update();
 }
 
@@ -162,16 +163,22 @@ void MoonFrameView::paintEvent(QPaintEvent*)
     }
 
     if (track_.HasLast()) {
-        QPainterPath path;
-        const auto& kept = track_.Kept();
-        path.moveTo(toPixel(kept.front().X, kept.front().Y));
-        for (std::size_t k = 1; k < kept.size(); ++k)
-            path.lineTo(toPixel(kept[k].X, kept[k].Y));
+        // Only the points that move the line by a pixel or more are drawn: the cost of a
+        // repaint follows the line's length on the screen, not the number of points.
+        QPolygonF line;
+        auto append = [&](QPointF p) {
+            if (line.isEmpty() || std::abs(p.x() - line.back().x()) >= 1.0 ||
+                std::abs(p.y() - line.back().y()) >= 1.0)
+                line.append(p);
+        };
+        for (const PlanePoint& p : track_.Kept())
+            append(toPixel(p.X, p.Y));
         const QPointF craft = toPixel(track_.Last().X, track_.Last().Y);
-        path.lineTo(craft);
-        painter.setBrush(Qt::NoBrush);
+        line.append(craft);
+        painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setPen(QPen(QColor(0, 0, 255), 0));
-        painter.drawPath(path);
+        painter.drawPolyline(line);
+        painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(255, 0, 0));
         painter.drawEllipse(craft, 3.0, 3.0);

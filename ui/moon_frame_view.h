@@ -18,7 +18,7 @@ class MoonFrameView : public QWidget {
 public:
     explicit MoonFrameView(QWidget* parent = nullptr);
 
-    // Forgets the trajectory and the closed region.
+    // Forgets the trajectory.
     void clearFlight();
     // A craft position in the rotating frame, distance units (x = state[1], y = state[3]).
     void addPoint(double x, double y);
