@@ -2,16 +2,22 @@
 // offscreen main window of 1280 × 900, in output points per second, so that the
 // cost of drawing a flight is known. Run with QT_QPA_PLATFORM=offscreen.
 //
-//   bench_window_flight [--runs N] [--preset K] [--speed V] [--per-point] [--save-images DIR]
+//   bench_window_flight [--runs N] [--preset K] [--speed V] [--per-point] [--explorer]
+//                       [--explorer-only] [--save-images DIR]
 //
 // --runs N: flights to time (5 unless given); the median and the best are reported.
 // --preset K, --speed V: another preset (4 unless given) and slider position (95), e.g. to
 // see that a slow flight lasts as long as its pacing says.
 // --per-point: repaint at every output point instead of once per display frame.
+// --explorer: each run twice, with the Explorer closed and open and following, alternating
+// so that a busy machine slows both alike; --explorer-only: open only.
+// ORRIMAR_EXPLORER_TAB=1 puts the Explorer's charts in front instead of the Moon's frame.
 // --save-images DIR: instead of timing, flies each preset at full speed and saves what
-// the screen shows over the full view (preset-K-screen.png) and the clipboard's copy
-// (preset-K-clipboard.png) and of the status bar (preset-K-status.png), so that two builds can be compared picture by picture.
+// the screen shows over the full view (preset-K-screen.png), the clipboard's copy
+// (preset-K-clipboard.png) and the status bar (preset-K-status.png), so that two builds
+// can be compared picture by picture.
 #include "ui/application.h"
+#include "ui/explorer_window.h"
 #include "ui/main_window.h"
 #include "ui/paint_box.h"
 #include "ui/repaint_pacer.h"
@@ -24,6 +30,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QSlider>
+#include <QTabWidget>
 #include <QToolButton>
 
 #include <algorithm>
@@ -45,6 +52,13 @@ QImage OnScreen(QWidget& widget)
         .toImage();
 }
 
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -54,6 +68,8 @@ int main(int argc, char* argv[])
     int presetIndex = 4;  // "Escape 58"
     int speed = 95;
     bool perPoint = false;
+    bool explorerClosed = true;
+    bool explorerOpen = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) {
             runs = std::max(1, std::atoi(argv[++i]));
@@ -65,9 +81,14 @@ int main(int argc, char* argv[])
             speed = std::atoi(argv[++i]);
         } else if (std::strcmp(argv[i], "--per-point") == 0) {
             perPoint = true;
+        } else if (std::strcmp(argv[i], "--explorer") == 0) {
+            explorerOpen = true;
+        } else if (std::strcmp(argv[i], "--explorer-only") == 0) {
+            explorerOpen = true;
+            explorerClosed = false;
         } else {
             std::fprintf(stderr, "usage: bench_window_flight [--runs N] [--preset K] [--speed V] "
-                         "[--per-point] [--save-images DIR]\n");
+                         "[--per-point] [--explorer] [--explorer-only] [--save-images DIR]\n");
             return 2;
         }
     }
@@ -114,24 +135,45 @@ int main(int argc, char* argv[])
 
     speedSlider->setValue(speed);
     emit presetList->activated(presetIndex);  // as if picked
-    std::vector<double> rates;
+    const char* tab = std::getenv("ORRIMAR_EXPLORER_TAB");
+    std::vector<double> rates[2];  // Explorer closed, open
     for (int run = 0; run < runs; ++run) {
-        const auto start = std::chrono::steady_clock::now();
-        startButton->click();  // returns when the flight has ended
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        const int points = window.lastPointIndex() + 1;
-        const double rate = points / elapsed.count();
-        rates.push_back(rate);
-        std::printf("run %d: %d points in %.3f s, %.0f points/s, %.1f us/point\n", run + 1, points,
-                    elapsed.count(), rate, 1e6 / rate);
+        for (const bool open : {false, true}) {
+            if ((open && !explorerOpen) || (!open && !explorerClosed))
+                continue;
+            if (open != (window.explorer() != nullptr)) {
+                if (open) {
+                    window.showExplorer();
+                    if (auto* tabs = window.explorer()->findChild<QTabWidget*>("explorerTabs"))
+                        tabs->setCurrentIndex(tab ? std::atoi(tab) : 0);
+                } else {
+                    delete window.explorer();
+                }
+                QCoreApplication::processEvents();
+            }
+            const auto start = std::chrono::steady_clock::now();
+            startButton->click();  // returns when the flight has ended
+            const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+            const int points = window.lastPointIndex() + 1;
+            const double rate = points / elapsed.count();
+            rates[open].push_back(rate);
+            std::printf("run %d%s: %d points in %.3f s, %.0f points/s, %.1f us/point\n", run + 1,
+                        explorerOpen ? (open ? ", explorer open" : ", explorer closed") : "",
+                        points, elapsed.count(), rate, 1e6 / rate);
+        }
     }
-    std::sort(rates.begin(), rates.end());
-    const double median = rates.size() % 2 == 1
-                              ? rates[rates.size() / 2]
-                              : (rates[rates.size() / 2 - 1] + rates[rates.size() / 2]) / 2;
-    std::printf("median: %.0f output points per second, %.1f us/point (%d runs)\n", median,
-                1e6 / median, runs);
-    std::printf("best: %.0f output points per second (full view %dx%d)\n", rates.back(),
-                fullView->width(), fullView->height());
+    for (const bool open : {false, true}) {
+        if (rates[open].empty())
+            continue;
+        const double median = Median(rates[open]);
+        std::printf("median%s: %.0f output points per second, %.1f us/point (%d runs, best %.0f, "
+                    "full view %dx%d)\n",
+                    explorerOpen ? (open ? " with the explorer open" : " with the explorer closed") : "",
+                    median, 1e6 / median, runs, *std::max_element(rates[open].begin(), rates[open].end()),
+                    fullView->width(), fullView->height());
+    }
+    if (!rates[0].empty() && !rates[1].empty())
+        std::printf("following costs %.1f %% more time per point (medians)\n",
+                    100.0 * (Median(rates[0]) / Median(rates[1]) - 1.0));
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "cli/flight_tool.h"
 
 #include "formats/decimal_text.h"
+#include "flight/flight_csv.h"
 #include "flight/lagrange_points.h"
 #include "flight/scan_range.h"
 #include "orrimar_version.h"
@@ -184,19 +185,16 @@ private:
 int SingleFlight(const FlightToolOptions& options, std::ostream& out, std::ostream& err,
                  std::ostream* csv, FailureLines& failures)
 {
-    const HeadlessViews views(options.Setup.ViewWidth, options.Setup.ViewHeight,
-                              options.Setup.FullView);
-    FlightPointObserver observer;
-    if (csv) {
-        *csv << CsvHeader() << '\n';
-        observer = [csv](const FlightPoint& point, double drift) {
-            *csv << CsvRow(point, drift) << '\n';
-        };
-    }
     // Exactly as Start reads the fields.
-    const FlightSummary summary = FlySummary(
-        LaunchFromTexts(options.AltitudeText, options.VelocityText, options.AngleText), views,
-        options.Setup.Limit, observer);
+    const CsvLaunch launch{options.AltitudeText,   options.VelocityText,
+                           options.AngleText,      options.Setup.ViewWidth,
+                           options.Setup.ViewHeight, options.Setup.FullView,
+                           options.Setup.Limit};
+    const FlightSummary summary = csv ? WriteFlightCsv(launch, *csv) : [&] {
+        const HeadlessViews views(launch.ViewWidth, launch.ViewHeight, launch.FullView);
+        return FlySummary(LaunchFromTexts(launch.Altitude, launch.Velocity, launch.Angle),
+                          views, launch.Limit);
+    }();
     if (summary.Integration.Code < 0)
         failures.Write(summary.Integration);
     // With the CSV on standard output the summary keeps out of its way.

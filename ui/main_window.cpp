@@ -12,6 +12,7 @@
 #include "fields/stepper.h"
 #include "flight/view_frames.h"
 #include "ui/error_box.h"
+#include "ui/explorer_window.h"
 #include "ui/masked_field.h"
 #include "ui/paint_box.h"
 #include "ui/repaint_pacer.h"
@@ -252,6 +253,8 @@ void MainWindow::createControlColumn()
     clipboardButton_ =
         SpeedButton("ClipBoard", "Copy the full view as a picture", QString(), controlColumn_);
     column->addWidget(clipboardButton_);
+    explorerButton_ = SpeedButton("Explorer", "Explorer (Ctrl+E)", QString(), controlColumn_);
+    column->addWidget(explorerButton_);
     column->addStretch(1);
 }
 
@@ -392,6 +395,7 @@ void MainWindow::setObjectNames()
         {aboutButton_, "aboutButton"},
         {exitButton_, "exitButton"},
         {clipboardButton_, "clipboardButton"},
+        {explorerButton_, "explorerButton"},
         {statusBar_, "statusBar"},
         {speedBar_, "speedBar"},
     };
@@ -449,6 +453,11 @@ void MainWindow::createConnections()
     connect(clipboardButton_, &QToolButton::clicked, this,
             Guarded([this](bool) { copyToClipboard(); }));
     connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
+    connect(explorerButton_, &QToolButton::clicked, this, Guarded([this](bool) { showExplorer(); }));
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this), &QShortcut::activated, this,
+            Guarded([this] { showExplorer(); }));
+    connect(new QShortcut(QKeySequence(Qt::Key_P), this), &QShortcut::activated, this,
+            Guarded([this] { togglePause(); }));
     connect(presetList_, &QComboBox::activated, this,
             Guarded([this](int index) { applyPreset(index); }));
     const std::tuple<StepperButtons*, MaskedField*, LaunchField> steppers[] = {
@@ -509,17 +518,44 @@ void MainWindow::cancelFlight() { cancelRequested_ = true; }
 
 void MainWindow::showAbout() { ShowAboutBox(); }
 
-void MainWindow::copyToClipboard()
+QImage MainWindow::fullViewPicture()
 {
-    // At the window's narrowest the full view has no area: there is no picture to copy,
-    // and the clipboard keeps what it holds.
+    // At the window's narrowest the full view has no area: there is no picture.
     if (fullView_->width() <= 0 || fullView_->height() <= 0)
-        return;
+        return {};
     // What the window shows over the full view, the insets on top of it included.
     QImage picture = drawingArea_->grab(fullView_->geometry()).toImage();
     if (picture.size() != fullView_->size())
         picture = picture.scaled(fullView_->size());
-    QGuiApplication::clipboard()->setImage(picture);
+    return picture;
+}
+
+void MainWindow::copyToClipboard()
+{
+    // Without a picture the clipboard keeps what it holds.
+    const QImage picture = fullViewPicture();
+    if (!picture.isNull())
+        QGuiApplication::clipboard()->setImage(picture);
+}
+
+ExplorerWindow* MainWindow::explorer() const { return explorer_.data(); }
+
+void MainWindow::showExplorer()
+{
+    if (!explorer_) {
+        explorer_ = new ExplorerWindow([this] { return fullViewPicture(); }, this);
+        connect(explorer_, &ExplorerWindow::pauseClicked, this, Guarded([this] { togglePause(); }));
+    }
+    explorer_->show();
+    explorer_->raise();
+    explorer_->activateWindow();
+}
+
+void MainWindow::togglePause()
+{
+    paused_ = flying_ && !paused_;
+    if (explorer_)
+        explorer_->showPaused(paused_);
 }
 
 bool MainWindow::fieldsIncomplete()
@@ -722,6 +758,8 @@ void MainWindow::startFlight()
         AtExit shown([this] { repaintPacer_->end(); });
         return run.Fly();
     }();
+    followFlightEnd(result, CsvLaunch{altitude, velocity, angle, fullView_->ClientWidth(),
+                                      fullView_->ClientHeight(), fullViewCheck_->isChecked(), {}});
     if (result.Code < 0)
         ShowDop853Failure(Dop853FailureText(result));
 }
@@ -737,6 +775,13 @@ void MainWindow::endFlight()
         closeAfterFlight_ = false;
         QTimer::singleShot(0, this, &QWidget::close);
     }
+}
+
+void MainWindow::followFlightEnd(const Dop853Result& result, const CsvLaunch& launch)
+{
+    paused_ = false;
+    if (explorer_)
+        explorer_->followEnd(result, cancelRequested_, launch);
 }
 
 void MainWindow::setUpViews()
@@ -769,6 +814,14 @@ void MainWindow::paceFlight()
 {
     using namespace std::chrono_literals;
     std::int64_t now = 0;
+    if (paused_) {
+        // Paused: show everything drawn so far, then wait for events (Resume, Cancel,
+        // closing) rather than spin; the next point's deadline starts again from the resume.
+        repaintPacer_->showPending();
+        while (paused_ && !cancelRequested_ && !closeAfterFlight_)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        nextPointDeadline_ = CounterNow();
+    }
     repaintPacer_->point();
     do {
         QCoreApplication::processEvents();
@@ -790,6 +843,8 @@ void MainWindow::showFlightStep(const FlightStep& step)
 {
     statusBar_->setPanelText(0, QString::fromStdString(step.StepText));
     statusBar_->setPanelText(1, QString::fromStdString(step.ErrorJacobiText));
+    if (explorer_)
+        explorer_->followStep(step);
 }
 
 void MainWindow::drawFlightPoint(const FlightPoint& point)
@@ -838,6 +893,8 @@ void MainWindow::drawFlightPoint(const FlightPoint& point)
         PlayProgramSound(u"Coll");
     if (point.Escaping)
         PlayProgramSound(u"ESC");
+    if (explorer_)
+        explorer_->followPoint(point);
 }
 
 }  // namespace orrimar

@@ -3,9 +3,11 @@
 #pragma once
 
 #include "fields/stepper.h"
+#include "flight/flight_csv.h"
 #include "ui/canvas.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <cstdint>
 #include <memory>
@@ -23,6 +25,7 @@ class QToolButton;
 
 namespace orrimar {
 
+class ExplorerWindow;
 class MaskedField;
 class PaintBox;
 class RepaintPacer;
@@ -58,6 +61,17 @@ public:
     // Index of the last output point drawn (-1 before the first flight).
     int lastPointIndex() const { return lastPointIndex_; }
 
+    // The Explorer window, once opened (null before, or after it was destroyed).
+    ExplorerWindow* explorer() const;
+    // A paused flight waits in paceFlight(), handling events, until resumed.
+    bool paused() const { return paused_; }
+    // What ClipBoard copies: the full view with the insets over it.
+    QImage fullViewPicture();
+
+public slots:
+    void showExplorer();
+    void togglePause();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -90,6 +104,7 @@ private:
     StepperButtons* launchStepper(LaunchField field) const;
     bool fieldsIncomplete();
     void endFlight();
+    void followFlightEnd(const Dop853Result& result, const CsvLaunch& launch);
 
     // Drawing area.
     QFrame* drawingArea_ = nullptr;
@@ -125,6 +140,9 @@ private:
     QToolButton* aboutButton_ = nullptr;
     QPushButton* exitButton_ = nullptr;
     QToolButton* clipboardButton_ = nullptr;
+    QToolButton* explorerButton_ = nullptr;
+    QPointer<ExplorerWindow> explorer_;  // a child window: destroyed with this one
+    bool paused_ = false;
 
     StatusBar* statusBar_ = nullptr;
     RepaintPacer* repaintPacer_ = nullptr;  // "repaintPacer"

@@ -40,6 +40,9 @@ public:
     // At each output point: when a frame's time has passed, asks for the repaint of what
     // changed since the last one.
     void point();
+    // Asks for the repaint of everything changed since the last frame, now (a paused
+    // flight shows all it drew).
+    void showPending() { show(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

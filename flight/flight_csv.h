@@ -1,0 +1,27 @@
+// The per-point CSV of one launch, as orrimar-flight --csv writes it: the launch read
+// from the three field texts as Start reads them, flown headless in views of the given
+// size.
+#pragma once
+
+#include "flight/flight_summary.h"
+
+#include <iosfwd>
+#include <string>
+
+namespace orrimar {
+
+struct CsvLaunch {
+    std::string Altitude;  // the fields' texts, e.g. "00100.17", "+10.9800", "+226.500"
+    std::string Velocity;
+    std::string Angle;
+    int ViewWidth = DefaultViewWidth;  // the full view, pixels
+    int ViewHeight = DefaultViewHeight;
+    bool FullView = true;  // the "Full view" check box
+    FlightLimit Limit;
+};
+
+// Writes the header and one row per output point to csv (newline-terminated lines) and
+// returns the flight's summary. Runs the flight on the calling thread.
+FlightSummary WriteFlightCsv(const CsvLaunch& launch, std::ostream& csv);
+
+}  // namespace orrimar

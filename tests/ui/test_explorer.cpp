@@ -1,0 +1,359 @@
+// The Explorer following the main window's flights: opening it, its report against the
+// tool's summary for the five presets, pausing and resuming, both exports against the
+// tool's CSV and the clipboard, closing either window mid-flight, and the rotating-frame
+// view's closed region and zoom.
+#include "cli/flight_tool.h"
+#include "flight/flight_summary.h"
+#include "flight/lagrange_points.h"
+#include "flight/launch_presets.h"
+#include "support/report_line.h"
+#include "ui/application.h"
+#include "ui/error_box.h"
+#include "ui/explorer_window.h"
+#include "ui/flight_charts.h"
+#include "ui/main_window.h"
+#include "ui/masked_field.h"
+#include "ui/moon_frame_view.h"
+#include "ui/paint_box.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <sstream>
+
+using namespace orrimar;
+
+namespace {
+
+template <typename T>
+T* Part(const QWidget& window, const char* name)
+{
+    T* part = window.findChild<T*>(QLatin1String(name));
+    if (part == nullptr)
+        qFatal("No %s", name);
+    return part;
+}
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class TestExplorer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        UseDotDecimalSeparator();
+        SetErrorBoxHandler([this](const QString& text) { errors_.append(text); });
+        SetSavePathAsker([this](const QString&, const QString&, const QString&) { return savePath_; });
+    }
+    void init()
+    {
+        errors_.clear();
+        window_ = new MainWindow(false);
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_));
+        Part<QSlider>(*window_, "speedSlider")->setValue(95);  // fastest
+    }
+    void cleanup()
+    {
+        delete window_;
+        window_ = nullptr;
+    }
+
+    void OpensOnceFromTheButtonAndCtrlE()
+    {
+        QCOMPARE(window_->explorer(), nullptr);
+        Part<QToolButton>(*window_, "explorerButton")->click();
+        QPointer<ExplorerWindow> explorer = window_->explorer();
+        QVERIFY(explorer && explorer->isVisible());
+        QCOMPARE(explorer->windowTitle(), QString("Orrimar Explorer"));
+        QVERIFY(!explorer->isModal());
+        explorer->close();
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_));
+        QTest::keyClick(window_, Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(window_->explorer(), explorer.data());  // created once
+        QVERIFY(explorer->isVisible());
+    }
+
+    // Every number of the report is the tool's for the same launch and view.
+    void ReportIsTheToolsSummaryForEveryPreset()
+    {
+        ExplorerWindow* explorer = openExplorer();
+        const auto* fullView = Part<PaintBox>(*window_, "fullView");
+        for (int i = 0; i < static_cast<int>(LaunchPresets.size()); ++i) {
+            const LaunchPreset& p = LaunchPresets[static_cast<std::size_t>(i)];
+            applyPreset(i);
+            QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
+            const HeadlessViews views(fullView->width(), fullView->height(), true);
+            const FlightSummary summary =
+                FlySummary(LaunchFromTexts(p.Altitude, p.Velocity, p.Angle), views);
+            const FlightReport& report = explorer->report();
+            QVERIFY(report.Finished());
+            QCOMPARE(QString::fromStdString(test::ReportLine(report)),
+                     QString::fromStdString(SummaryLine(summary)));
+            QCOMPARE(report.Points(), window_->lastPointIndex() + 1);
+            // Followed, not flown again: every point reached the plots.
+            auto* frame = Part<MoonFrameView>(*explorer, "moonFrameView");
+            QCOMPARE(frame->trajectory().Added(), static_cast<std::size_t>(summary.Points));
+            auto* charts = Part<FlightCharts>(*explorer, "flightCharts");
+            Part<QTabWidget>(*explorer, "explorerTabs")->setCurrentWidget(charts);
+            for (int s = 0; s < FlightCharts::SeriesCount; ++s) {
+                const auto series = static_cast<FlightCharts::Series>(s);
+                QVERIFY(charts->plottedPoints(series) > 0);
+                QVERIFY(charts->plottedPoints(series) <= 1000);
+            }
+            const QString text = Part<QLabel>(*explorer, "reportLabel")->text();
+            QVERIFY2(text.contains("Ending: " + QString::fromStdString(report.EndingText())),
+                     qPrintable(text));
+        }
+    }
+
+    void PausedFlightResumesAsTheSameFlight()
+    {
+        applyPreset(4);  // "Escape 58": long enough to be caught mid-flight
+        QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
+        const int unpausedLast = window_->lastPointIndex();
+
+        ExplorerWindow* explorer = openExplorer();
+        auto* pause = Part<QPushButton>(*explorer, "pauseButton");
+        int atPause = -1, later = -1;
+        bool pausedSeen = false;
+        QTimer::singleShot(20, window_, [&] { pause->click(); });  // enabled once under way
+        QTimer::singleShot(80, window_, [&] {
+            atPause = window_->lastPointIndex();
+            pausedSeen = window_->paused() && pause->text() == "&Resume";
+            Part<QSlider>(*window_, "speedSlider")->setValue(90);  // usable while paused
+            QMetaObject::invokeMethod(window_, "copyToClipboard");
+        });
+        QTimer::singleShot(180, window_, [&] {
+            later = window_->lastPointIndex();
+            Part<QSlider>(*window_, "speedSlider")->setValue(95);
+            window_->togglePause();  // the key P's slot
+        });
+        QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
+        QVERIFY(pausedSeen);
+        QVERIFY(atPause >= 0 && atPause < unpausedLast);
+        QCOMPARE(later, atPause);  // nothing drawn while paused
+        QCOMPARE(window_->lastPointIndex(), unpausedLast);
+        QVERIFY(!window_->paused());
+        const LaunchPreset& p = LaunchPresets[4];
+        const auto* fullView = Part<PaintBox>(*window_, "fullView");
+        const FlightSummary summary = FlySummary(LaunchFromTexts(p.Altitude, p.Velocity, p.Angle),
+                                                 HeadlessViews(fullView->width(), fullView->height(), true));
+        QCOMPARE(QString::fromStdString(test::ReportLine(explorer->report())),
+                 QString::fromStdString(SummaryLine(summary)));
+    }
+
+    void CancelEndsAPausedFlight()
+    {
+        ExplorerWindow* explorer = openExplorer();
+        QTimer::singleShot(0, window_, [this] { window_->togglePause(); });
+        QTimer::singleShot(50, window_, [this] {
+            Part<QToolButton>(*window_, "cancelButton")->click();
+        });
+        QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
+        QVERIFY(!window_->flying() && !window_->paused());
+        QCOMPARE(QString::fromStdString(explorer->report().EndingText()), QString("cancelled"));
+        window_->togglePause();  // no flight: nothing to pause
+        QVERIFY(!window_->paused());
+    }
+
+    // The CSV's bytes are the tool's for the same launch and view; the picture is the
+    // clipboard's image.
+    void ExportsEqualTheToolsCsvAndTheClipboard()
+    {
+        QTemporaryDir dir;
+        ExplorerWindow* explorer = openExplorer();
+        auto* fullViewCheck = window_->findChild<QWidget*>("fullViewCheck");
+        QMetaObject::invokeMethod(fullViewCheck, "setChecked", Q_ARG(bool, false));
+        applyPreset(1);
+        QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
+
+        savePath_ = dir.filePath("window.csv");
+        QSignalSpy saved(explorer, &ExplorerWindow::csvSaved);
+        Part<QPushButton>(*explorer, "saveCsvButton")->click();
+        QVERIFY(saved.wait(20000));
+        QCOMPARE(saved.at(0).at(0).toString(), QString());
+        const auto* fullView = Part<PaintBox>(*window_, "fullView");
+        const LaunchPreset& p = LaunchPresets[1];
+        const QString toolPath = dir.filePath("tool.csv");
+        std::ostringstream out, err;
+        const int code = RunFlightTool({std::string(p.Altitude), std::string(p.Velocity),
+                                        std::string(p.Angle), "--view",
+                                        std::to_string(fullView->width()) + "x" +
+                                            std::to_string(fullView->height()),
+                                        "--no-full-view", "--csv", toolPath.toStdString()},
+                                       out, err);
+        QCOMPARE(code, 0);
+        const QByteArray csv = FileBytes(savePath_);
+        QVERIFY(csv.count('\n') > 1000);
+        QCOMPARE(csv, FileBytes(toolPath));
+
+        savePath_ = dir.filePath("picture.png");
+        Part<QPushButton>(*explorer, "savePictureButton")->click();
+        QVERIFY(QMetaObject::invokeMethod(window_, "copyToClipboard"));
+        const QImage copied = QGuiApplication::clipboard()->image();
+        QImage written(savePath_);
+        QCOMPARE(written.size(), fullView->size());
+        QCOMPARE(written.convertToFormat(QImage::Format_RGB32),
+                 copied.convertToFormat(QImage::Format_RGB32));
+
+        // A file that cannot be written is said in the error box.
+        QVERIFY(errors_.isEmpty());
+        savePath_ = dir.filePath("missing/dir/flight.csv");
+        QSignalSpy failed(explorer, &ExplorerWindow::csvSaved);
+        Part<QPushButton>(*explorer, "saveCsvButton")->click();
+        QVERIFY(failed.wait(20000));
+        QVERIFY(!failed.at(0).at(0).toString().isEmpty());
+        QCOMPARE(errors_.size(), 1);
+        QVERIFY(!QFile::exists(savePath_));
+    }
+
+    void ClosingOrDestroyingTheExplorerMidFlightIsSafe()
+    {
+        Part<QSlider>(*window_, "speedSlider")->setValue(80);
+        ExplorerWindow* explorer = openExplorer();
+        QTimer::singleShot(30, window_, [&] { explorer->close(); });
+        QTimer::singleShot(60, window_, [&] { delete explorer; });
+        QTimer::singleShot(90, window_, [this] { window_->showExplorer(); });
+        QTimer::singleShot(120, window_, [this] { window_->explorer()->close(); });
+        QTimer::singleShot(150, window_, [this] { Part<QToolButton>(*window_, "cancelButton")->click(); });
+        QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
+        QVERIFY(!window_->flying());
+        // Opened mid-flight: it waits for the next flight's launch.
+        QVERIFY(window_->explorer() && !window_->explorer()->report().HasPoints());
+    }
+
+    void ClosingTheMainWindowMidFlightTakesTheExplorerAlong()
+    {
+        Part<QSlider>(*window_, "speedSlider")->setValue(0);  // slow: the close arrives mid-flight
+        QPointer<ExplorerWindow> explorer = openExplorer();
+        QSignalSpy destroyed(window_, &QObject::destroyed);
+        window_->setAttribute(Qt::WA_DeleteOnClose);
+        QTimer::singleShot(50, window_, [this] { window_->togglePause(); });
+        QTimer::singleShot(100, window_, [this] { window_->close(); });
+        QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
+        QTRY_COMPARE(destroyed.count(), 1);
+        QVERIFY(explorer.isNull());
+        window_ = nullptr;
+    }
+
+private:
+    ExplorerWindow* openExplorer()
+    {
+        window_->showExplorer();
+        return window_->explorer();
+    }
+    void applyPreset(int index)
+    {
+        QVERIFY(QMetaObject::invokeMethod(window_, "applyPreset", Q_ARG(int, index)));
+    }
+
+    MainWindow* window_ = nullptr;
+    QStringList errors_;
+    QString savePath_;
+};
+
+// The rotating frame's view alone: the shaded region is where the zero-velocity Jacobi
+// integral is below the flight's, the zoom keeps the point under the cursor.
+class TestMoonFrameView : public QObject {
+    Q_OBJECT
+
+private slots:
+    void ShadingIsTheClosedRegion()
+    {
+        MoonFrameView view;
+        view.resize(400, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(view.shading().isNull() || qAlpha(view.shading().pixel(200, 150)) == 0);
+        // Between L1's and L2's: the craft may pass L1 but not L2.
+        const auto lagrange = LagrangePoints();
+        const double jacobi0 = (lagrange[0].Jacobi + lagrange[1].Jacobi) / 2;
+        int closedCount = 0;
+        view.setJacobi0(jacobi0);
+        const QImage shading = view.shading();
+        QCOMPARE(shading.size(), view.size());
+        int checked = 0;
+        for (int j = 5; j < 300; j += 17)
+            for (int i = 3; i < 400; i += 13) {
+                const QPointF p = view.toFrame(QPointF(i + 0.5, j + 0.5));
+                const bool closed = ZeroVelocityJacobi(p.x(), p.y()) < jacobi0;
+                QCOMPARE(qAlpha(shading.pixel(i, j)) != 0, closed);
+                closedCount += closed;
+                ++checked;
+            }
+        QVERIFY(checked > 500);
+        QVERIFY(closedCount > checked / 100 && closedCount < checked * 99 / 100);
+        const int renders = view.shadingRenders();
+        view.repaint();
+        view.repaint();
+        QCOMPARE(view.shadingRenders(), renders);  // unchanged view: not rendered again
+        view.setJacobi0(jacobi0);
+        QCOMPARE(view.shadingRenders(), renders);
+
+        for (int k = 0; k < 100000; ++k)
+            view.addPoint(k * 1e-5, 0.0);
+        QVERIFY(view.trajectory().Kept().size() <= view.trajectory().Capacity());
+    }
+
+    void WheelZoomsAboutTheCursorAndDoubleClickResets()
+    {
+        MoonFrameView view;
+        view.resize(400, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const double restScale = view.scale();
+        QCOMPARE(view.toPixel(0.0, 0.0), QPointF(200.0, 150.0));
+        const QPointF cursor(300.0, 100.0);
+        const QPointF under = view.toFrame(cursor);
+        QWheelEvent wheel(cursor, view.mapToGlobal(cursor), QPoint(), QPoint(0, 240), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&view, &wheel);
+        QCOMPARE(view.scale(), restScale * 1.5625);
+        const QPointF after = view.toPixel(under.x(), under.y());
+        QVERIFY(std::abs(after.x() - cursor.x()) < 1e-9 && std::abs(after.y() - cursor.y()) < 1e-9);
+        QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(100, 100));
+        QTest::mouseMove(&view, QPoint(130, 90));
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(130, 90));
+        QTest::mouseDClick(&view, Qt::LeftButton, {}, QPoint(10, 10));
+        QCOMPARE(view.scale(), restScale);
+        QCOMPARE(view.toPixel(0.0, 0.0), QPointF(200.0, 150.0));
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    int failures = 0;
+    {
+        TestExplorer test;
+        failures += QTest::qExec(&test, argc, argv);
+    }
+    {
+        TestMoonFrameView test;
+        failures += QTest::qExec(&test, argc, argv);
+    }
+    return failures;
+}
+
+#include "test_explorer.moc"

@@ -1,0 +1,242 @@
+#include "ui/moon_frame_view.h"
+
+#include "flight/lagrange_points.h"
+#include "model/earth_moon.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygonF>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace orrimar {
+
+namespace {
+
+// The view at rest shows 2.8 distance units across its smaller side: the Earth, the Moon
+// and all five Lagrange points (L3 at x ≈ −1.005, L2 at x ≈ 1.156).
+constexpr double RestSpan = 2.8;
+constexpr double MinScale = 1e-3;  // pixels per unit: 3.8·10⁸ km per pixel
+constexpr double MaxScale = 1e9;   // 0.4 m per pixel
+const QRgb ClosedColour = qRgba(255, 200, 160, 150);
+const QRgb CurveColour = qRgba(200, 80, 0, 255);
+
+}  // namespace
+
+MoonFrameView::MoonFrameView(QWidget* parent)
+    : QWidget(parent), jacobi0_(std::numeric_limits<double>::quiet_NaN())
+{
+    setMinimumSize(200, 200);
+    setMouseTracking(false);
+    setCursor(Qt::OpenHandCursor);
+    setToolTip("Wheel: zoom about the cursor; drag: pan; double-click: whole view");
+    resetView();
+}
+
+void MoonFrameView::clearFlight()
+{
+    // The closed region stays until the next flight's Jacobi integral arrives with its
+    // launch point: the same launch again costs no new rendering.
+    track_.Clear();
+    update();
+}
+
+void MoonFrameView::addPoint(double x, double y) { track_.Add(x, y); }
+
+void MoonFrameView::setJacobi0(double jacobi0)
+{
+    const bool same = (std::isnan(jacobi0) && std::isnan(jacobi0_)) || jacobi0 == jacobi0_;
+    if (same)
+        return;
+    jacobi0_ = jacobi0;
+    shadingValid_ = false;
+    update();
+}
+
+void MoonFrameView::resetView()
+{
+    viewSet_ = false;
+    centreX_ = 0.0;
+    centreY_ = 0.0;
+    scale_ = std::max(1, std::min(width(), height())) / RestSpan;
+    viewChanged();
+}
+
+QPointF MoonFrameView::toPixel(double x, double y) const
+{
+    return {width() / 2.0 + (x - centreX_) * scale_, height() / 2.0 - (y - centreY_) * scale_};
+}
+
+QPointF MoonFrameView::toFrame(QPointF pixel) const
+{
+    return {centreX_ + (pixel.x() - width() / 2.0) / scale_,
+            centreY_ - (pixel.y() - height() / 2.0) / scale_};
+}
+
+void MoonFrameView::viewChanged()
+{
+    shadingValid_ = false;
+    update();
+}
+
+const QImage& MoonFrameView::shading()
+{
+    if (!shadingValid_ || shading_.size() != size())
+        renderShading();
+    return shading_;
+}
+
+void MoonFrameView::renderShading()
+{
+    shadingValid_ = true;
+    ++shadingRenders_;
+    const int w = std::max(1, width());
+    const int h = std::max(1, height());
+    shading_ = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+    shading_.fill(Qt::transparent);
+    if (std::isnan(jacobi0_))
+        return;
+    // Closed where a craft at rest would have a smaller Jacobi integral than the flight's:
+    // one row of verdicts ahead, so that the boundary pixels can be told by a neighbour.
+    auto closedRow = [&](int j, std::vector<char>& row) {
+        const double y = centreY_ - (j + 0.5 - h / 2.0) / scale_;
+        for (int i = 0; i < w; ++i) {
+            const double x = centreX_ + (i + 0.5 - w / 2.0) / scale_;
+            row[static_cast<std::size_t>(i)] = ZeroVelocityJacobi(x, y) < jacobi0_;
+        }
+    };
+    std::vector<char> above(static_cast<std::size_t>(w)), here(above), below(above);
+    closedRow(0, here);
+    above = here;
+    const QRgb closed = qPremultiply(ClosedColour);
+    for (int j = 0; j < h; ++j) {
+        if (j + 1 < h)
+            closedRow(j + 1, below);
+        else
+            below = here;
+        auto* line = reinterpret_cast<QRgb*>(shading_.scanLine(j));
+        for (int i = 0; i < w; ++i) {
+            const auto k = static_cast<std::size_t>(i);
+            if (!here[k])
+                continue;
+            const bool edge = !above[k] || !below[k] || (i > 0 && !here[k - 1]) ||
+                              (i + 1 < w && !here[k + 1]);
+            line[i] = edge ? CurveColour : closed;
+        }
+        std::swap(above, here);
+        std::swap(here, below);
+    }
+}
+
+void MoonFrameView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    painter.drawImage(0, 0, shading());
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    // The x axis through both bodies.
+    painter.setPen(QPen(QColor(220, 220, 220), 0));
+    const double axisY = toPixel(0.0, 0.0).y();
+    painter.drawLine(QPointF(0, axisY), QPointF(width(), axisY));
+
+    // The bodies to scale (at least a pixel across, so that they stay visible).
+    auto disc = [&](double x, long double radius, const QColor& colour) {
+        const double r = std::max(1.0, static_cast<double>(radius) * scale_);
+        painter.setPen(QPen(Qt::black, 0));
+        painter.setBrush(colour);
+        painter.drawEllipse(toPixel(x, 0.0), r, r);
+    };
+    disc(static_cast<double>(-Mu), EarthRadius, QColor(0, 255, 255));
+    disc(static_cast<double>(OneMinusMu), MoonRadius, QColor(0, 128, 128));
+
+    painter.setPen(QPen(QColor(160, 0, 160), 1.5));
+    for (const LagrangePoint& l : LagrangePoints()) {
+        const QPointF p = toPixel(l.X, l.Y);
+        painter.drawLine(p + QPointF(-4, -4), p + QPointF(4, 4));
+        painter.drawLine(p + QPointF(-4, 4), p + QPointF(4, -4));
+        painter.drawText(p + QPointF(5, -5),
+                         QString::fromLatin1(l.Name.data(), static_cast<qsizetype>(l.Name.size())));
+    }
+
+    if (track_.HasLast()) {
+        // Only the points that move the line by a pixel or more are drawn: the cost of a
+        // repaint follows the line's length on the screen, not the number of points.
+        QPolygonF line;
+        auto append = [&](QPointF p) {
+            if (line.isEmpty() || std::abs(p.x() - line.back().x()) >= 1.0 ||
+                std::abs(p.y() - line.back().y()) >= 1.0)
+                line.append(p);
+        };
+        for (const PlanePoint& p : track_.Kept())
+            append(toPixel(p.X, p.Y));
+        const QPointF craft = toPixel(track_.Last().X, track_.Last().Y);
+        line.append(craft);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QPen(QColor(0, 0, 255), 0));
+        painter.drawPolyline(line);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(255, 0, 0));
+        painter.drawEllipse(craft, 3.0, 3.0);
+    }
+}
+
+void MoonFrameView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (!viewSet_)
+        resetView();
+    else
+        viewChanged();
+}
+
+void MoonFrameView::wheelEvent(QWheelEvent* event)
+{
+    const double notches = event->angleDelta().y() / 120.0;
+    if (notches == 0.0)
+        return;
+    // The frame point under the cursor stays under it.
+    const QPointF cursor = event->position();
+    const QPointF fixed = toFrame(cursor);
+    scale_ = std::clamp(scale_ * std::pow(1.25, notches), MinScale, MaxScale);
+    centreX_ = fixed.x() - (cursor.x() - width() / 2.0) / scale_;
+    centreY_ = fixed.y() + (cursor.y() - height() / 2.0) / scale_;
+    viewSet_ = true;
+    viewChanged();
+    event->accept();
+}
+
+void MoonFrameView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    dragging_ = true;
+    dragFrom_ = event->position();
+    setCursor(Qt::ClosedHandCursor);
+}
+
+void MoonFrameView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!dragging_)
+        return;
+    const QPointF moved = event->position() - dragFrom_;
+    dragFrom_ = event->position();
+    centreX_ -= moved.x() / scale_;
+    centreY_ += moved.y() / scale_;
+    viewSet_ = true;
+    viewChanged();
+}
+
+void MoonFrameView::mouseReleaseEvent(QMouseEvent*)
+{
+    dragging_ = false;
+    setCursor(Qt::OpenHandCursor);
+}
+
+void MoonFrameView::mouseDoubleClickEvent(QMouseEvent*) { resetView(); }
+
+}  // namespace orrimar
