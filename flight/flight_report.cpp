@@ -36,7 +36,8 @@ void FlightReport::AddPoint(const FlightPoint& point)
         launchEarth_ = none;
         earthMax_ = 0.0;
     }
-    last_ = point;
+    last_ = {point.Index, point.T, point.SpeedKms, point.CollidesMoon, point.CollidesEarth,
+             point.Ends()};
     ++points_;
     if (point.MoonDistance < moonMin_) {
         moonMin_ = point.MoonDistance;

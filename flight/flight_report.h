@@ -39,18 +39,20 @@ public:
     std::string EndingText() const;
     // The last output point ended the flight (a collision or escape at the launch point
     // does not).
-    bool EndedByPoint() const { return last_.Index > 0 && last_.Ends(); }
+    bool EndedByPoint() const { return last_.Index > 0 && last_.Ends; }
 
     // Accepted steps, and the status bar's "Error Jacobi" after the last one.
     int Steps() const { return step_.Nr; }
+    const FlightStep& LastStep() const { return step_; }
     const std::string& ErrorJacobiText() const { return step_.ErrorJacobiText; }
     // The Jacobi integral of the launch state, and its status bar text "##.#####".
     double Jacobi0() const { return jacobi0_; }
     std::string Jacobi0Text() const;
 
-    // Output points so far, the launch point included; the last one's index and time.
+    // Output points so far, the launch point included; the last one's index.
     int Points() const { return points_; }
-    const FlightPoint& LastPoint() const { return last_; }
+    int LastIndex() const { return last_.Index; }
+    double LastT() const { return last_.T; }  // time units
     double Days() const;            // flight time of the last point, days
     std::string TimeText() const;   // "D - HH" of the last point
     double SpeedKms() const { return last_.SpeedKms; }
@@ -60,14 +62,25 @@ public:
     // The Earth's leaves out the launch point unless nothing came after it.
     double MoonMinKm() const;
     double MoonMinDays() const;
+    double MoonMinT() const { return moonMinT_; }  // time units
     std::string MoonMinTimeText() const;  // "D - HH" of the Moon's closest point
     double EarthMinKm() const;
     // Greatest distance from the Earth's centre over the output points, km.
     double EarthMaxKm() const;
 
 private:
+    // What is kept of the last point (a whole point per point would cost a headless
+    // flight more than its summary needs).
+    struct LastPointFacts {
+        int Index = 0;
+        double T = 0.0;  // time units
+        double SpeedKms = 0.0;
+        bool CollidesMoon = false;
+        bool CollidesEarth = false;
+        bool Ends = false;
+    };
     FlightStep step_;
-    FlightPoint last_;
+    LastPointFacts last_;
     int points_ = 0;
     double jacobi0_ = 0.0;
     double moonMin_ = 0.0;     // distance units from the Moon's centre

@@ -1,5 +1,6 @@
 #include "flight/flight_summary.h"
 
+#include "flight/flight_report.h"
 #include "flight/view_frames.h"
 #include "formats/decimal_text.h"
 #include "formats/number_format.h"
@@ -31,19 +32,11 @@ public:
         needs.Measures = static_cast<bool>(observer_);
         return needs;
     }
-    void ShowStep(const FlightStep& step) override { step_ = step; }
+    void ShowStep(const FlightStep& step) override { report_.AddStep(step); }
     void Pace() override {}
     void ShowPoint(const FlightPoint& point) override
     {
-        ++points_;
-        if (point.MoonDistance < moonMin_) {
-            moonMin_ = point.MoonDistance;
-            moonMinT_ = point.T;
-        }
-        if (point.Index > 0)
-            earthMin_ = std::min(earthMin_, point.EarthDistance);
-        else
-            launchEarth_ = point.EarthDistance;
+        report_.AddPoint(point);
         if (limit_.MaxDays > 0.0 &&
             static_cast<double>(point.T * DaysPerTimeUnit) >= limit_.MaxDays)
             limitReached_ = true;
@@ -71,38 +64,24 @@ public:
         }
         s.Index = last.Index;
         s.T = last.T;
-        s.Step = step_.Nr;
+        s.Step = report_.Steps();
         s.TimeText = last.TimeText;
-        s.ErrorJacobiText = FormatExp13_4(step_.ErrorJacobi);
+        s.ErrorJacobiText = FormatExp13_4(report_.LastStep().ErrorJacobi);
         s.Jacobi0Text = run.Jacobi0Text();
         s.VelocityText = last.VelocityText;
         s.Bar = last.Bar;
-        s.MoonMinKm = KmAbove(moonMin_, MoonRadius);
-        if (moonMinT_) {
-            s.MoonMinT = *moonMinT_;
-            s.MoonMinTime = TimeText(static_cast<double>(*moonMinT_ * DaysPerTimeUnit));
-        }
-        // A flight that drew nothing after the launch falls back to the launch point.
-        s.EarthMinKm = KmAbove(points_ > 1 ? earthMin_ : launchEarth_, EarthRadius);
-        s.Points = points_;
+        s.MoonMinKm = report_.MoonMinKm();
+        s.MoonMinT = report_.MoonMinT();
+        s.MoonMinTime = report_.MoonMinTimeText();
+        s.EarthMinKm = report_.EarthMinKm();
+        s.Points = report_.Points();
         return s;
     }
 
 private:
-    static double KmAbove(double distance, long double radius)
-    {
-        const long double km = (static_cast<long double>(distance) - radius) * DistanceUnitKm;
-        return std::max(0.0, static_cast<double>(km));
-    }
-
     FlightLimit limit_;
     const FlightPointObserver& observer_;
-    FlightStep step_;
-    int points_ = 0;
-    double moonMin_ = std::numeric_limits<double>::infinity();
-    std::optional<double> moonMinT_;  // its text is made with the summary
-    double earthMin_ = std::numeric_limits<double>::infinity();
-    double launchEarth_ = std::numeric_limits<double>::infinity();
+    FlightReport report_;  // the closest approaches and counts, as a window reports them
     bool limitReached_ = false;
 };
 

@@ -60,7 +60,7 @@ TEST_P(ReportMatchesSummary, FieldByField)
     EXPECT_EQ(report.EndedByPoint(), run.EndedByPoint());
     EXPECT_EQ(report.Jacobi0(), run.Jacobi0());
     EXPECT_DOUBLE_EQ(report.EarthMaxKm(), display.farthest * 384400.0);
-    EXPECT_EQ(report.Days(), static_cast<double>(report.LastPoint().T * 4.34837756078599930L));
+    EXPECT_EQ(report.Days(), static_cast<double>(report.LastT() * 4.34837756078599930L));
 }
 
 std::vector<Launch> Launches()

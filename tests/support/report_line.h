@@ -4,6 +4,9 @@
 
 #include "flight/flight_report.h"
 #include "flight/flight_summary.h"
+#include "plot/plot_frame.h"
+
+#include <algorithm>
 
 #include <string>
 
@@ -25,12 +28,12 @@ inline std::string ReportOutcome(const FlightReport& report)
 
 inline std::string ReportLine(const FlightReport& r)
 {
-    const FlightPoint& last = r.LastPoint();
-    return "outcome=" + ReportOutcome(r) + " index=" + std::to_string(last.Index) +
-           " t=" + FixedText(last.T, 9) + " step=" + std::to_string(r.Steps()) + " time=\"" +
+    const int bar = std::clamp(ClampRound(r.SpeedKms() * 10.0), 0, SpeedBarMax);
+    return "outcome=" + ReportOutcome(r) + " index=" + std::to_string(r.LastIndex()) +
+           " t=" + FixedText(r.LastT(), 9) + " step=" + std::to_string(r.Steps()) + " time=\"" +
            r.TimeText() + "\" error_jacobi=\"" + r.ErrorJacobiText() + "\" jacobi0=\"" +
            r.Jacobi0Text() + "\" velocity=\"" + r.VelocityText() +
-           "\" bar=" + std::to_string(last.Bar) + " moon_min_km=" + FixedText(r.MoonMinKm(), 3) +
+           "\" bar=" + std::to_string(bar) + " moon_min_km=" + FixedText(r.MoonMinKm(), 3) +
            " moon_min_time=\"" + r.MoonMinTimeText() +
            "\" earth_min_km=" + FixedText(r.EarthMinKm(), 3) +
            " points=" + std::to_string(r.Points());
