@@ -7,7 +7,6 @@
 #include "plot/plot_frame.h"
 
 #include <algorithm>
-
 #include <string>
 
 namespace orrimar::test {
