@@ -15,35 +15,6 @@ namespace orrimar {
 
 namespace {
 
-// The fewest decimals (up to TargetDecimals) in which value is written exactly, as far
-// as a double tells: 0.1 gives 1, 229.35 gives 2, 1e-3 gives 3.
-int DecimalsOf(double value)
-{
-    for (int d = 0; d < TargetDecimals; ++d) {
-        const double scaled = value * std::pow(10.0, d);
-        if (std::fabs(scaled - std::round(scaled)) <= 1e-9 + 1e-12 * std::fabs(scaled))
-            return d;
-    }
-    return TargetDecimals;
-}
-
-// The double nearest to units · 10^-decimals, read from its decimal text.
-double FromDecimalGrid(long long units, int decimals)
-{
-    const std::string digits = std::to_string(units < 0 ? -units : units);
-    const int integerDigits = std::max(1, static_cast<int>(digits.size()) - decimals);
-    const int padding = integerDigits + decimals - static_cast<int>(digits.size());
-    std::string text;
-    for (int i = 0; i < integerDigits + decimals; ++i) {
-        if (i == integerDigits)
-            text.push_back('.');
-        text.push_back(i < padding ? '0' : digits[static_cast<std::size_t>(i - padding)]);
-    }
-    double value = 0.0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return units < 0 ? -value : value;
-}
-
 // value rounded to `decimals` decimals and read back, so that its text flies it exactly.
 double OnDecimalGrid(double value, int decimals)
 {
@@ -53,7 +24,14 @@ double OnDecimalGrid(double value, int decimals)
     return result;
 }
 
-FlightSummary FlyValues(const LaunchValues& launch, const HeadlessViews& views,
+double MissKm(const FlightSummary& summary, double targetKm)
+{
+    return std::fabs(summary.MoonMinKm - targetKm);
+}
+
+}  // namespace
+
+FlightSummary FlyLaunch(const LaunchValues& launch, const HeadlessViews& views,
                         const FlightSetup& setup)
 {
     FlightSummary summary =
@@ -63,42 +41,13 @@ FlightSummary FlyValues(const LaunchValues& launch, const HeadlessViews& views,
     return summary;
 }
 
-double MissKm(const FlightSummary& summary, double targetKm)
-{
-    return std::fabs(summary.MoonMinKm - targetKm);
-}
-
-}  // namespace
-
 std::vector<double> ScanValues(const ScanRange& range)
 {
+    // Each number as the shortest decimal that reads back as it: its decimals are those.
     for (const double v : {range.From, range.To, range.Step})
         if (!std::isfinite(v) || std::fabs(v) > MaxScanMagnitude)
             throw std::invalid_argument("values must lie within ±1000000");
-    if (range.Step <= 0.0)
-        throw std::invalid_argument("the step must be positive");
-    if (range.To < range.From)
-        throw std::invalid_argument("the range is reversed (TO below FROM)");
-    if (range.To == range.From)
-        throw std::invalid_argument("the range is empty (TO equals FROM)");
-
-    const int decimals =
-        std::max({DecimalsOf(range.From), DecimalsOf(range.To), DecimalsOf(range.Step)});
-    const double scale = std::pow(10.0, decimals);
-    const auto from = std::llround(range.From * scale);
-    const auto to = std::llround(range.To * scale);
-    const auto step = std::llround(range.Step * scale);
-    if (step <= 0)
-        throw std::invalid_argument("the step is below 1e-9");
-    const long long count = (to - from) / step + 1;
-    if (count > MaxScanValues)
-        throw std::invalid_argument("more than 1000000 values");
-
-    std::vector<double> values;
-    values.reserve(static_cast<std::size_t>(count));
-    for (long long i = 0; i < count; ++i)
-        values.push_back(FromDecimalGrid(from + i * step, decimals));
-    return values;
+    return ScanValues(ShortestText(range.From), ShortestText(range.To), ShortestText(range.Step));
 }
 
 LaunchValues WithParameter(LaunchValues base, ScanParameter parameter, double value)
@@ -167,7 +116,7 @@ std::vector<ScanRow> RunScan(LaunchValues base, ScanParameter parameter,
                     [&](int i, const HeadlessViews& views) {
                         ScanRow& row = rows[static_cast<std::size_t>(i)];
                         row.Launch = WithParameter(base, parameter, values[static_cast<std::size_t>(i)]);
-                        row.Summary = FlyValues(row.Launch, views, setup);
+                        row.Summary = FlyLaunch(row.Launch, views, setup);
                     });
     return rows;
 }
@@ -201,7 +150,7 @@ std::vector<TargetRow> FindTargets(const std::vector<ScanRow>& scan, ScanParamet
                                 break;
                             ScanRow row;
                             row.Launch = WithParameter(lo.Launch, parameter, mid);
-                            row.Summary = FlyValues(row.Launch, views, setup);
+                            row.Summary = FlyLaunch(row.Launch, views, setup);
                             (BelowTarget(row.Summary, targetKm) == loBelow ? lo : hi) = row;
                         }
                         const double loMiss = MissKm(lo.Summary, targetKm);

@@ -58,6 +58,11 @@ double ParameterOf(const LaunchValues& launch, ScanParameter parameter);
 void ParallelFlights(int count, int threads, const FlightSetup& setup,
                      const std::function<void(int index, const HeadlessViews& views)>& work);
 
+// One launch flown with the setup's day limit in the given views; an integrator failure
+// is told to setup.OnIntegratorFailure.
+FlightSummary FlyLaunch(const LaunchValues& launch, const HeadlessViews& views,
+                        const FlightSetup& setup);
+
 // One flight per value, rows in the order of values whatever the thread count.
 std::vector<ScanRow> RunScan(LaunchValues base, ScanParameter parameter,
                              const std::vector<double>& values, const FlightSetup& setup,

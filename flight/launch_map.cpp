@@ -1,7 +1,5 @@
 #include "flight/launch_map.h"
 
-#include "model/earth_moon.h"
-
 #include <charconv>
 #include <system_error>
 
@@ -45,13 +43,8 @@ void FlyLaunches(const std::vector<LaunchValues>& launches, const FlightSetup& s
                     [&](int i, const HeadlessViews& views) {
                         if (cancel && cancel->load(std::memory_order_relaxed))
                             return;
-                        const LaunchValues& launch = launches[static_cast<std::size_t>(i)];
-                        const FlightSummary summary = FlySummary(
-                            LaunchState(launch.Altitude, launch.Velocity, launch.Angle), views,
-                            setup.Limit);
-                        if (summary.Integration.Code < 0 && setup.OnIntegratorFailure)
-                            setup.OnIntegratorFailure(summary.Integration);
-                        done(static_cast<std::size_t>(i), summary);
+                        done(static_cast<std::size_t>(i),
+                             FlyLaunch(launches[static_cast<std::size_t>(i)], views, setup));
                     });
 }
 
