@@ -17,39 +17,10 @@ namespace {
 
 using namespace orrimar;
 
-void BM_DefaultFlightTenTimeUnits(benchmark::State& state)
-{
-    long steps = 0;
-    long evaluations = 0;
-    const RightHandSide rhs = [&evaluations](int n, double x, const Vector& y, Vector& f) {
-        ++evaluations;
-        EarthMoonRhs(n, x, y.Span(), f.Span());
-    };
-    const SolutionOutput out = [&steps](int nr, double, double, const Vector&, int,
-                                        const DenseOutput&, bool&) {
-        if (nr > 0)
-            ++steps;
-    };
-    for (auto _ : state) {
-        const EarthMoonState launch = LaunchState(100.17, 10.98, 226.5);
-        Vector y(static_cast<int>(launch.size()));
-        std::copy(launch.begin(), launch.end(), y.Span().begin());
-        double t = 0.0;
-        double h = 3.1415926535897935e-05;
-        double hMax = 0.0;
-        benchmark::DoNotOptimize(Dop853(4, rhs, t, y, 10.0, h, hMax, 1e-8, 1e-8, out, 2));
-        benchmark::DoNotOptimize(y.Data());
-    }
-    state.counters["accepted_steps"] = benchmark::Counter(
-        static_cast<double>(steps), benchmark::Counter::kAvgIterations);
-    state.counters["rhs_per_step"] =
-        benchmark::Counter(static_cast<double>(evaluations) / static_cast<double>(steps));
-    state.counters["time_per_step"] = benchmark::Counter(
-        static_cast<double>(steps), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-}
-BENCHMARK(BM_DefaultFlightTenTimeUnits)->Unit(benchmark::kMicrosecond)->Iterations(200);
-
-void BM_DefaultFlightTenTimeUnitsDirect(benchmark::State& state)
+// The default launch integrated from t = 0 to 10 (tolerance 1e-8, dense output on, no
+// output points): through the std::function interface, or calling the callables directly.
+template <bool Direct>
+void DefaultFlightTenTimeUnits(benchmark::State& state)
 {
     long steps = 0;
     long evaluations = 0;
@@ -62,6 +33,8 @@ void BM_DefaultFlightTenTimeUnitsDirect(benchmark::State& state)
         if (nr > 0)
             ++steps;
     };
+    const RightHandSide wrappedRhs = rhs;
+    const SolutionOutput wrappedOut = out;
     for (auto _ : state) {
         const EarthMoonState launch = LaunchState(100.17, 10.98, 226.5);
         Vector y(static_cast<int>(launch.size()));
@@ -69,7 +42,11 @@ void BM_DefaultFlightTenTimeUnitsDirect(benchmark::State& state)
         double t = 0.0;
         double h = 3.1415926535897935e-05;
         double hMax = 0.0;
-        benchmark::DoNotOptimize(Dop853With(4, rhs, t, y, 10.0, h, hMax, 1e-8, 1e-8, out, 2));
+        if constexpr (Direct)
+            benchmark::DoNotOptimize(Dop853With(4, rhs, t, y, 10.0, h, hMax, 1e-8, 1e-8, out, 2));
+        else
+            benchmark::DoNotOptimize(
+                Dop853(4, wrappedRhs, t, y, 10.0, h, hMax, 1e-8, 1e-8, wrappedOut, 2));
         benchmark::DoNotOptimize(y.Data());
     }
     state.counters["accepted_steps"] = benchmark::Counter(
@@ -78,6 +55,17 @@ void BM_DefaultFlightTenTimeUnitsDirect(benchmark::State& state)
         benchmark::Counter(static_cast<double>(evaluations) / static_cast<double>(steps));
     state.counters["time_per_step"] = benchmark::Counter(
         static_cast<double>(steps), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_DefaultFlightTenTimeUnits(benchmark::State& state)
+{
+    DefaultFlightTenTimeUnits<false>(state);
+}
+BENCHMARK(BM_DefaultFlightTenTimeUnits)->Unit(benchmark::kMicrosecond)->Iterations(200);
+
+void BM_DefaultFlightTenTimeUnitsDirect(benchmark::State& state)
+{
+    DefaultFlightTenTimeUnits<true>(state);
 }
 BENCHMARK(BM_DefaultFlightTenTimeUnitsDirect)->Unit(benchmark::kMicrosecond)->Iterations(200);
 
