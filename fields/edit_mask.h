@@ -1,5 +1,5 @@
 // The edit masks of the launch-parameter fields without a widget: which characters each
-// position takes, and the overtype editing that the MaskEdit widget applies to its text.
+// position takes, and the overtype editing that the masked field widget applies to its text.
 #pragma once
 
 #include <string>
