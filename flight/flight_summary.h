@@ -13,7 +13,6 @@ namespace orrimar {
 // The full view's design size and the insets' size, pixels.
 inline constexpr int DefaultViewWidth = 528;
 inline constexpr int DefaultViewHeight = 628;
-inline constexpr int InsetSize = 180;
 
 // The three paint boxes of a flight without a window, their frames set as Start sets
 // them. Frames are registered per thread: build, use and destroy these on one thread.

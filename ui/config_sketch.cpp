@@ -1,5 +1,6 @@
 #include "ui/config_sketch.h"
 
+#include "model/earth_moon.h"
 #include "plot/plot_frame.h"
 #include "ui/canvas.h"
 
@@ -24,7 +25,6 @@ constexpr std::array<WorldPoint, 3> ArrowHead{
     {{-1.0 / 7.0, -0.5}, {1.0 / 7.0, -0.5}, {0.0, 0.0}}};
 constexpr double ArcThresholdDeg = 30.0;  // the arc shows only beyond this |angle|
 
-constexpr long double DegToRad = 0.017453292519943295769L;
 
 constexpr int DotRadius = 4;       // blast-off dot, pixels
 constexpr int AxisHeadLength = 10;  // axis arrowheads, pixels
@@ -38,7 +38,7 @@ const QColor Navy(0, 0, 128);
 // Angle in degrees plus shift, in radians; the sum is formed in long double.
 double Radians(double angleDeg, double shiftDeg)
 {
-    return static_cast<double>((static_cast<long double>(angleDeg) + shiftDeg) * DegToRad);
+    return static_cast<double>((static_cast<long double>(angleDeg) + shiftDeg) * DegreeFactor);
 }
 
 // v + d clamped to the pixel range: a point clamped far off the view (a non-finite angle)

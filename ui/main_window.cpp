@@ -59,7 +59,7 @@ namespace {
 
 constexpr int ControlColumnWidth = 120;
 constexpr int StatusBarHeight = 25;
-constexpr int InsetSize = 182;  // panel with a one-pixel border round a 180 × 180 view
+constexpr int InsetPanelSize = InsetSize + 2;  // a one-pixel border round the inset's view
 const char* const TagProperty = "Tag";
 
 const QColor Blue(0, 0, 255);
@@ -101,9 +101,9 @@ QFrame* InsetPanel(QWidget* parent, PaintBox*& box)
     panel->setFrameStyle(QFrame::Box | QFrame::Plain);
     panel->setLineWidth(1);
     panel->setAutoFillBackground(true);
-    panel->setGeometry(0, 0, InsetSize, InsetSize);
+    panel->setGeometry(0, 0, InsetPanelSize, InsetPanelSize);
     box = new PaintBox(panel);
-    box->setGeometry(1, 1, InsetSize - 2, InsetSize - 2);
+    box->setGeometry(1, 1, InsetSize, InsetSize);
     box->setFontPixelSize(13);
     return panel;
 }
