@@ -814,25 +814,30 @@ void MainWindow::paceFlight()
 {
     using namespace std::chrono_literals;
     std::int64_t now = 0;
-    if (paused_) {
-        // Paused: show everything drawn so far, then wait for events (Resume, Cancel,
-        // closing) rather than spin; the next point's deadline starts again from the resume.
-        repaintPacer_->showPending();
-        while (paused_ && !cancelRequested_ && !closeAfterFlight_)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        nextPointDeadline_ = CounterNow();
+    for (;;) {
+        if (paused_) {
+            // Paused: show everything drawn so far, then wait for events (Resume, Cancel,
+            // closing) rather than spin; the point's deadline starts again from the resume.
+            repaintPacer_->showPending();
+            while (paused_ && !cancelRequested_ && !closeAfterFlight_)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            nextPointDeadline_ = CounterNow();
+        }
+        repaintPacer_->point();
+        do {
+            QCoreApplication::processEvents();
+            now = CounterNow();
+            if (closeAfterFlight_)
+                break;  // closing: finish the flight without waiting
+            // Sleep in slices of 0.2 ms while more than 0.3 ms are left, rather than spin;
+            // events are still handled often.
+            if (nextPointDeadline_ - now > counterFrequency() * 3 / 10000)
+                std::this_thread::sleep_for(200us);
+        } while (now < nextPointDeadline_ && !paused_);
+        // A pause asked for while waiting holds this point back too.
+        if (!paused_ || cancelRequested_ || closeAfterFlight_)
+            break;
     }
-    repaintPacer_->point();
-    do {
-        QCoreApplication::processEvents();
-        now = CounterNow();
-        if (closeAfterFlight_)
-            break;  // closing: finish the flight without waiting
-        // Sleep in slices of 0.2 ms while more than 0.3 ms are left, rather than spin;
-    // events are still handled often.
-        if (nextPointDeadline_ - now > counterFrequency() * 3 / 10000)
-            std::this_thread::sleep_for(200us);
-    } while (now < nextPointDeadline_);
     const double wait =
         (speedSlider_->maximum() - speedSlider_->value()) *
         static_cast<double>(counterFrequency()) * 0.0001;

@@ -137,18 +137,29 @@ private slots:
         auto* pause = Part<QPushButton>(*explorer, "pauseButton");
         int atPause = -1, later = -1;
         bool pausedSeen = false;
-        QTimer::singleShot(20, window_, [&] { pause->click(); });  // enabled once under way
-        QTimer::singleShot(80, window_, [&] {
-            atPause = window_->lastPointIndex();
-            pausedSeen = window_->paused() && pause->text() == "&Resume";
-            Part<QSlider>(*window_, "speedSlider")->setValue(90);  // usable while paused
-            QMetaObject::invokeMethod(window_, "copyToClipboard");
+        // Pause once the flight is under way (a busy machine may take a while to start it),
+        // look at it paused, then resume.
+        QTimer poll;
+        poll.setInterval(1);
+        connect(&poll, &QTimer::timeout, window_, [&] {
+            const int drawn = window_->lastPointIndex();
+            if (!window_->flying() || drawn < 10 || drawn >= unpausedLast - 100)
+                return;
+            poll.stop();
+            pause->click();
+            QTimer::singleShot(60, window_, [&] {
+                atPause = window_->lastPointIndex();
+                pausedSeen = window_->paused() && pause->text() == "&Resume";
+                Part<QSlider>(*window_, "speedSlider")->setValue(90);  // usable while paused
+                QMetaObject::invokeMethod(window_, "copyToClipboard");
+                QTimer::singleShot(100, window_, [&] {
+                    later = window_->lastPointIndex();
+                    Part<QSlider>(*window_, "speedSlider")->setValue(95);
+                    window_->togglePause();  // the key P's slot
+                });
+            });
         });
-        QTimer::singleShot(180, window_, [&] {
-            later = window_->lastPointIndex();
-            Part<QSlider>(*window_, "speedSlider")->setValue(95);
-            window_->togglePause();  // the key P's slot
-        });
+        poll.start();
         QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
         QVERIFY(pausedSeen);
         QVERIFY(atPause >= 0 && atPause < unpausedLast);
