@@ -857,14 +857,17 @@ void MainWindow::paceFlight()
 {
     using namespace std::chrono_literals;
     std::int64_t now = 0;
-    if (paused_) {
+    const auto holdWhilePaused = [this] {
+        if (!paused_)
+            return;
         // Paused: show everything drawn so far, then wait for events (Resume, Cancel,
         // closing) rather than spin; the next point's deadline starts again from the resume.
         repaintPacer_->showPending();
         while (paused_ && !cancelRequested_ && !closeAfterFlight_)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         nextPointDeadline_ = CounterNow();
-    }
+    };
+    holdWhilePaused();
     repaintPacer_->point();
     do {
         QCoreApplication::processEvents();
@@ -876,6 +879,11 @@ void MainWindow::paceFlight()
         if (nextPointDeadline_ - now > counterFrequency() * 3 / 10000)
             std::this_thread::sleep_for(200us);
     } while (now < nextPointDeadline_);
+    // A pause pressed while waiting holds this point back too, not only the next one.
+    if (paused_ && !closeAfterFlight_) {
+        holdWhilePaused();
+        now = CounterNow();
+    }
     const double wait =
         (speedSlider_->maximum() - speedSlider_->value()) *
         static_cast<double>(counterFrequency()) * 0.0001;
