@@ -1,9 +1,12 @@
 #include "ui/explorer_window.h"
 
+#include "formats/decimal_text.h"
 #include "ui/error_box.h"
 #include "ui/flight_charts.h"
+#include "ui/launch_map_panel.h"
 #include "ui/moon_frame_view.h"
 
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -103,8 +106,11 @@ QString Km(double km) { return QString::number(km, 'f', 3) + " km"; }
 
 void SetSavePathAsker(SavePathAsker asker) { PathAsker() = std::move(asker); }
 
-ExplorerWindow::ExplorerWindow(std::function<QImage()> picture, QWidget* parent)
-    : QWidget(parent, Qt::Window), picture_(std::move(picture))
+ExplorerWindow::ExplorerWindow(std::function<QImage()> picture,
+                               std::function<MapLaunch()> mapLaunch,
+                               std::function<bool()> flightRunning, QWidget* parent)
+    : QWidget(parent, Qt::Window), picture_(std::move(picture)), mapLaunch_(std::move(mapLaunch)),
+      flightRunning_(std::move(flightRunning))
 {
     setWindowTitle("Orrimar Explorer");
     setObjectName("explorerWindow");
@@ -143,6 +149,31 @@ ExplorerWindow::ExplorerWindow(std::function<QImage()> picture, QWidget* parent)
     charts_->setObjectName("flightCharts");
     tabs_->addTab(frameView_, "The Moon's frame");
     tabs_->addTab(charts_, "Over time");
+    const MapLaunch launch = mapLaunch_ ? mapLaunch_() : MapLaunch{};
+    mapAltitude_ = launch.AltitudeKm;
+    mapAngle_ = launch.AngleDeg;
+    mapVelocity_ = launch.VelocityKms;
+    mapPanel_ = new LaunchMapPanel(launch.AltitudeKm, launch.AngleDeg, launch.VelocityKms,
+                                   launch.ViewWidth, launch.ViewHeight, launch.FullView,
+                                   flightRunning_, tabs_);
+    mapPanel_->setObjectName("launchMapPanel");
+    tabs_->addTab(mapPanel_, "Launch map");
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+        if (tabs_->widget(index) == mapPanel_)
+            updateLaunchMap();
+    });
+    // Before Compute reads the spin boxes: the fields may have changed since the tab opened.
+    connect(mapPanel_, &LaunchMapPanel::computeRequested, this, [this] { updateLaunchMap(); });
+    // A launch chosen in the map is the map's own: it does not move the map's centre. A
+    // flight refuses the choice, and the fields stay as they were.
+    const auto chosen = [this](const QString& angle, const QString& velocity) {
+        if (flightRunning_ && flightRunning_())
+            return;
+        mapAngle_ = LaunchValue(angle.toStdString());
+        mapVelocity_ = LaunchValue(velocity.toStdString());
+    };
+    connect(mapPanel_, &LaunchMapPanel::cellChosen, this, chosen);
+    connect(mapPanel_, &LaunchMapPanel::flyRequested, this, chosen);
 
     auto* row = new QHBoxLayout(this);
     row->addLayout(side);
@@ -169,8 +200,37 @@ ExplorerWindow::ExplorerWindow(std::function<QImage()> picture, QWidget* parent)
     showReport();
 }
 
-// A CSV still being written finishes on its own (the pool waits for it at exit).
-ExplorerWindow::~ExplorerWindow() { csvJob_.disconnect(); }
+// A CSV still being written finishes on its own (the pool waits for it at exit). The tabs
+// going with the window must not call back into it; the map's threads are joined by the
+// panel's destructor.
+ExplorerWindow::~ExplorerWindow()
+{
+    csvJob_.disconnect();
+    tabs_->disconnect(this);
+    mapPanel_->disconnect(this);
+}
+
+void ExplorerWindow::closeEvent(QCloseEvent* event)
+{
+    // A map's flights would go on unseen: they stop with the window.
+    mapPanel_->Cancel();
+    QWidget::closeEvent(event);
+}
+
+void ExplorerWindow::updateLaunchMap()
+{
+    if (!mapLaunch_ || mapPanel_->Computing())
+        return;
+    const MapLaunch launch = mapLaunch_();
+    mapPanel_->SetView(launch.ViewWidth, launch.ViewHeight, launch.FullView);
+    if (launch.AltitudeKm == mapAltitude_ && launch.AngleDeg == mapAngle_ &&
+        launch.VelocityKms == mapVelocity_)
+        return;
+    mapAltitude_ = launch.AltitudeKm;
+    mapAngle_ = launch.AngleDeg;
+    mapVelocity_ = launch.VelocityKms;
+    mapPanel_->SetLaunch(launch.AltitudeKm, launch.AngleDeg, launch.VelocityKms);
+}
 
 void ExplorerWindow::followStep(const FlightStep& step)
 {

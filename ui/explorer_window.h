@@ -2,7 +2,8 @@
 // point, and explains it: a report of how it went, the flight in the Moon's rotating
 // frame with the region it cannot enter, and its distances, speed and Jacobi drift over
 // time. It never flies a launch itself to follow it; only "Save flight as CSV…" flies
-// the last launch again off the window's thread, to write the tool's file.
+// the last launch again off the window's thread, to write the tool's file. Its "Launch
+// map" tab flies a region of launches around the main window's fields.
 #pragma once
 
 #include "flight/flight_csv.h"
@@ -24,7 +25,19 @@ class QTimer;
 namespace orrimar {
 
 class FlightCharts;
+class LaunchMapPanel;
 class MoonFrameView;
+
+// The main window's launch as its fields read at Start, and its full view: what the
+// launch map is centred on and flies its cells in.
+struct MapLaunch {
+    double AltitudeKm = 0.0;
+    double AngleDeg = 0.0;
+    double VelocityKms = 0.0;
+    int ViewWidth = 0;
+    int ViewHeight = 0;
+    bool FullView = true;
+};
 
 // Asks for a file to write: (caption, suggested name, filter) -> path, empty when
 // cancelled. The standard dialog unless replaced (tests replace it).
@@ -36,8 +49,11 @@ class ExplorerWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // picture: what ClipBoard copies, for "Save picture…".
-    explicit ExplorerWindow(std::function<QImage()> picture, QWidget* parent = nullptr);
+    // picture: what ClipBoard copies, for "Save picture…"; mapLaunch: the main window's
+    // launch and view now (defaults when empty); flightRunning: whether it flies.
+    explicit ExplorerWindow(std::function<QImage()> picture,
+                            std::function<MapLaunch()> mapLaunch = {},
+                            std::function<bool()> flightRunning = {}, QWidget* parent = nullptr);
     ~ExplorerWindow() override;
 
     // The main window's flight, as it shows it. A step numbered 0 begins a flight; a
@@ -52,6 +68,10 @@ public:
     // The report as shown, one "Caption: value" per line.
     QString reportText() const;
     bool csvSaving() const { return csvJob_.isRunning(); }
+    LaunchMapPanel* launchMap() const { return mapPanel_; }
+    // The map centred on the main window's launch, if it changed since the map last took
+    // it, and flown in its current view; nothing while the map computes.
+    void updateLaunchMap();
 
 public slots:
     void savePicture();
@@ -61,6 +81,9 @@ signals:
     void pauseClicked();
     // A CSV export ended: empty when written, else the failure's text.
     void csvSaved(const QString& error);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void refresh();
@@ -72,6 +95,13 @@ private:
     bool dirty_ = false;
     int refreshes_ = 0;
     std::optional<CsvLaunch> lastLaunch_;
+    std::function<MapLaunch()> mapLaunch_;
+    std::function<bool()> flightRunning_;
+    // The centre last given to the map (or chosen in it): unchanged fields keep the
+    // spin boxes as the user left them.
+    double mapAltitude_ = 0.0;
+    double mapAngle_ = 0.0;
+    double mapVelocity_ = 0.0;
 
     QLabel* noteLabel_ = nullptr;
     QLabel* reportLabel_ = nullptr;
@@ -81,6 +111,7 @@ private:
     QTabWidget* tabs_ = nullptr;
     MoonFrameView* frameView_ = nullptr;
     FlightCharts* charts_ = nullptr;
+    LaunchMapPanel* mapPanel_ = nullptr;
     QTimer* refreshTimer_ = nullptr;
     QFutureWatcher<QString> csvJob_;
 };

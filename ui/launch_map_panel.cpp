@@ -121,7 +121,10 @@ void LaunchMapPanel::BuildControls()
     savePng_ = new QPushButton(tr("Save map as PNG…"));
     saveCsv_ = new QPushButton(tr("Save map as CSV…"));
     back_->setToolTip(tr("Return to the map before the last zoom"));
-    connect(compute_, &QPushButton::clicked, this, &LaunchMapPanel::Compute);
+    connect(compute_, &QPushButton::clicked, this, [this] {
+        emit computeRequested();
+        Compute();
+    });
     connect(cancelButton_, &QPushButton::clicked, this, &LaunchMapPanel::Cancel);
     connect(back_, &QPushButton::clicked, this, &LaunchMapPanel::Back);
     connect(savePng_, &QPushButton::clicked, this, &LaunchMapPanel::SavePngAs);

@@ -81,6 +81,8 @@ signals:
     void cellChosen(const QString& angleText, const QString& velocityText);
     // A cell double-clicked: fly this launch.
     void flyRequested(const QString& angleText, const QString& velocityText);
+    // The Compute button pressed, before its region is read: a host may set a new centre.
+    void computeRequested();
     // A computation ended, completed or cancelled.
     void computationEnded();
 

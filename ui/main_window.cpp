@@ -8,11 +8,13 @@
 #include "flight/flight_run.h"
 #include "flight/integrator_message.h"
 #include "flight/launch_presets.h"
+#include "formats/decimal_text.h"
 #include "formats/number_format.h"
 #include "fields/stepper.h"
 #include "flight/view_frames.h"
 #include "ui/error_box.h"
 #include "ui/explorer_window.h"
+#include "ui/launch_map_panel.h"
 #include "ui/masked_field.h"
 #include "ui/paint_box.h"
 #include "ui/repaint_pacer.h"
@@ -183,7 +185,8 @@ MainWindow::MainWindow(bool openingSequence, QWidget* parent)
     setInitialState();
 }
 
-MainWindow::~MainWindow() = default;
+// The Explorer first: its map reads the fields and the full view until it is gone.
+MainWindow::~MainWindow() { delete explorer_.data(); }
 
 std::int64_t MainWindow::counterFrequency()
 {
@@ -543,8 +546,28 @@ ExplorerWindow* MainWindow::explorer() const { return explorer_.data(); }
 void MainWindow::showExplorer()
 {
     if (!explorer_) {
-        explorer_ = new ExplorerWindow([this] { return fullViewPicture(); }, this);
+        const auto mapLaunch = [this] {
+            // As Start reads the fields, and the view its flight is drawn in.
+            return MapLaunch{LaunchValue(altitudeField_->fieldText().toStdString()),
+                             LaunchValue(angleField_->fieldText().toStdString()),
+                             LaunchValue(velocityField_->fieldText().toStdString()),
+                             fullView_->ClientWidth(), fullView_->ClientHeight(),
+                             fullViewCheck_->isChecked()};
+        };
+        explorer_ = new ExplorerWindow([this] { return fullViewPicture(); }, mapLaunch,
+                                       [this] { return flying(); }, this);
         connect(explorer_, &ExplorerWindow::pauseClicked, this, Guarded([this] { togglePause(); }));
+        LaunchMapPanel* map = explorer_->launchMap();
+        connect(map, &LaunchMapPanel::cellChosen, this,
+                Guarded([this](const QString& angle, const QString& velocity) {
+                    chooseMapLaunch(angle, velocity, false);
+                }));
+        connect(map, &LaunchMapPanel::flyRequested, this,
+                Guarded([this](const QString& angle, const QString& velocity) {
+                    chooseMapLaunch(angle, velocity, true);
+                }));
+    } else {
+        explorer_->updateLaunchMap();
     }
     explorer_->show();
     explorer_->raise();
@@ -603,6 +626,23 @@ void MainWindow::applyPreset(int index)
     altitudeField_->setFieldText(text(preset.Altitude));
     velocityField_->setFieldText(text(preset.Velocity));
     angleField_->setFieldText(text(preset.Angle));
+}
+
+void MainWindow::chooseMapLaunch(const QString& angleText, const QString& velocityText, bool fly)
+{
+    if (flying_) {
+        QApplication::beep();  // the fields are disabled while a flight runs
+        return;
+    }
+    velocityField_->setFieldText(velocityText);
+    angleField_->setFieldText(angleText);
+    // Started once the map's double-click has returned: the flight's event loop must not
+    // run inside the map's mouse handler, whose window may close meanwhile.
+    if (fly)
+        QTimer::singleShot(0, this, Guarded([this] {
+                               if (!flying_)
+                                   startButton_->click();
+                           }));
 }
 
 MaskedField* MainWindow::launchField(LaunchField field) const
@@ -706,6 +746,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     moonBackground_.reset();
+    // The Explorer's map stops its flights with its window.
+    if (explorer_)
+        explorer_->close();
     event->accept();
 }
 

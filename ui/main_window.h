@@ -85,6 +85,9 @@ private slots:
     void copyToClipboard();
     void applyPreset(int index);
     void stepField(orrimar::LaunchField field, orrimar::StepDirection direction);
+    // A launch chosen in the Explorer's map: written into the fields as a preset is, and
+    // flown when fly; refused with a beep during a flight.
+    void chooseMapLaunch(const QString& angleText, const QString& velocityText, bool fly);
 
 private:
     void createDrawingArea();

@@ -1,8 +1,11 @@
 // The Explorer following the main window's flights: opening it, its report against the
 // tool's summary for the five presets, pausing and resuming, both exports against the
-// tool's CSV and the clipboard, closing either window mid-flight, and the rotating-frame
-// view's closed region and zoom.
+// tool's CSV and the clipboard, closing either window mid-flight, the launch map's tab
+// following the fields, filling them and flying its cells, and the rotating-frame view's
+// closed region and zoom.
 #include "cli/flight_tool.h"
+#include "formats/decimal_text.h"
+#include "formats/number_format.h"
 #include "flight/flight_summary.h"
 #include "flight/lagrange_points.h"
 #include "flight/launch_presets.h"
@@ -11,6 +14,7 @@
 #include "ui/error_box.h"
 #include "ui/explorer_window.h"
 #include "ui/flight_charts.h"
+#include "ui/launch_map_panel.h"
 #include "ui/main_window.h"
 #include "ui/masked_field.h"
 #include "ui/moon_frame_view.h"
@@ -44,6 +48,26 @@ T* Part(const QWidget& window, const char* name)
     if (part == nullptr)
         qFatal("No %s", name);
     return part;
+}
+
+constexpr int Patience = 120000;  // ms; a bound for slow (sanitizer) builds, not a timing
+
+// The map's centre is the launch: spans kept by a new centre may round in the last bit.
+bool CentredOn(const MapRegion& region, const LaunchPreset& p)
+{
+    const auto near = [](double a, double b) { return std::abs(a - b) < 1e-9; };
+    return region.Altitude == LaunchValue(p.Altitude) &&
+           near((region.Angle.From + region.Angle.To) / 2, LaunchValue(p.Angle)) &&
+           near((region.Velocity.From + region.Velocity.To) / 2, LaunchValue(p.Velocity));
+}
+
+QPushButton* ButtonWithText(const QWidget& parent, const QString& text)
+{
+    for (QPushButton* button : parent.findChildren<QPushButton*>())
+        if (button->text() == text)
+            return button;
+    qFatal("No button %s", qPrintable(text));
+    return nullptr;
 }
 
 QByteArray FileBytes(const QString& path)
@@ -268,12 +292,142 @@ private slots:
         window_ = nullptr;
     }
 
+    // The map is centred on the fields as Start reads them when the Explorer opens, its
+    // tab opens or Compute is pressed after they changed; a clicked cell fills the fields
+    // in their formats, a double-clicked one is flown as Start flies it.
+    void LaunchMapFollowsTheFieldsAndFliesItsCells()
+    {
+        applyPreset(4);
+        ExplorerWindow* explorer = openExplorer();
+        auto* tabs = Part<QTabWidget>(*explorer, "explorerTabs");
+        auto* map = Part<LaunchMapPanel>(*explorer, "launchMapPanel");
+        QCOMPARE(tabs->count(), 3);
+        QCOMPARE(tabs->indexOf(map), 2);
+        QCOMPARE(tabs->tabText(2), QString("Launch map"));
+        QVERIFY(CentredOn(map->Region(), LaunchPresets[4]));
+        QCOMPARE(map->Region().Angle.Count, 160);
+
+        applyPreset(0);
+        tabs->setCurrentWidget(map);
+        QVERIFY(CentredOn(map->Region(), LaunchPresets[0]));
+        applyPreset(1);
+        ButtonWithText(*map, "&Compute")->click();
+        QVERIFY(map->Computing());
+        QVERIFY(CentredOn(map->Map()->Region, LaunchPresets[1]));
+        map->Cancel();
+
+        const LaunchPreset& p = LaunchPresets[1];
+        map->SetRegion(RegionAround(LaunchValue(p.Altitude), LaunchValue(p.Angle),
+                                    LaunchValue(p.Velocity), 1.0, 0.01, 2, 2, 2.0));
+        map->Compute();
+        QTRY_VERIFY_WITH_TIMEOUT(!map->Computing(), Patience);
+        LaunchMapView* view = map->View();
+        QSignalSpy chosen(map, &LaunchMapPanel::cellChosen);
+        QTest::mouseClick(view, Qt::LeftButton, {}, view->CellRect(3).center());
+        QCOMPARE(chosen.count(), 1);
+        const auto expectFields = [this, &p](const LaunchValues& cell) {
+            const QString angle = QString::fromStdString(FormatFloat("+000.000;-000.000", cell.Angle));
+            const QString velocity =
+                QString::fromStdString(FormatFloat("+00.0000;-00.0000", cell.Velocity));
+            QCOMPARE(field("angleField")->fieldText(), angle);
+            QCOMPARE(field("velocityField")->fieldText(), velocity);
+            QCOMPARE(field("altitudeField")->fieldText(), QString::fromUtf8(p.Altitude.data(), 8));
+            QVERIFY(!field("velocityField")->changedByUser() && !field("angleField")->changedByUser());
+        };
+        expectFields(map->Map()->Grid.Cell(3));
+        if (QTest::currentTestFailed())
+            return;
+        // The map's own choice keeps its region when the tab opens again.
+        const MapRegion region = map->Region();
+        tabs->setCurrentIndex(0);
+        tabs->setCurrentWidget(map);
+        QCOMPARE(map->Region(), region);
+
+        QTest::mouseDClick(view, Qt::LeftButton, {}, view->CellRect(0).center());
+        QTRY_VERIFY_WITH_TIMEOUT(explorer->report().Finished() && !window_->flying(), Patience);
+        expectFields(map->Map()->Grid.Cell(0));
+        if (QTest::currentTestFailed())
+            return;
+        const auto* fullView = Part<PaintBox>(*window_, "fullView");
+        const FlightSummary summary = FlySummary(
+            LaunchFromTexts(p.Altitude, field("velocityField")->fieldText().toStdString(),
+                            field("angleField")->fieldText().toStdString()),
+            HeadlessViews(fullView->width(), fullView->height(), true));
+        QCOMPARE(QString::fromStdString(test::ReportLine(explorer->report())),
+                 QString::fromStdString(SummaryLine(summary)));
+        QCOMPARE(window_->lastPointIndex() + 1, summary.Points);
+    }
+
+    // During a flight the fields are disabled: the map's clicks change nothing and fly
+    // nothing.
+    void LaunchMapChoicesAreRefusedDuringAFlight()
+    {
+        applyPreset(4);
+        ExplorerWindow* explorer = openExplorer();
+        auto* map = Part<LaunchMapPanel>(*explorer, "launchMapPanel");
+        Part<QTabWidget>(*explorer, "explorerTabs")->setCurrentWidget(map);
+        map->SetRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 2, 2, 2.0));
+        map->Compute();
+        QTRY_VERIFY_WITH_TIMEOUT(!map->Computing(), Patience);
+        LaunchMapView* view = map->View();
+        QSignalSpy chosen(map, &LaunchMapPanel::cellChosen);
+        QTimer::singleShot(0, window_, [&] {
+            QVERIFY(window_->flying());
+            QTest::mouseClick(view, Qt::LeftButton, {}, view->CellRect(3).center());
+            QTest::mouseDClick(view, Qt::LeftButton, {}, view->CellRect(0).center());
+            Part<QToolButton>(*window_, "cancelButton")->click();
+        });
+        QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
+        QVERIFY(chosen.count() >= 1);
+        const int cancelledAt = window_->lastPointIndex();
+        QCoreApplication::processEvents();  // a fly queued by mistake would run here
+        QVERIFY(!window_->flying());
+        QCOMPARE(window_->lastPointIndex(), cancelledAt);
+        QCOMPARE(field("velocityField")->fieldText(), QString("+10.9800"));
+        QCOMPARE(field("angleField")->fieldText(), QString("+226.500"));
+    }
+
+    // The map's threads end with either window: closed, destroyed, or the main window
+    // closed and deleted.
+    void ClosingEitherWindowDuringAMapComputationEndsIt()
+    {
+        QPointer<ExplorerWindow> explorer = openExplorer();
+        auto* map = Part<LaunchMapPanel>(*explorer, "launchMapPanel");
+        Part<QTabWidget>(*explorer, "explorerTabs")->setCurrentWidget(map);
+        map->SetRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 4, 4, 30.0));
+        map->Compute();
+        QVERIFY(map->Computing());
+        explorer->close();
+        QVERIFY(!map->Computing());
+
+        window_->showExplorer();
+        map->SetRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 4, 4, 20.0));
+        map->Compute();
+        QVERIFY(map->Computing());
+        delete explorer.data();
+        QCOMPARE(window_->explorer(), nullptr);
+
+        map = Part<LaunchMapPanel>(*openExplorer(), "launchMapPanel");
+        map->SetRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 4, 4, 30.0));
+        map->Compute();
+        QVERIFY(map->Computing());
+        QPointer<LaunchMapPanel> panel = map;
+        QSignalSpy destroyed(window_, &QObject::destroyed);
+        window_->setAttribute(Qt::WA_DeleteOnClose);
+        window_->close();
+        QVERIFY(panel.isNull() || !panel->Computing());
+        QTRY_COMPARE(destroyed.count(), 1);
+        QVERIFY(panel.isNull());
+        window_ = nullptr;
+    }
+
 private:
     ExplorerWindow* openExplorer()
     {
         window_->showExplorer();
         return window_->explorer();
     }
+    MaskedField* field(const char* name) const { return Part<MaskedField>(*window_, name); }
     void applyPreset(int index)
     {
         QVERIFY(QMetaObject::invokeMethod(window_, "applyPreset", Q_ARG(int, index)));
