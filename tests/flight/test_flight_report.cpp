@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include <algorithm>
 #include <cmath>
 #include <random>
@@ -74,7 +76,20 @@ std::vector<Launch> Launches()
     return launches;
 }
 
-INSTANTIATE_TEST_SUITE_P(Presets, ReportMatchesSummary, testing::ValuesIn(Launches()));
+// Rows named by launch and view, e.g. "a_230_905_v_11_0088_528x628_full".
+std::string LaunchName(const testing::TestParamInfo<Launch>& info)
+{
+    std::string name = "a";
+    name.append(info.param.Angle).append("_v").append(info.param.Velocity);
+    name.append("_").append(std::to_string(info.param.Width)).append("x");
+    name.append(std::to_string(info.param.Height)).append(info.param.FullView ? "_full" : "_region");
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Presets, ReportMatchesSummary, testing::ValuesIn(Launches()), LaunchName);
 
 TEST(FlightReport, EndingsInWords)
 {
