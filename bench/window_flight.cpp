@@ -10,7 +10,8 @@
 // see that a slow flight lasts as long as its pacing says.
 // --per-point: repaint at every output point instead of once per display frame.
 // --explorer: each run twice, with the Explorer closed and open and following, alternating
-// so that a busy machine slows both alike; --explorer-only: open only.
+// so that a busy machine slows both alike (after each opening, one untimed flight lets
+// it lay out and shade its region); --explorer-only: open only.
 // ORRIMAR_EXPLORER_TAB=1 puts the Explorer's charts in front instead of the Moon's frame.
 // --save-images DIR: instead of timing, flies each preset at full speed and saves what
 // the screen shows over the full view (preset-K-screen.png), the clipboard's copy
@@ -146,6 +147,9 @@ int main(int argc, char* argv[])
                     window.showExplorer();
                     if (auto* tabs = window.explorer()->findChild<QTabWidget*>("explorerTabs"))
                         tabs->setCurrentIndex(tab ? std::atoi(tab) : 0);
+                    // An untimed flight first: opening the Explorer and shading its region
+                    // for this launch's Jacobi integral happen once, not per point.
+                    startButton->click();
                 } else {
                     delete window.explorer();
                 }
