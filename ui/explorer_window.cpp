@@ -27,6 +27,7 @@ namespace {
 
 // Screen updates while following: at most five per second, whatever the flight's pace.
 constexpr int RefreshMs = 200;
+constexpr int ChartRefreshEvery = 5;  // refreshes
 
 SavePathAsker& PathAsker()
 {
@@ -277,7 +278,12 @@ void ExplorerWindow::followEnd(const Dop853Result& result, bool cancelRequested,
     showPaused(false);
     pauseButton_->setEnabled(false);
     noteLabel_->setText("The last flight.");
-    refresh();
+    // The report and the frame at once; the charts, which take milliseconds to hand
+    // their columns over, from the event loop, so that the flight's end is not held up.
+    dirty_ = false;
+    showReport();
+    frameView_->update();
+    QTimer::singleShot(0, charts_, [charts = charts_] { charts->refresh(); });
 }
 
 void ExplorerWindow::showPaused(bool paused)
@@ -289,8 +295,8 @@ void ExplorerWindow::refresh()
 {
     dirty_ = false;
     showReport();
-    // The charts every other time while following: they cost the most to update.
-    if (++refreshes_ % 2 == 0 || !following_)
+    // The charts once a second while following: they cost the most to update.
+    if (++refreshes_ % ChartRefreshEvery == 0 || !following_)
         charts_->refresh();
     frameView_->update();
 }
