@@ -503,20 +503,8 @@ private slots:
     // The Moon disc is drawn over the trajectory and erased with what it covered.
     void MovingMoonLeavesNoTraceAndKeepsTheLineUnderIt()
     {
-        QTimer::singleShot(0, window_, [this] { Invoke("cancelFlight"); });
-        Invoke("startFlight");  // sets the views up; the Moon's radius is 4 here
-        Canvas& full = fullView()->canvas();
-        full.Brush.Color = Qt::white;
-        full.FillRect(full.ClipRect());
-        auto point = [](int index, PixelPoint craft, PixelPoint moon) {
-            FlightPoint p;
-            p.Index = index;
-            p.Full = craft;
-            p.Moon = moon;
-            p.TimeText = "0 - 00";
-            p.VelocityText = "  1.0000";
-            return p;
-        };
+        Canvas& full = clearedFullView();
+        const auto point = DiscTestPoint;
         window_->drawFlightPoint(point(0, {50, 100}, {300, 300}));
         window_->drawFlightPoint(point(1, {150, 100}, {100, 100}));
         QCOMPARE(QColor(full.Image().pixel(100, 100)), QColor(0, 128, 128));
@@ -568,20 +556,8 @@ private slots:
     // the line runs under it.
     void UnmovedMoonStaysOverTheLine()
     {
-        QTimer::singleShot(0, window_, [this] { Invoke("cancelFlight"); });
-        Invoke("startFlight");  // the Moon's radius is 4 here
-        Canvas& full = fullView()->canvas();
-        full.Brush.Color = Qt::white;
-        full.FillRect(full.ClipRect());
-        auto point = [](int index, PixelPoint craft, PixelPoint moon) {
-            FlightPoint p;
-            p.Index = index;
-            p.Full = craft;
-            p.Moon = moon;
-            p.TimeText = "0 - 00";
-            p.VelocityText = "  1.0000";
-            return p;
-        };
+        Canvas& full = clearedFullView();
+        const auto point = DiscTestPoint;
         window_->drawFlightPoint(point(0, {50, 100}, {100, 100}));
         window_->drawFlightPoint(point(1, {60, 100}, {100, 100}));   // clear of the disc
         window_->drawFlightPoint(point(2, {150, 100}, {100, 100}));  // right under it
@@ -679,6 +655,31 @@ private:
     }
 
     PaintBox* fullView() const { return Part<PaintBox>(*window_, "fullView"); }
+
+    // The full view after a cancelled flight set its frames up (the Moon's radius is 4
+    // here), wiped white: points drawn into it by hand are all it shows.
+    Canvas& clearedFullView()
+    {
+        QTimer::singleShot(0, window_, [this] { Invoke("cancelFlight"); });
+        Invoke("startFlight");
+        Canvas& full = fullView()->canvas();
+        full.Brush.Color = Qt::white;
+        full.FillRect(full.ClipRect());
+        return full;
+    }
+
+    // A point with the craft and the Moon at the given full-view pixels.
+    static FlightPoint DiscTestPoint(int index, PixelPoint craft, PixelPoint moon)
+    {
+        FlightPoint p;
+        p.Index = index;
+        p.Full = craft;
+        p.Moon = moon;
+        p.TimeText = "0 - 00";
+        p.VelocityText = "  1.0000";
+        return p;
+    }
+
     PaintBox* lunocentricInset() const { return Part<PaintBox>(*window_, "lunocentricInset"); }
     PaintBox* geocentricInset() const { return Part<PaintBox>(*window_, "geocentricInset"); }
     QFrame* lunocentricPanel() const { return Part<QFrame>(*window_, "lunocentricPanel"); }
