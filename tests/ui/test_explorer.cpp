@@ -267,11 +267,21 @@ private slots:
     {
         Part<QSlider>(*window_, "speedSlider")->setValue(80);
         ExplorerWindow* explorer = openExplorer();
-        QTimer::singleShot(30, window_, [&] { explorer->close(); });
-        QTimer::singleShot(60, window_, [&] { delete explorer; });
-        QTimer::singleShot(90, window_, [this] { window_->showExplorer(); });
-        QTimer::singleShot(120, window_, [this] { window_->explorer()->close(); });
-        QTimer::singleShot(150, window_, [this] { Part<QToolButton>(*window_, "cancelButton")->click(); });
+        // Once the flight is under way (a busy machine may take a while to start it):
+        // close, destroy, reopen and close the Explorer, then cancel.
+        QTimer poll;
+        poll.setInterval(1);
+        connect(&poll, &QTimer::timeout, window_, [&] {
+            if (!window_->flying() || window_->lastPointIndex() < 2)
+                return;
+            poll.stop();
+            explorer->close();
+            QTimer::singleShot(30, window_, [&] { delete explorer; });
+            QTimer::singleShot(60, window_, [this] { window_->showExplorer(); });
+            QTimer::singleShot(90, window_, [this] { window_->explorer()->close(); });
+            QTimer::singleShot(120, window_, [this] { Part<QToolButton>(*window_, "cancelButton")->click(); });
+        });
+        poll.start();
         QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
         QVERIFY(!window_->flying());
         // Opened mid-flight: it waits for the next flight's launch.
