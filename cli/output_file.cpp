@@ -1,7 +1,6 @@
 #include "cli/output_file.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,9 +18,9 @@ constexpr int MaxSymlinkHops = 40;  // as the kernel allows
 
 // The file path names: symlinks followed to their target (a dangling one to the file it
 // would create). Fails with ELOOP for a cycle.
-std::string FollowLinks(std::string path, int& error)
+std::string FollowLinks(std::string path, int& error, int hops = MaxSymlinkHops)
 {
-    for (int hop = 0; hop < MaxSymlinkHops; ++hop) {
+    for (int hop = 0; hop < hops; ++hop) {
         struct stat info {};
         if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
             return path;
@@ -35,8 +34,24 @@ std::string FollowLinks(std::string path, int& error)
         const std::filesystem::path folder = std::filesystem::path(path).parent_path();
         path = target.front() == '/' || folder.empty() ? target : (folder / target).string();
     }
-    error = ELOOP;
+    if (hops == MaxSymlinkHops)
+        error = ELOOP;
     return path;
+}
+
+// Whether path reaches, through symlinks, a descriptor link of /proc or /dev/fd.
+bool NamesDescriptor(std::string path)
+{
+    for (int hop = 0; hop < MaxSymlinkHops; ++hop) {
+        if (path.rfind("/proc/", 0) == 0 || path.rfind("/dev/fd/", 0) == 0)
+            return true;
+        int error = 0;
+        const std::string next = FollowLinks(path, error, 1);
+        if (error != 0 || next == path)
+            return false;
+        path = next;
+    }
+    return false;
 }
 
 // A new file beside target, only ours (O_EXCL), with the mode the final file should have.
@@ -150,16 +165,34 @@ int DescriptorBuffer::sync() { return Drain() ? 0 : -1; }
 
 OutputFile::OutputFile(const std::string& path, PartialFiles* partials) : partials_(partials)
 {
+    struct stat info {};
+    const bool exists = ::stat(path.c_str(), &info) == 0;
+    if (!exists && errno != ENOENT && errno != ELOOP) {
+        Fail(errno);
+        return;
+    }
+    // A FIFO or a device takes the bytes as they come, and /dev/stdout or /dev/fd/N name a
+    // descriptor already open: none has a name to replace.
+    if (exists && !S_ISDIR(info.st_mode) && (!S_ISREG(info.st_mode) || NamesDescriptor(path))) {
+        fd_ = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd_ < 0)
+            Fail(errno);
+    } else {
+        OpenTemporary(path, exists, info);
+    }
+    if (fd_ >= 0) {
+        buffer_ = std::make_unique<DescriptorBuffer>(fd_);
+        stream_.rdbuf(buffer_.get());
+        stream_.exceptions(std::ios::badbit);
+    }
+}
+
+void OutputFile::OpenTemporary(const std::string& path, bool exists, const struct stat& info)
+{
     int error = 0;
     target_ = FollowLinks(path, error);
     if (error != 0) {
         Fail(error);
-        return;
-    }
-    struct stat info {};
-    const bool exists = ::stat(target_.c_str(), &info) == 0;
-    if (!exists && errno != ENOENT) {
-        Fail(errno);
         return;
     }
     if ((!target_.empty() && target_.back() == '/') || (exists && S_ISDIR(info.st_mode))) {
@@ -170,33 +203,21 @@ OutputFile::OutputFile(const std::string& path, PartialFiles* partials) : partia
             ::close(fd);
         return;
     }
-    if (exists && !S_ISREG(info.st_mode)) {
-        // A FIFO or a device takes the bytes as they come; it has no name to replace.
-        fd_ = ::open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-        if (fd_ < 0)
-            Fail(errno);
-    } else {
-        if (exists && ::access(target_.c_str(), W_OK) != 0) {
-            Fail(errno);
-            return;
-        }
-        fd_ = CreateTemporary(target_, exists ? (info.st_mode & 07777) : 0666, temporary_, error);
-        if (fd_ < 0) {
-            temporary_.clear();
-            Fail(error);
-            return;
-        }
-        // The replaced file's permissions, not the temporary's after the umask.
-        if (exists)
-            ::fchmod(fd_, info.st_mode & 07777);
-        if (partials_)
-            partials_->Add(temporary_);
+    if (exists && ::access(target_.c_str(), W_OK) != 0) {
+        Fail(errno);
+        return;
     }
-    if (fd_ >= 0) {
-        buffer_ = std::make_unique<DescriptorBuffer>(fd_);
-        stream_.rdbuf(buffer_.get());
-        stream_.exceptions(std::ios::badbit);
+    fd_ = CreateTemporary(target_, exists ? (info.st_mode & 07777) : 0666, temporary_, error);
+    if (fd_ < 0) {
+        temporary_.clear();
+        Fail(error);
+        return;
     }
+    // The replaced file's permissions, not the temporary's after the umask.
+    if (exists)
+        ::fchmod(fd_, info.st_mode & 07777);
+    if (partials_)
+        partials_->Add(temporary_);
 }
 
 OutputFile::~OutputFile()

@@ -3,6 +3,8 @@
 // renamed), a FIFO or device written directly; every failure with the system's reason.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -71,6 +73,7 @@ public:
     std::string Error() const;
 
 private:
+    void OpenTemporary(const std::string& path, bool exists, const struct stat& info);
     void Fail(int error);
     void Discard();
 
