@@ -156,8 +156,14 @@ std::streamsize DescriptorBuffer::xsputn(const char* data, std::streamsize size)
         pbump(static_cast<int>(size));
         return size;
     }
-    if (!Drain() || !WriteAll(data, static_cast<std::size_t>(size)))
+    if (!Drain())
         return 0;
+    if (size < epptr() - pptr()) {
+        std::copy_n(data, size, pptr());
+        pbump(static_cast<int>(size));
+    } else if (!WriteAll(data, static_cast<std::size_t>(size))) {
+        return 0;
+    }
     return size;
 }
 

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <condition_variable>
 #include <mutex>
-#include <optional>
+#include <map>
 #include <system_error>
 
 namespace orrimar {
@@ -59,9 +59,8 @@ void FlyLaunchesInOrder(std::size_t count, const std::function<LaunchValues(std:
     if (count == 0)
         return;
     const auto used = std::clamp<std::size_t>(static_cast<std::size_t>(std::max(threads, 1)), 1, count);
-    // Rows done but not yet handed on; cell i waits in slot i mod the window's size, and
-    // no cell starts outside [handed, handed + size), so no two share a slot.
-    std::vector<std::optional<ScanRow>> waiting(std::min(count, used * CellsAheadPerThread));
+    const std::size_t ahead = used * CellsAheadPerThread;
+    std::map<std::size_t, ScanRow> waiting;  // rows done but not yet handed on
     std::size_t handed = 0;
     bool stopped = false;
     std::mutex mutex;
@@ -78,7 +77,7 @@ void FlyLaunchesInOrder(std::size_t count, const std::function<LaunchValues(std:
         {
             std::unique_lock lock(mutex);
             // The thread with cell `handed` never waits here, so the wait always ends.
-            moved.wait(lock, [&] { return stopped || index < handed + waiting.size(); });
+            moved.wait(lock, [&] { return stopped || index < handed + ahead; });
             if (stopped)
                 return;
         }
@@ -91,19 +90,18 @@ void FlyLaunchesInOrder(std::size_t count, const std::function<LaunchValues(std:
             throw;
         }
         std::unique_lock lock(mutex);
-        waiting[index % waiting.size()] = std::move(row);
+        waiting.emplace(index, std::move(row));
         bool any = false;
-        for (std::optional<ScanRow>* next = &waiting[handed % waiting.size()]; !stopped && *next;
-             next = &waiting[handed % waiting.size()]) {
+        for (auto next = waiting.begin(); !stopped && next != waiting.end() && next->first == handed;
+             next = waiting.erase(next)) {
             bool more = false;
             try {
-                more = ordered(handed, **next);
+                more = ordered(handed, next->second);
             } catch (...) {
                 lock.unlock();
                 stop();
                 throw;
             }
-            next->reset();
             ++handed;
             any = true;
             stopped = !more;
