@@ -1,5 +1,7 @@
 #include "cli/flight_tool.h"
 
+#include "cli/output_file.h"
+
 #include "formats/decimal_text.h"
 #include "flight/flight_csv.h"
 #include "flight/lagrange_points.h"
@@ -12,11 +14,9 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <thread>
@@ -182,49 +182,72 @@ private:
     std::mutex mutex_;
 };
 
+// "--csv 'x.csv': No such file or directory" (one line, on err).
+void CsvProblem(std::ostream& err, const std::string& path, const std::string& reason)
+{
+    err << "orrimar-flight: --csv " << Printable(Quoted(path)) << ": " << reason << '\n';
+}
+
+// A line written and flushed at once, so that a run stopped at any time has printed whole
+// lines in order; false once out cannot be written.
+bool WriteLine(std::ostream& out, const std::string& line)
+{
+    out << line << '\n';
+    out.flush();
+    return static_cast<bool>(out);
+}
+
 int SingleFlight(const FlightToolOptions& options, std::ostream& out, std::ostream& err,
-                 std::ostream* csv, FailureLines& failures)
+                 OutputFile* csvFile, FailureLines& failures)
 {
     // Exactly as Start reads the fields.
     const CsvLaunch launch{options.AltitudeText,   options.VelocityText,
                            options.AngleText,      options.Setup.ViewWidth,
                            options.Setup.ViewHeight, options.Setup.FullView,
                            options.Setup.Limit};
-    const FlightSummary summary = csv ? WriteFlightCsv(launch, *csv) : [&] {
-        const HeadlessViews views(launch.ViewWidth, launch.ViewHeight, launch.FullView);
-        return FlySummary(LaunchFromTexts(launch.Altitude, launch.Velocity, launch.Angle),
-                          views, launch.Limit);
-    }();
+    std::ostream* csv = csvFile ? &csvFile->Stream() : options.CsvPath == "-" ? &out : nullptr;
+    FlightSummary summary;
+    try {
+        summary = csv ? WriteFlightCsv(launch, *csv) : [&] {
+            const HeadlessViews views(launch.ViewWidth, launch.ViewHeight, launch.FullView);
+            return FlySummary(LaunchFromTexts(launch.Altitude, launch.Velocity, launch.Angle),
+                              views, launch.Limit);
+        }();
+    } catch (const std::ios_base::failure&) {
+        // The file stopped taking rows: the flight is not worth finishing.
+        if (!csvFile)
+            throw;
+        CsvProblem(err, options.CsvPath, csvFile->Error());
+        return 1;
+    }
     if (summary.Integration.Code < 0)
         failures.Write(summary.Integration);
+    if (csvFile && !csvFile->Commit()) {
+        CsvProblem(err, options.CsvPath, csvFile->Error());
+        return 1;
+    }
     // With the CSV on standard output the summary keeps out of its way.
     std::ostream& summaryOut = options.CsvPath == "-" ? err : out;
     summaryOut << (options.Json ? SummaryJson(summary, LaunchJson(options.Launch))
                                 : SummaryLine(summary))
                << '\n';
-    if (csv)
-        csv->flush();
-    if (csv && !*csv) {
-        err << "orrimar-flight: --csv: writing " << Quoted(options.CsvPath) << " failed\n";
-        return 1;
-    }
     return 0;
 }
 
-// A map's lines in cell order (by angle, then velocity), only the shard's cells with one.
+// A map's lines in cell order (by angle, then velocity), only the shard's cells with one,
+// each printed as soon as it and all before it are flown.
 int MapFlights(const FlightToolOptions& options, std::ostream& out, FailureLines& failures)
 {
     FlightSetup setup = options.Setup;
     setup.OnIntegratorFailure = failures.Sink();
-    std::vector<LaunchValues> launches;
-    for (std::size_t i = 0; i < options.Grid.CellCount(); ++i)
-        if (!options.Part || options.Part->Holds(i))
-            launches.push_back(options.Grid.Cell(i));
-    std::vector<FlightSummary> summaries(launches.size());
-    FlyLaunches(launches, setup, options.Threads,
-                [&](std::size_t i, const FlightSummary& summary) { summaries[i] = summary; });
-    for (std::size_t i = 0; i < launches.size(); ++i)
-        out << RowText(ScanRow{launches[i], summaries[i]}, options.Json) << '\n';
+    const std::size_t first = options.Part ? static_cast<std::size_t>(options.Part->K - 1) : 0;
+    const std::size_t stride = options.Part ? static_cast<std::size_t>(options.Part->N) : 1;
+    const std::size_t cells = options.Grid.CellCount();
+    const std::size_t count = cells > first ? (cells - first + stride - 1) / stride : 0;
+    FlyLaunchesInOrder(
+        count, [&](std::size_t i) { return options.Grid.Cell(first + i * stride); }, setup,
+        options.Threads,
+        [&](std::size_t, const ScanRow& row) { return WriteLine(out, RowText(row, options.Json)); });
     return 0;
 }
 
@@ -241,13 +264,17 @@ int ScanFlights(const FlightToolOptions& options, std::ostream& out, std::ostrea
                 part.push_back(values[i]);
         values = std::move(part);
     }
-    const std::vector<ScanRow> rows =
-        RunScan(options.Launch, options.ScanOf, values, setup, options.Threads);
     if (!options.Target) {
-        for (const ScanRow& row : rows)
-            out << RowText(row, options.Json) << '\n';
+        FlyLaunchesInOrder(
+            values.size(),
+            [&](std::size_t i) { return WithParameter(options.Launch, options.ScanOf, values[i]); },
+            setup, options.Threads,
+            [&](std::size_t, const ScanRow& row) { return WriteLine(out, RowText(row, options.Json)); });
         return 0;
     }
+    // Targeting needs every row before it can bracket.
+    const std::vector<ScanRow> rows =
+        RunScan(options.Launch, options.ScanOf, values, setup, options.Threads);
     const std::vector<TargetRow> found =
         FindTargets(rows, options.ScanOf, options.TargetMoonKm, setup, options.Threads);
     for (const TargetRow& target : found)
@@ -550,7 +577,9 @@ Examples
 Exit codes: 0 done; 1 no targeting result, the output could not be written, or the
 run failed (one line); 2 bad arguments (one line naming the argument, nothing else
 written). A CSV file is written under a temporary name beside it and renamed when
-complete.
+complete (through a symlink to the file it names; a FIFO or device directly); on failure,
+SIGINT, SIGTERM or SIGHUP the file under the asked name is left as it was. Scans and maps
+print each line as soon as it and all before it are done.
 )";
 }
 
@@ -580,50 +609,21 @@ int PrintLagrangePoints(std::ostream& out)
     return 0;
 }
 
-// A file written under a temporary name beside its own and renamed when complete, so that
-// an interrupted run never leaves a truncated file under the asked name.
-class AtomicFile {
-public:
-    explicit AtomicFile(const std::string& path) : path_(path)
-    {
-        const std::filesystem::path target(path);
-        std::string hidden = ".";
-        hidden.append(target.filename().string()).append(".part");
-        temporary_ = (target.parent_path() / hidden).string();
-        stream_.open(temporary_, std::ios::binary | std::ios::trunc);
-    }
-    ~AtomicFile()
-    {
-        if (!committed_ && stream_.is_open()) {
-            stream_.close();
-            std::remove(temporary_.c_str());
-        }
-    }
-    AtomicFile(const AtomicFile&) = delete;
-    AtomicFile& operator=(const AtomicFile&) = delete;
+// What ran out and what to reduce, for a run that found too little memory.
+std::string OutOfMemoryText(const FlightToolOptions& options)
+{
+    if (options.Map)
+        return "out of memory flying the map: use fewer --threads, or split it with --shard";
+    if (options.Target)
+        return "out of memory keeping the scan for --target-moon-km: scan fewer values "
+               "(a larger STEP or a shorter range)";
+    if (options.Scan)
+        return "out of memory flying the scan: use fewer --threads, or split it with --shard";
+    return "out of memory flying the launch: stop it sooner with --max-days";
+}
 
-    bool IsOpen() const { return stream_.is_open(); }
-    std::ostream& Stream() { return stream_; }
-    // Closes the file and gives it its name; false when anything failed.
-    bool Commit()
-    {
-        stream_.close();
-        if (!stream_)
-            return false;
-        std::error_code error;
-        std::filesystem::rename(temporary_, path_, error);
-        committed_ = !error;
-        return committed_;
-    }
-
-private:
-    std::string path_;
-    std::string temporary_;
-    std::ofstream stream_;
-    bool committed_ = false;
-};
-
-int Run(const FlightToolOptions& options, std::ostream& out, std::ostream& err)
+int Run(const FlightToolOptions& options, std::ostream& out, std::ostream& err,
+        PartialFiles* partials)
 {
     if (options.Help) {
         out << FlightToolHelp();
@@ -638,27 +638,20 @@ int Run(const FlightToolOptions& options, std::ostream& out, std::ostream& err)
         return Flushed(out, err) ? 0 : 1;
     }
 
-    std::optional<AtomicFile> csvFile;
-    std::ostream* csv = nullptr;
-    if (options.CsvPath == "-") {
-        csv = &out;
-    } else if (!options.CsvPath.empty()) {
-        csvFile.emplace(options.CsvPath);
+    // A path that cannot be written fails before anything is flown.
+    std::optional<OutputFile> csvFile;
+    if (!options.CsvPath.empty() && options.CsvPath != "-") {
+        csvFile.emplace(options.CsvPath, partials);
         if (!csvFile->IsOpen()) {
-            err << "orrimar-flight: --csv: cannot write " << Printable(Quoted(options.CsvPath)) << '\n';
+            CsvProblem(err, options.CsvPath, csvFile->Error());
             return 1;
         }
-        csv = &csvFile->Stream();
     }
 
     FailureLines failures(err);
-    int code = options.Map    ? MapFlights(options, out, failures)
-               : options.Scan ? ScanFlights(options, out, err, failures)
-                              : SingleFlight(options, out, err, csv, failures);
-    if (csvFile && code == 0 && !csvFile->Commit()) {
-        err << "orrimar-flight: --csv: writing " << Printable(Quoted(options.CsvPath)) << " failed\n";
-        code = 1;
-    }
+    const int code = options.Map    ? MapFlights(options, out, failures)
+                     : options.Scan ? ScanFlights(options, out, err, failures)
+                                    : SingleFlight(options, out, err, csvFile ? &*csvFile : nullptr, failures);
     if (!Flushed(out, err))
         return 1;
     return code;
@@ -666,7 +659,8 @@ int Run(const FlightToolOptions& options, std::ostream& out, std::ostream& err)
 
 }  // namespace
 
-int RunFlightTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int RunFlightTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                  PartialFiles* partials)
 {
     try {
         if (args.empty()) {
@@ -680,7 +674,12 @@ int RunFlightTool(const std::vector<std::string>& args, std::ostream& out, std::
             err << "orrimar-flight: " << Printable(e.what()) << '\n';
             return 2;
         }
-        return Run(options, out, err);
+        try {
+            return Run(options, out, err, partials);
+        } catch (const std::bad_alloc&) {
+            err << "orrimar-flight: " << OutOfMemoryText(options) << '\n';
+            return 1;
+        }
     } catch (const std::exception& e) {
         err << "orrimar-flight: " << Printable(e.what()) << '\n';
         return 1;

@@ -53,9 +53,13 @@ FlightToolOptions ParseFlightToolOptions(const std::vector<std::string>& args);
 
 std::string FlightToolHelp();
 
+class PartialFiles;
+
 // The whole program. Exit codes: 0 done; 1 no targeting result, output that could not be
 // written, or any other failure (one line on err); 2 bad arguments (one line on err,
-// nothing else written). Never throws.
-int RunFlightTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// nothing else written). Never throws. partials, when given, lists the temporary files
+// under way for the process's signal watcher.
+int RunFlightTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                  PartialFiles* partials = nullptr);
 
 }  // namespace orrimar

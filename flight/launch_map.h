@@ -43,4 +43,15 @@ void FlyLaunches(const std::vector<LaunchValues>& launches, const FlightSetup& s
                  const std::function<void(std::size_t index, const FlightSummary& summary)>& done,
                  const std::atomic<bool>* cancel = nullptr);
 
+// Flies launch(i) for i = 0 … count−1 on `threads` threads and hands each row to
+// ordered(i, row) in index order, one call at a time, as soon as it and every row before it
+// are done; a flight starts only within CellsAheadPerThread × threads cells of the first
+// one not yet handed on, so memory stays bounded by the flights under way, not by count.
+// Once ordered returns false no further flight starts; the call returns when the flights
+// under way have ended. The first exception (from a flight or from ordered) is rethrown.
+inline constexpr std::size_t CellsAheadPerThread = 64;
+void FlyLaunchesInOrder(std::size_t count, const std::function<LaunchValues(std::size_t index)>& launch,
+                        const FlightSetup& setup, int threads,
+                        const std::function<bool(std::size_t index, const ScanRow& row)>& ordered);
+
 }  // namespace orrimar

@@ -10,6 +10,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -579,6 +580,14 @@ protected:
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(Path("out")), Read(Path("err"))};
     }
+    // A shell script run in the test's folder, the program as $F; the script's exit code.
+    int Script(const std::string& script) const
+    {
+        const std::string command = "cd '" + dir_.string() + "' && F='" + ORRIMAR_FLIGHT_EXE +
+                                    "' && { " + script + "\n}";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
     std::filesystem::path Path(const std::string& name) const { return dir_ / name; }
     static std::string Read(const std::filesystem::path& path)
     {
@@ -661,6 +670,13 @@ TEST_F(FlightToolProgram, OutputThatCannotBeWrittenExitsWithOne)
                 (std::string("'") + ORRIMAR_FLIGHT_EXE + "' " + args + " >/dev/full 2>/dev/null").c_str());
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << args;
         }
+        // A map stops at its first line that cannot be written.
+        for (const char* args : {"--preset Collision --map-angle 0 359 1 --map-velocity 10 11 0.5 --max-days 1",
+                                 "--preset Collision --scan-angle 0 359 0.1 --max-days 1 --threads 1"}) {
+            const int status = std::system(
+                (std::string("'") + ORRIMAR_FLIGHT_EXE + "' " + args + " >/dev/full 2>/dev/null").c_str());
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << args;
+        }
     }
 }
 
@@ -691,6 +707,116 @@ TEST_F(FlightToolProgram, CsvFileAppearsWhenComplete)
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(Path(".")))
         ++files;
     EXPECT_EQ(files, 3u);  // flight.csv, out, err
+}
+
+// Every kind of path --csv may name: the file it names gets the whole CSV, or the run says
+// why not in one line and nothing under any name changes. "R" below is the reference CSV.
+TEST_F(FlightToolProgram, CsvReachesWhatThePathNamesOrChangesNothing)
+{
+    const std::string reference = Run("--preset Collision --csv -").out;
+    ASSERT_GT(reference.size(), 100000u);
+    // Waits until the temporary file holds rows, then sends the signal (a flight in a
+    // parking orbit that never ends on its own).
+    const auto midWrite = [](const std::string& signal) {
+        return "echo keep >real.csv && ln -s real.csv link.csv && { \"$F\" 200 7.9 0 --csv link.csv 2>err & }"
+               " && i=0 && until [ -n \"$(find . -name '.real.csv.*.part' -size +8k)\" ] || [ $i -gt 1200 ];"
+               " do sleep 0.05; i=$((i+1)); done; kill -" + signal + " $! && wait $!";
+    };
+    struct Case {
+        const char* name;
+        std::string script;
+        int code;
+        std::string err;  // the whole of standard error
+        std::vector<std::pair<std::string, std::string>> files;  // every file left, with its content
+    };
+    const std::string run = "\"$F\" --preset Collision 2>err >/dev/null --csv ";
+    const std::vector<Case> cases = {
+        {"symlink", "echo keep >real.csv && ln -s real.csv link.csv && " + run + "link.csv", 0, "",
+         {{"link.csv", "-> real.csv"}, {"real.csv", "R"}}},
+        {"dangling symlink into a folder", "mkdir d && ln -s d/new.csv link.csv && " + run + "link.csv", 0, "",
+         {{"d/new.csv", "R"}, {"link.csv", "-> d/new.csv"}}},
+        {"FIFO with a reader", "mkfifo fifo && { cat fifo >got & } && " + run + "fifo; c=$?; wait; exit $c", 0, "",
+         {{"fifo", "FIFO"}, {"got", "R"}}},
+        {"full device", "mknod full c 1 7 2>/dev/null || ln -s /dev/full full; " + run + "full", 1,
+         "orrimar-flight: --csv 'full': No space left on device\n", {{"full", "device"}}},
+        {"directory", run + ".", 1, "orrimar-flight: --csv '.': Is a directory\n", {}},
+        {"trailing slash", run + "sub/", 1, "orrimar-flight: --csv 'sub/': No such file or directory\n", {}},
+        {"missing folder", run + "nodir/x.csv", 1,
+         "orrimar-flight: --csv 'nodir/x.csv': No such file or directory\n", {}},
+        {"symlink loop", "ln -s b a && ln -s a b && " + run + "a", 1,
+         "orrimar-flight: --csv 'a': Too many levels of symbolic links\n", {{"a", "-> b"}, {"b", "-> a"}}},
+        {"SIGINT mid-write", midWrite("INT"), 130, "", {{"link.csv", "-> real.csv"}, {"real.csv", "keep\n"}}},
+        {"SIGTERM mid-write", midWrite("TERM"), 143, "", {{"link.csv", "-> real.csv"}, {"real.csv", "keep\n"}}},
+        {"SIGHUP mid-write", midWrite("HUP"), 129, "", {{"link.csv", "-> real.csv"}, {"real.csv", "keep\n"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::path work = Path("case");
+        std::filesystem::remove_all(work);
+        std::filesystem::create_directories(work);
+        EXPECT_EQ(Script("cd case && " + c.script), c.code);
+        EXPECT_EQ(Read(work / "err"), c.err);
+        std::filesystem::remove(work / "err");
+        std::vector<std::string> left;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(work))
+            if (entry.symlink_status().type() != std::filesystem::file_type::directory)
+                left.push_back(entry.path().lexically_relative(work).string());
+        std::sort(left.begin(), left.end());
+        std::vector<std::string> expected;
+        for (const auto& [name, content] : c.files) {
+            expected.push_back(name);
+            const std::filesystem::path file = work / name;
+            const auto status = std::filesystem::symlink_status(file);
+            std::error_code notLink;
+            if (content.rfind("-> ", 0) == 0)
+                EXPECT_EQ(std::filesystem::read_symlink(file, notLink).string(), content.substr(3)) << name;
+            else if (content == "FIFO")
+                EXPECT_EQ(status.type(), std::filesystem::file_type::fifo) << name;
+            else if (content == "device")
+                EXPECT_TRUE(std::filesystem::is_character_file(file)) << name;
+            else
+                EXPECT_TRUE(Read(file) == (content == "R" ? reference : content)) << name;
+        }
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(left, expected);  // no temporary file left, nothing replaced
+    }
+}
+
+// A map killed while it flies has printed whole lines, exactly the first lines of the map.
+TEST_F(FlightToolProgram, KilledMapKeepsAnOrderedPrefix)
+{
+    const std::string map = "--preset 'Escape 58' --map-velocity 10.97 10.99 0.01 --max-days 30 --threads 2 "
+                            "--map-angle 220 ";
+    ASSERT_EQ(Script(": >map && { \"$F\" " + map + "239.9 0.1 >map & } && i=0 && until [ \"$(wc -l <map)\" -ge 7 ] "
+                     "|| [ $i -gt 2400 ]; do sleep 0.05; i=$((i+1)); done; kill -TERM $! && wait $!"),
+              143);
+    const std::string printed = Read(Path("map"));
+    ASSERT_FALSE(printed.empty());
+    EXPECT_EQ(printed.back(), '\n');
+    const std::vector<std::string> lines = SplitLines(printed);
+    ASSERT_LT(lines.size(), 600u);  // killed before its end
+    // The same map up to the angle of the last printed line, flown whole.
+    const std::size_t angles = (lines.size() + 2) / 3;
+    const std::vector<std::string> whole =
+        SplitLines(Run(map + FixedText(220.0 + 0.1 * static_cast<double>(angles - 1), 1) + " 0.1").out);
+    ASSERT_GE(whole.size(), lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i], whole[i]) << i;
+}
+
+// Too little memory is named as such, with what to reduce.
+TEST_F(FlightToolProgram, OutOfMemorySaysWhatToReduce)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#else
+    EXPECT_EQ(Script("ulimit -v 300000; \"$F\" --preset Collision --scan-angle 0 99.9999 0.0001 "
+                     "--target-moon-km 500 >out 2>err"),
+              1);
+    EXPECT_EQ(Read(Path("out")), "");
+    EXPECT_EQ(Read(Path("err")), "orrimar-flight: out of memory keeping the scan for --target-moon-km: "
+                                 "scan fewer values (a larger STEP or a shorter range)\n");
+#endif
 }
 
 #endif

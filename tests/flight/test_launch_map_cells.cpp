@@ -10,6 +10,9 @@
 #include <atomic>
 #include <cmath>
 #include <mutex>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace orrimar {
 namespace {
@@ -159,6 +162,65 @@ TEST(LaunchMapCells, EachCellIsTheSingleFlightOfItsLaunch)
         const FlightSummary single =
             FlySummary(LaunchState(l.Altitude, l.Velocity, l.Angle), views, FlightLimit{30.0});
         EXPECT_EQ(lines[i], SummaryLine(single)) << "cell " << i;
+    }
+}
+
+// Rows reach the caller one at a time, in index order, each the single flight of its
+// launch, whether the threads run ahead of a slow cell or the caller stops early; a failing
+// flight's exception comes back after the rows before it.
+TEST(LaunchMapCells, InOrderHandsOnAPrefixOfTheRowsOneAtATime)
+{
+    struct Case {
+        const char* name;
+        int threads;
+        std::size_t count;
+        std::size_t stopAfter;  // rows taken before the caller says stop
+        std::size_t failAt;     // the launch that throws (count: none)
+    };
+    const Case cases[] = {{"one thread", 1, 9, 9, 9},
+                          {"two threads, more cells than run ahead", 2, 150, 150, 150},
+                          {"stopped after four", 2, 40, 4, 40},
+                          {"fifth launch fails", 2, 40, 40, 5}};
+    FlightSetup setup;
+    setup.Limit.MaxDays = 1.0;
+    const HeadlessViews views(DefaultViewWidth, DefaultViewHeight, true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Crashes at once mixed with flights to the day limit, so that later cells often end
+        // first.
+        const auto launch = [&](std::size_t i) {
+            if (i == c.failAt)
+                throw std::runtime_error("no such launch");
+            return LaunchValues{200.0, i % 7 == 0 ? 7.9 : 5.0, static_cast<double>(i)};
+        };
+        std::vector<std::size_t> handed;
+        std::vector<std::string> lines;
+        std::atomic<int> inside{0};
+        bool overlapped = false;
+        bool threw = false;
+        try {
+            FlyLaunchesInOrder(c.count, launch, setup, c.threads, [&](std::size_t i, const ScanRow& row) {
+                overlapped = overlapped || inside++ != 0;
+                // The index given and the cell's own, from its launch.
+                handed.push_back(i == static_cast<std::size_t>(row.Launch.Angle) ? i : c.count);
+                lines.push_back(SummaryLine(row.Summary));
+                --inside;
+                return handed.size() < c.stopAfter;
+            });
+        } catch (const std::runtime_error&) {
+            threw = true;
+        }
+        EXPECT_EQ(threw, c.failAt < c.count);
+        EXPECT_FALSE(overlapped);
+        if (threw) {
+            EXPECT_LE(handed.size(), c.failAt);
+        } else {
+            EXPECT_EQ(handed.size(), std::min(c.count, c.stopAfter));
+        }
+        for (std::size_t i = 0; i < handed.size(); ++i) {
+            ASSERT_EQ(handed[i], i);
+            ASSERT_EQ(lines[i], SummaryLine(FlyLaunch(launch(i), views, setup))) << i;
+        }
     }
 }
 
