@@ -126,22 +126,28 @@ std::string FlightRun::Jacobi0Text() const { return FormatFloat("##.#####", Jaco
 
 Dop853Result FlightRun::Fly()
 {
-    Vector y = ToVector(launch_);
-    double t = 0.0;
-    double h = FlightFirstStep;
-    double hMax = FlightEndTime - t;
     endedByPoint_ = false;
-    return Dop853With(
-        StateSize, EarthMoonVectorRhs, t, y, FlightEndTime, h, hMax, FlightTolerance,
-        FlightTolerance,
-        [this](int nr, double, double x, const Vector& state, int, const DenseOutput& dense,
-               bool& stop) { TrajectoryOutput(nr, x, state, dense, stop); },
-        2);
+    Dop853Stepper stepper(StateSize, EarthMoonVectorRhs, 0.0, ToVector(launch_), FlightEndTime,
+                          FlightFirstStep, FlightEndTime, FlightTolerance, FlightTolerance, true);
+    if (TrajectoryOutput(stepper))
+        return stepper.Result(Dop853Stopped);
+    for (;;) {
+        const int code = stepper.Step();
+        if (code != Dop853Accepted && code != Dop853Reached)
+            return stepper.Result(code);
+        if (TrajectoryOutput(stepper))
+            return stepper.Result(Dop853Stopped);
+        if (code == Dop853Reached)
+            return stepper.Result(code);
+    }
 }
 
-void FlightRun::TrajectoryOutput(int nr, double x, const Vector& y, const DenseOutput& dense,
-                                 bool& stop)
+template <class Stepper>
+bool FlightRun::TrajectoryOutput(const Stepper& stepper)
 {
+    const int nr = stepper.Accepted();
+    const double x = stepper.X();
+    const Vector& y = stepper.Y();
     const double dt = OutputInterval;
     FlightStep step{nr, JacobiConstant(y.Span()) - Jacobi0_, {}, {}};
     if (needs_.Texts) {
@@ -152,17 +158,16 @@ void FlightRun::TrajectoryOutput(int nr, double x, const Vector& y, const DenseO
 
     if (nr == 0) {
         // A collision or escape at the launch point sounds but does not end the flight.
-        stop = false;
         OutputPoint(0, x, ToState(y));
         NextOutputTime = NextMultiple(x, dt);
         PointIndex = 1;
-        return;
+        return false;
     }
 
     bool ended = false;
     EarthMoonState state{};
     while (NextOutputTime <= x) {
-        dense.Values(NextOutputTime, state);
+        stepper.Values(NextOutputTime, state);
         ended = OutputPoint(PointIndex, NextOutputTime, state);
         if (ended)
             break;
@@ -170,7 +175,7 @@ void FlightRun::TrajectoryOutput(int nr, double x, const Vector& y, const DenseO
         ++PointIndex;
     }
     endedByPoint_ = ended;
-    stop = display_.CancelRequested() || ended;
+    return display_.CancelRequested() || ended;
 }
 
 bool FlightRun::OutputPoint(int index, double t, const EarthMoonState& state)

@@ -126,8 +126,9 @@ public:
     const FlightPoint& LastPoint() const { return lastPoint_; }
 
 private:
-    void TrajectoryOutput(int nr, double x, const Vector& y, const DenseOutput& dense,
-                          bool& stop);
+    // The step just accepted (or the launch): its status, its output points; true to stop.
+    template <class Stepper>
+    bool TrajectoryOutput(const Stepper& stepper);
     bool OutputPoint(int index, double t, const EarthMoonState& state);
 
     EarthMoonState launch_;

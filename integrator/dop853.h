@@ -24,6 +24,8 @@ namespace orrimar {
 
 class DenseOutput;
 struct Dop853Result;
+template <class Rhs>
+class Dop853Stepper;
 
 // Right-hand side: sets f[1..n] to f(x, y[1..n]).
 using RightHandSide = std::function<void(int n, double x, const Vector& y, Vector& f)>;
@@ -37,6 +39,7 @@ using SolutionOutput = std::function<void(int nr, double xPrev, double x, const 
 
 // Return codes of Dop853.
 enum Dop853Code : int {
+    Dop853Accepted = 0,     // Dop853Stepper::Step: one step accepted, xEnd not reached yet
     Dop853Reached = 1,      // XEnd reached
     Dop853Stopped = 2,      // stopped by SolOut
     Dop853TooManySteps = -2,
@@ -89,10 +92,8 @@ public:
     }
 
 private:
-    template <class Rhs, class Out>
-    friend Dop853Result Dop853With(int n, const Rhs& fcn, double& x, Vector& y, double xEnd,
-                                   double& h, double& hMax, double rTol, double aTol,
-                                   const Out& solOut, int iOut);
+    template <class Rhs>
+    friend class Dop853Stepper;
     DenseOutput(int n, bool available);
     void CheckAvailable() const;
     [[noreturn]] void ValuesSizeError(std::size_t size) const;
@@ -121,7 +122,8 @@ Dop853Result Dop853(int n, const RightHandSide& fcn, double& x, Vector& y, doubl
                     const SolutionOutput& solOut, int iOut);
 
 // Dop853 over any callables of the signatures of RightHandSide and SolutionOutput,
-// called directly in the step loop (integrator/dop853_impl.h); same results.
+// called directly in the step loop (integrator/dop853_impl.h); same results. Both are
+// drivers of Dop853Stepper, which a caller that decides step by step uses itself.
 template <class Rhs, class Out>
 Dop853Result Dop853With(int n, const Rhs& fcn, double& x, Vector& y, double xEnd, double& h,
                         double& hMax, double rTol, double aTol, const Out& solOut, int iOut);
