@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace orrimar {
 
@@ -40,6 +41,28 @@ Vector ToVector(const EarthMoonState& state)
 // The next whole multiple of dt after t, recomputed from its multiple so that no
 // rounding error accumulates.
 double NextMultiple(double t, double dt) { return RoundHalfEven(t / dt + 1.0) * dt; }
+
+double Squared(double v) { return v * v; }
+
+constexpr double EarthX = -static_cast<double>(Mu);  // the Earth's and the Moon's centres
+constexpr double MoonX = static_cast<double>(OneMinusMu);  // in the rotating frame
+// Relative margin of the bounds below: far more than the rounding by which the drawn
+// picture's distances differ from the rotating frame's.
+constexpr double BoundMargin = 1e-9;
+
+// Within this distance of the Earth's centre the craft is inside the full view: its
+// pixel rounds into the client area.
+double InsideViewRadius(const FrameTarget& full)
+{
+    SelectFrame(full);
+    const PlotFrame& f = CurrentFrame();
+    const double left = -f.XOffset / f.XScale;
+    const double right = (full.ClientWidth() - 1 - f.XOffset) / f.XScale;
+    const double top = -f.YOffset / f.YScale;
+    const double bottom = (full.ClientHeight() - 1 - f.YOffset) / f.YScale;
+    const double radius = std::min({-left, right, top, -bottom}) * (1.0 - BoundMargin);
+    return std::isfinite(radius) ? std::max(radius, 0.0) : 0.0;
+}
 
 }  // namespace
 
@@ -127,19 +150,172 @@ std::string FlightRun::Jacobi0Text() const { return FormatFloat("##.#####", Jaco
 Dop853Result FlightRun::Fly()
 {
     endedByPoint_ = false;
+    moonMin_ = std::numeric_limits<double>::infinity();
+    earthMin_ = std::numeric_limits<double>::infinity();
+    skippedIndex_ = -1;
+    if (!needs_.EveryPoint)
+        viewRadius_ = InsideViewRadius(views_.Full);
     Dop853Stepper stepper(StateSize, EarthMoonVectorRhs, 0.0, ToVector(launch_), FlightEndTime,
                           FlightFirstStep, FlightEndTime, FlightTolerance, FlightTolerance, true);
     if (TrajectoryOutput(stepper))
         return stepper.Result(Dop853Stopped);
     for (;;) {
         const int code = stepper.Step();
-        if (code != Dop853Accepted && code != Dop853Reached)
+        if (code != Dop853Accepted && code != Dop853Reached) {
+            FinishLastPoint(stepper);
             return stepper.Result(code);
-        if (TrajectoryOutput(stepper))
+        }
+        if (TrajectoryOutput(stepper)) {
+            FinishLastPoint(stepper);
             return stepper.Result(Dop853Stopped);
-        if (code == Dop853Reached)
+        }
+        if (code == Dop853Reached) {
+            FinishLastPoint(stepper);
             return stepper.Result(code);
+        }
     }
+}
+
+// The last point passed over, when it came after the last one shown, is the flight's
+// last point: evaluated now (the stepper still holds its step) for LastPoint().
+template <class Stepper>
+void FlightRun::FinishLastPoint(const Stepper& stepper)
+{
+    if (skippedIndex_ <= lastPoint_.Index)
+        return;
+    EarthMoonState state{};
+    stepper.Values(skippedT_, state);
+    EvaluateFlightPoint(lastPoint_, skippedIndex_, skippedT_, state, views_, needs_);
+    lastPoint_.JacobiDrift = needs_.Measures ? JacobiConstant(state) - Jacobi0_ : 0.0;
+}
+
+// Whether any output point of the step could end the flight or come as close to the
+// Moon or the Earth as the closest point shown: bounds over the whole step from the
+// straight line between its ends and how far the interpolant strays from it, in the
+// rotating frame where the Earth and the Moon stand still.
+bool FlightRun::StepMayMatter(const DenseOutput& dense) const
+{
+    const double ax = dense.Start(1);
+    const double ay = dense.Start(3);
+    const double dx = dense.Change(1);
+    const double dy = dense.Change(3);
+    const double bow = dense.Bow(1) + dense.Bow(3);
+    // Distance of the line from (cx, 0), less the bow.
+    const auto nearest = [&](double cx) {
+        const double length2 = dx * dx + dy * dy;
+        const double u = length2 > 0.0
+                             ? std::clamp(((cx - ax) * dx - ay * dy) / length2, 0.0, 1.0)
+                             : 0.0;
+        const double px = ax + u * dx - cx;
+        const double py = ay + u * dy;
+        return (std::sqrt(px * px + py * py) - bow) * (1.0 + BoundMargin);
+    };
+    if (nearest(MoonX) <= std::max(moonMin_, static_cast<double>(MoonRadius)) ||
+        nearest(EarthX) <= std::max(earthMin_, EarthImpactDistance))
+        return true;
+    // An escape needs the energy, 1/r <= v²/2, and to be out of sight; the line's
+    // farthest point is one of its ends.
+    const double far = (std::sqrt(std::max(Squared(ax - EarthX) + ay * ay,
+                                           Squared(ax + dx - EarthX) + Squared(ay + dy))) +
+                        bow) *
+                       (1.0 + BoundMargin);
+    if (far < viewRadius_)
+        return false;
+    const double vx = dense.Start(2);
+    const double vy = dense.Start(4);
+    const double wx = vx + dense.Change(2);
+    const double wy = vy + dense.Change(4);
+    const double speed = std::sqrt(std::max(vx * vx + vy * vy, wx * wx + wy * wy)) +
+                         dense.Bow(2) + dense.Bow(4);
+    return speed * speed * far >= 2.0;
+}
+
+// The points of the step for a display that takes only those that may matter. Output
+// point k is at k·dt (NextMultiple of (k-1)·dt gives exactly that). A point is shown when
+// it may end the flight, or may come closer to the Moon or the Earth than every point
+// shown before and every later point up to the next that may end the flight; the others
+// are passed over.
+template <class Stepper>
+bool FlightRun::SparseOutput(const Stepper& stepper)
+{
+    const double x = stepper.X();
+    const double dt = OutputInterval;
+    int last = std::max(static_cast<int>(x / dt), PointIndex - 1);
+    while (static_cast<double>(last + 1) * dt <= x)
+        ++last;
+    while (last >= PointIndex && static_cast<double>(last) * dt > x)
+        --last;
+    const int count = last - PointIndex + 1;
+    if (count <= 0)
+        return display_.CancelRequested();
+
+    int skipped = 0;
+    bool ended = false;
+    const auto skip = [&](int index) {
+        ++skipped;
+        skippedIndex_ = index;
+        skippedT_ = static_cast<double>(index) * dt;
+    };
+    const DenseOutput& dense = stepper.Dense();
+    if (!StepMayMatter(dense)) {
+        skipped = count - 1;
+        skip(last);
+    } else {
+        // Squared distances in the rotating frame, and which points may end the flight.
+        cheap_.resize(static_cast<std::size_t>(count));
+        const double moonR2 = Squared(static_cast<double>(MoonRadius) * (1.0 + BoundMargin));
+        const double impact2 = Squared(EarthImpactDistance * (1.0 + BoundMargin));
+        const double view2 = Squared(viewRadius_);
+        for (int j = 0; j < count; ++j) {
+            CheapPoint& c = cheap_[static_cast<std::size_t>(j)];
+            const double t = static_cast<double>(PointIndex + j) * dt;
+            const double s = (t - dense.XOld()) / dense.HOut();
+            const double px = dense.At(1, s);
+            const double py2 = Squared(dense.At(3, s));
+            c.Moon2 = Squared(px - MoonX) + py2;
+            c.Earth2 = Squared(px - EarthX) + py2;
+            c.MayEnd = c.Moon2 <= moonR2 || c.Earth2 <= impact2;
+            if (!c.MayEnd && c.Earth2 >= view2) {
+                const double v2 = Squared(dense.At(2, s)) + Squared(dense.At(4, s));
+                c.MayEnd = v2 * v2 * c.Earth2 * (1.0 + BoundMargin) >= 4.0;
+            }
+        }
+        // The least distances of the later points up to the next that may end the flight.
+        double laterMoon2 = std::numeric_limits<double>::infinity();
+        double laterEarth2 = laterMoon2;
+        for (int j = count - 1; j >= 0; --j) {
+            CheapPoint& c = cheap_[static_cast<std::size_t>(j)];
+            c.LaterMoon2 = laterMoon2;
+            c.LaterEarth2 = laterEarth2;
+            laterMoon2 = c.MayEnd ? c.Moon2 : std::min(laterMoon2, c.Moon2);
+            laterEarth2 = c.MayEnd ? c.Earth2 : std::min(laterEarth2, c.Earth2);
+        }
+        constexpr double closer = (1.0 + BoundMargin) * (1.0 + BoundMargin);
+        EarthMoonState state{};
+        for (int j = 0; j < count && !ended; ++j) {
+            const CheapPoint& c = cheap_[static_cast<std::size_t>(j)];
+            const int index = PointIndex + j;
+            const bool nearerMoon = c.Moon2 <= Squared(moonMin_) * closer &&
+                                    c.Moon2 <= c.LaterMoon2 * closer;
+            const bool nearerEarth = c.Earth2 <= Squared(earthMin_) * closer &&
+                                     c.Earth2 <= c.LaterEarth2 * closer;
+            if (c.MayEnd || nearerMoon || nearerEarth) {
+                const double t = static_cast<double>(index) * dt;
+                stepper.Values(t, state);
+                ended = OutputPoint(index, t, state);
+                if (ended)
+                    last = index;
+            } else {
+                skip(index);
+            }
+        }
+    }
+    if (skipped > 0)
+        display_.SkipPoints(skipped, skippedT_);
+    PointIndex = last + 1;
+    NextOutputTime = static_cast<double>(PointIndex) * dt;
+    endedByPoint_ = ended;
+    return display_.CancelRequested() || ended;
 }
 
 template <class Stepper>
@@ -164,6 +340,8 @@ bool FlightRun::TrajectoryOutput(const Stepper& stepper)
         return false;
     }
 
+    if (!needs_.EveryPoint)
+        return SparseOutput(stepper);
     bool ended = false;
     EarthMoonState state{};
     while (NextOutputTime <= x) {
@@ -183,6 +361,9 @@ bool FlightRun::OutputPoint(int index, double t, const EarthMoonState& state)
     display_.Pace();
     EvaluateFlightPoint(lastPoint_, index, t, state, views_, needs_);
     lastPoint_.JacobiDrift = needs_.Measures ? JacobiConstant(state) - Jacobi0_ : 0.0;
+    moonMin_ = std::min(moonMin_, lastPoint_.MoonDistance);
+    if (index > 0)
+        earthMin_ = std::min(earthMin_, lastPoint_.EarthDistance);
     display_.ShowPoint(lastPoint_);
     return lastPoint_.Ends();
 }

@@ -11,6 +11,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orrimar {
 
@@ -35,6 +36,10 @@ struct FlightNeeds {
     bool Texts = true;        // the steps' texts, TimeText, VelocityText, Bar
     bool Pixels = true;       // Full, Moon, Luno, Geo (Full still decides escapes)
     bool Measures = true;     // SpeedKms, JacobiDrift
+    // False for a display that only reports how a flight ends and its closest approaches:
+    // it is shown the points that may end the flight or come as close to the Moon or the
+    // Earth as any shown before, and told of the others by SkipPoints.
+    bool EveryPoint = true;
 };
 
 // Everything one output point yields.
@@ -84,6 +89,9 @@ public:
     virtual void ShowPoint(const FlightPoint& point) = 0;
     // Read once per accepted step, after that step's points.
     virtual bool CancelRequested() const = 0;
+    // Without FlightNeeds::EveryPoint: count output points up to the one at time lastT
+    // (time units) were passed over, in the step just taken.
+    virtual void SkipPoints(int /*count*/, double /*lastT*/) {}
     // Read once when the flight starts.
     virtual FlightNeeds Needs() const { return {}; }
 };
@@ -121,7 +129,7 @@ public:
     // negative code when it failed; see Dop853FailureText).
     Dop853Result Fly();
 
-    // The point that ended the flight, when one did.
+    // The point that ended the flight, when one did; otherwise the flight's last point.
     bool EndedByPoint() const { return endedByPoint_; }
     const FlightPoint& LastPoint() const { return lastPoint_; }
 
@@ -130,6 +138,11 @@ private:
     template <class Stepper>
     bool TrajectoryOutput(const Stepper& stepper);
     bool OutputPoint(int index, double t, const EarthMoonState& state);
+    bool StepMayMatter(const DenseOutput& dense) const;
+    template <class Stepper>
+    bool SparseOutput(const Stepper& stepper);
+    template <class Stepper>
+    void FinishLastPoint(const Stepper& stepper);
 
     EarthMoonState launch_;
     FlightViews views_;
@@ -141,6 +154,21 @@ private:
     int PointIndex = 0;
     bool endedByPoint_ = false;
     FlightPoint lastPoint_;
+    // The closest approaches of the points shown (the Earth's after the launch), distance
+    // units, and the last point passed over, for displays that take only some points.
+    double moonMin_ = 0.0;
+    double earthMin_ = 0.0;
+    int skippedIndex_ = -1;
+    double skippedT_ = 0.0;
+    double viewRadius_ = 0.0;  // distance units from the Earth, inside the full view
+    struct CheapPoint {
+        double Moon2 = 0.0;   // squared distances, rotating frame
+        double Earth2 = 0.0;
+        bool MayEnd = false;
+        double LaterMoon2 = 0.0;
+        double LaterEarth2 = 0.0;
+    };
+    std::vector<CheapPoint> cheap_;  // the step's points, reused from step to step
 };
 
 }  // namespace orrimar

@@ -16,6 +16,7 @@
 
 #include "integrator/vector.h"
 
+#include <cmath>
 #include <functional>
 #include <span>
 #include <vector>
@@ -79,6 +80,21 @@ public:
     // Component i (1..n) at x. Throws std::logic_error("No dense output available.
     // Halt") without dense output and std::out_of_range for i outside 1..n.
     double Value(int i, double x) const;
+    // Component i (1..n, unchecked) at the step's start, its change over the step, and a
+    // bound on how far it strays from the straight line between: the interpolant is
+    // start + s·change + s(1-s)·q(s) with |q| <= the sum of the other coefficients'
+    // magnitudes, as its factors s and 1-s lie in [0, 1].
+    double Start(int i) const { return coef_[8 * static_cast<std::size_t>(i)]; }
+    double Change(int i) const { return coef_[8 * static_cast<std::size_t>(i) + 1]; }
+    double Bow(int i) const
+    {
+        const double* c = coef_.data() + 8 * i;
+        return 0.25 * (std::abs(c[2]) + std::abs(c[3]) + std::abs(c[4]) + std::abs(c[5]) +
+                       std::abs(c[6]) + std::abs(c[7]));
+    }
+    // Component i (1..n, unchecked) at the fraction s = (x - XOld()) / HOut() of the step,
+    // the same bits as Value(i, x).
+    double At(int i, double s) const { return Interpolate(coef_.data() + 8 * i, s); }
     // All components at x into out[1..n]; out[0] is left alone. Throws as Value does,
     // and std::out_of_range when out has fewer than n+1 elements.
     void Values(double x, std::span<double> out) const
