@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -252,6 +253,65 @@ TEST(FlightNeeds, LeanPointsAgreeWithFullPoints)
             }
         }
     }
+}
+
+// A headless summary looks at whole steps and shows only the points that may end the
+// flight or set a closest approach; on launches of every outcome, in both full views, it
+// must come to what the point-by-point loop comes to (an observer makes the summary take
+// every point): the same verdict, last point, minima and counts, bit for bit.
+TEST(FlightNeeds, SteppedOverPointsChangeNoSummary)
+{
+    struct Launch {
+        double altitude, velocity, angle;
+    };
+    std::vector<Launch> launches;
+    for (double angle = 200.0; angle <= 260.0; angle += 2.5)
+        launches.push_back({100.0, 11.0085, angle});
+    for (const double velocity : {10.9602, 10.9658, 10.9662, 10.97, 10.98, 10.99})
+        for (const double angle : {224.6625, 225.0125, 226.5, 228.0})
+            launches.push_back({100.17, velocity, angle});
+    std::map<std::string, int> outcomes;
+    int shownFewer = 0;
+    for (const bool fullView : {true, false}) {
+        const HeadlessViews views(DefaultViewWidth, DefaultViewHeight, fullView);
+        for (const Launch& l : launches) {
+            SCOPED_TRACE(testing::Message() << l.altitude << " " << l.velocity << " " << l.angle
+                                            << (fullView ? " full" : " partial"));
+            const EarthMoonState launch = LaunchState(l.altitude, l.velocity, l.angle);
+            const FlightSummary stepped = FlySummary(launch, views, FlightLimit{30.0});
+            int everyPoint = 0;
+            const FlightSummary pointwise = FlySummary(
+                launch, views, FlightLimit{30.0},
+                [&everyPoint](const FlightPoint&, double) { ++everyPoint; });
+            EXPECT_EQ(SummaryLine(stepped), SummaryLine(pointwise));
+            EXPECT_EQ(stepped.Outcome, pointwise.Outcome);
+            EXPECT_EQ(stepped.Index, pointwise.Index);
+            EXPECT_EQ(stepped.T, pointwise.T);
+            EXPECT_EQ(stepped.MoonMinKm, pointwise.MoonMinKm);
+            EXPECT_EQ(stepped.MoonMinT, pointwise.MoonMinT);
+            EXPECT_EQ(stepped.EarthMinKm, pointwise.EarthMinKm);
+            EXPECT_EQ(stepped.Points, everyPoint);
+            ++outcomes[OutcomeText(stepped)];
+
+            // It does look at fewer points (counted through a display of its own).
+            struct Counting : FlightDisplay {
+                int shown = 0;
+                int skipped = 0;
+                void ShowStep(const FlightStep&) override {}
+                void Pace() override {}
+                void ShowPoint(const FlightPoint&) override { ++shown; }
+                void SkipPoints(int count, double) override { skipped += count; }
+                bool CancelRequested() const override { return shown + skipped >= 3000; }
+                FlightNeeds Needs() const override { return {false, false, false, false}; }
+            } counting;
+            FlightRun(launch, views.Get(), counting).Fly();
+            if (counting.shown * 10 < counting.shown + counting.skipped)
+                ++shownFewer;
+        }
+    }
+    for (const char* outcome : {"collision-earth", "collision-moon", "escape", "time-limit"})
+        EXPECT_GT(outcomes[outcome], 0) << outcome;
+    EXPECT_GT(shownFewer, static_cast<int>(launches.size()));
 }
 
 TEST(FlightVerdicts, EscapeNeedsEnergyAndLeavingTheView)
