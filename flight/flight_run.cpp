@@ -18,9 +18,10 @@ bool InsideClient(PixelPoint p, const FrameTarget& box)
     return p.X >= 0 && p.X < box.ClientWidth() && p.Y >= 0 && p.Y < box.ClientHeight();
 }
 
-// The model's equations on the integrator's vectors.
-constexpr auto EarthMoonVectorRhs = [](int n, double x, const Vector& y, Vector& f) {
-    EarthMoonRhs(n, x, y.Span(), f.Span());
+// The model's equations on the integrator's vectors, inline in its step: the stepper's
+// vectors all have StateSize + 1 elements.
+constexpr auto EarthMoonVectorRhs = [](int, double, const Vector& y, Vector& f) {
+    EarthMoonRhsUnchecked(y.Data(), f.Data());
 };
 
 EarthMoonState ToState(const Vector& y)

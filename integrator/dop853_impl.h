@@ -298,6 +298,8 @@ public:
     }
 
 private:
+    template <int N>
+    int StepSized();
     static int CheckedSize(int n, const Vector& y)
     {
         if (n < 1 || y.Length() <= n)
@@ -339,78 +341,111 @@ private:
 template <class Rhs>
 int Dop853Stepper<Rhs>::Step()
 {
+    // The Earth–Moon problem's size gets loops the compiler unrolls.
+    return n_ == 4 ? StepSized<4>() : StepSized<0>();
+}
+
+template <class Rhs>
+template <int N>
+int Dop853Stepper<Rhs>::StepSized()
+{
     using namespace dop853_detail;
-    const int n = n_;
+    const int n = N > 0 ? N : n_;
     const double rTol = rTol_;
     const double aTol = aTol_;
-    double* const y = y_.Data();
-    double* const yy1 = yy1_.Data();
-    double* const k1 = k1_.Data();
-    double* const k2 = k2_.Data();
-    double* const k3 = k3_.Data();
-    double* const k4 = k4_.Data();
-    double* const k5 = k5_.Data();
-    double* const k6 = k6_.Data();
-    double* const k7 = k7_.Data();
-    double* const k8 = k8_.Data();
-    double* const k9 = k9_.Data();
-    double* const k10 = k10_.Data();
+    double* __restrict const y = y_.Data();
+    double* __restrict const yy1 = yy1_.Data();
+    double* __restrict const k1 = k1_.Data();
+    double* __restrict const k2 = k2_.Data();
+    double* __restrict const k3 = k3_.Data();
+    double* __restrict const k4 = k4_.Data();
+    double* __restrict const k5 = k5_.Data();
+    double* __restrict const k6 = k6_.Data();
+    double* __restrict const k7 = k7_.Data();
+    double* __restrict const k8 = k8_.Data();
+    double* __restrict const k9 = k9_.Data();
+    double* __restrict const k10 = k10_.Data();
+    // The controller's state in locals while the right-hand side runs, stored back below.
+    double x = x_;
+    double h = h_;
+    double facOld = facOld_;
+    bool last = last_;
+    bool reject = reject_;
+    int steps = steps_;
+    int rejected = rejected_;
+    int evaluations = evaluations_;
+    const auto eval = [&](double xe, Vector& ye, Vector& fe) {
+        ++evaluations;
+        fcn_(n, xe, ye, fe);
+    };
+    const auto save = [&] {
+        x_ = x;
+        h_ = h;
+        facOld_ = facOld;
+        last_ = last;
+        reject_ = reject;
+        steps_ = steps;
+        rejected_ = rejected;
+        evaluations_ = evaluations;
+    };
 
     for (;;) {
-        if (steps_ > Dop853MaxSteps)
+        if (steps > Dop853MaxSteps) {
+            save();
             return Dop853TooManySteps;
-        if (0.1 * std::abs(h_) <= std::abs(x_) * uround_)
-            return Dop853StepTooSmall;
-        // Lands the last step on xEnd rather than leave a sliver of less than 1 % of a step.
-        if ((x_ + 1.01 * h_ - xEnd_) * posNeg_ > 0.0) {
-            h_ = xEnd_ - x_;
-            last_ = true;
         }
-        ++steps_;
-        const double x = x_;
-        const double h = h_;
+        if (0.1 * std::abs(h) <= std::abs(x) * uround_) {
+            save();
+            return Dop853StepTooSmall;
+        }
+        // Lands the last step on xEnd rather than leave a sliver of less than 1 % of a step.
+        if ((x + 1.01 * h - xEnd_) * posNeg_ > 0.0) {
+            h = xEnd_ - x;
+            last = true;
+        }
+        ++steps;
 
         // Stages 2 … 12.
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a21 * k1[i]);
-        Eval(x + c2 * h, yy1_, k2_);
+        eval(x + c2 * h, yy1_, k2_);
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a31 * k1[i] + a32 * k2[i]);
-        Eval(x + c3 * h, yy1_, k3_);
+        eval(x + c3 * h, yy1_, k3_);
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a41 * k1[i] + a43 * k3[i]);
-        Eval(x + c4 * h, yy1_, k4_);
+        eval(x + c4 * h, yy1_, k4_);
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a51 * k1[i] + a53 * k3[i] + a54 * k4[i]);
-        Eval(x + c5 * h, yy1_, k5_);
+        eval(x + c5 * h, yy1_, k5_);
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a61 * k1[i] + a64 * k4[i] + a65 * k5[i]);
-        Eval(x + c6 * h, yy1_, k6_);
+        eval(x + c6 * h, yy1_, k6_);
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a71 * k1[i] + a74 * k4[i] + a75 * k5[i] + a76 * k6[i]);
-        Eval(x + c7 * h, yy1_, k7_);
+        eval(x + c7 * h, yy1_, k7_);
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a81 * k1[i] + a84 * k4[i] + a85 * k5[i] + a86 * k6[i] +
                                  a87 * k7[i]);
-        Eval(x + c8 * h, yy1_, k8_);
+        eval(x + c8 * h, yy1_, k8_);
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a91 * k1[i] + a94 * k4[i] + a95 * k5[i] + a96 * k6[i] +
                                  a97 * k7[i] + a98 * k8[i]);
-        Eval(x + c9 * h, yy1_, k9_);
+        eval(x + c9 * h, yy1_, k9_);
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a101 * k1[i] + a104 * k4[i] + a105 * k5[i] + a106 * k6[i] +
                                  a107 * k7[i] + a108 * k8[i] + a109 * k9[i]);
-        Eval(x + c10 * h, yy1_, k10_);
+        eval(x + c10 * h, yy1_, k10_);
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a111 * k1[i] + a114 * k4[i] + a115 * k5[i] + a116 * k6[i] +
                                  a117 * k7[i] + a118 * k8[i] + a119 * k9[i] + a1110 * k10[i]);
-        Eval(x + c11 * h, yy1_, k2_);  // stage 11
+        eval(x + c11 * h, yy1_, k2_);  // stage 11
         const double xph = x + h;
         for (int i = 1; i <= n; ++i)
             yy1[i] = y[i] + h * (a121 * k1[i] + a124 * k4[i] + a125 * k5[i] + a126 * k6[i] +
                                  a127 * k7[i] + a128 * k8[i] + a129 * k9[i] + a1210 * k10[i] +
                                  a1211 * k2[i]);
-        Eval(xph, yy1_, k3_);  // stage 12
+        eval(xph, yy1_, k3_);  // stage 12
 
         // Order-8 solution: k4 = weighted sum of the stages, k5 = y_new; and the error
         // estimate from the estimators of orders 5 and 3.
@@ -435,20 +470,20 @@ int Dop853Stepper<Rhs>::Step()
 
         // Step-size proposal with Lund stabilisation.
         const double fac11 = std::pow(err, expo1);
-        const double fac = fac11 / std::pow(facOld_, beta);
+        const double fac = fac11 / std::pow(facOld, beta);
         double hnew = h * std::min(facMax, std::max(facMin, fac > 0.0 ? safe / fac : facMax));
 
         if (err > 1.0) {
-            h_ = h * std::max(facMin, safe / fac11);
-            reject_ = true;
-            last_ = false;
-            ++rejected_;
+            h = h * std::max(facMin, safe / fac11);
+            reject = true;
+            last = false;
+            ++rejected;
             continue;
         }
 
-        facOld_ = std::max(err, facOldMin);
+        facOld = std::max(err, facOldMin);
         ++accepted_;
-        Eval(xph, k5_, k4_);  // stage 13 = f(x + h, y_new)
+        eval(xph, k5_, k4_);  // stage 13 = f(x + h, y_new)
 
         if (accepted_ % stiffTestEvery == 0 || iasti_ > 0) {
             double stnum = 0.0;
@@ -464,8 +499,10 @@ int Dop853Stepper<Rhs>::Step()
             if (hLamb_ > stiffThreshold) {
                 nonsti_ = 0;
                 ++iasti_;
-                if (iasti_ == 15)
+                if (iasti_ == 15) {
+                    save();
                     return Dop853Stiff;
+                }
             } else {
                 ++nonsti_;
                 if (nonsti_ == 6)
@@ -493,17 +530,17 @@ int Dop853Stepper<Rhs>::Step()
                 yy1[i] = y[i] + h * (a141 * k1[i] + a147 * k7[i] + a148 * k8[i] + a149 * k9[i] +
                                      a1410 * k10[i] + a1411 * k2[i] + a1412 * k3[i] +
                                      a1413 * k4[i]);
-            Eval(x + c14 * h, yy1_, k10_);  // stage 14
+            eval(x + c14 * h, yy1_, k10_);  // stage 14
             for (int i = 1; i <= n; ++i)
                 yy1[i] = y[i] + h * (a151 * k1[i] + a156 * k6[i] + a157 * k7[i] + a158 * k8[i] +
                                      a1511 * k2[i] + a1512 * k3[i] + a1513 * k4[i] +
                                      a1514 * k10[i]);
-            Eval(x + c15 * h, yy1_, k2_);  // stage 15
+            eval(x + c15 * h, yy1_, k2_);  // stage 15
             for (int i = 1; i <= n; ++i)
                 yy1[i] = y[i] + h * (a161 * k1[i] + a166 * k6[i] + a167 * k7[i] + a168 * k8[i] +
                                      a169 * k9[i] + a1613 * k4[i] + a1614 * k10[i] +
                                      a1615 * k2[i]);
-            Eval(x + c16 * h, yy1_, k3_);  // stage 16
+            eval(x + c16 * h, yy1_, k3_);  // stage 16
             for (int i = 1; i <= n; ++i) {
                 double* c = cont + 8 * i;
                 for (int m = 0; m < 4; ++m) {
@@ -521,18 +558,20 @@ int Dop853Stepper<Rhs>::Step()
         dense_.xOld_ = x;
         dense_.hOut_ = h;
         hLast_ = h;
-        x_ = xph;
+        x = xph;
 
-        if (last_) {
-            h_ = hnew;
+        if (last) {
+            h = hnew;
+            save();
             return Dop853Reached;
         }
         if (std::abs(hnew) > hMax_)
             hnew = posNeg_ * hMax_;
-        if (reject_)
+        if (reject)
             hnew = posNeg_ * std::min(std::abs(hnew), std::abs(h));
-        reject_ = false;
-        h_ = hnew;
+        reject = false;
+        h = hnew;
+        save();
         return Dop853Accepted;
     }
 }
