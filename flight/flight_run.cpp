@@ -154,7 +154,7 @@ Dop853Result FlightRun::Fly()
     moonMin_ = std::numeric_limits<double>::infinity();
     earthMin_ = std::numeric_limits<double>::infinity();
     skippedIndex_ = -1;
-    if (!needs_.EveryPoint)
+    if (!needs_.EveryPoint || needs_.ExactEvents)
         viewRadius_ = InsideViewRadius(views_.Full);
     Dop853Stepper stepper(StateSize, EarthMoonVectorRhs, 0.0, ToVector(launch_), FlightEndTime,
                           FlightFirstStep, FlightEndTime, FlightTolerance, FlightTolerance, true);
@@ -194,7 +194,8 @@ void FlightRun::FinishLastPoint(const Stepper& stepper)
 // Moon or the Earth as the closest point shown: bounds over the whole step from the
 // straight line between its ends and how far the interpolant strays from it, in the
 // rotating frame where the Earth and the Moon stand still.
-bool FlightRun::StepMayMatter(const DenseOutput& dense) const
+bool FlightRun::StepMayMatter(const DenseOutput& dense, double moonLimit,
+                              double earthLimit) const
 {
     const double ax = dense.Start(1);
     const double ay = dense.Start(3);
@@ -211,8 +212,7 @@ bool FlightRun::StepMayMatter(const DenseOutput& dense) const
         const double py = ay + u * dy;
         return (std::sqrt(px * px + py * py) - bow) * (1.0 + BoundMargin);
     };
-    if (nearest(MoonX) <= std::max(moonMin_, static_cast<double>(MoonRadius)) ||
-        nearest(EarthX) <= std::max(earthMin_, EarthImpactDistance))
+    if (nearest(MoonX) <= moonLimit || nearest(EarthX) <= earthLimit)
         return true;
     // An escape needs the energy, 1/r <= v²/2, and to be out of sight; the line's
     // farthest point is one of its ends.
@@ -231,24 +231,76 @@ bool FlightRun::StepMayMatter(const DenseOutput& dense) const
     return speed * speed * far >= 2.0;
 }
 
+// The first moment within the step just taken at which the craft reaches the Earth
+// limit or the Moon's surface (coming from outside) or the escape rule holds, to the
+// interpolant's accuracy. Steps the bounds rule out cost nothing more; the others are
+// sampled at EventSamples sub-points, a crossing is bisected to the last bit, and a dip
+// between samples is found by a golden-section search for the least distance.
+template <class Stepper>
+FlightEvent FlightRun::FirstEvent(const Stepper& stepper)
+{
+    const DenseOutput& dense = stepper.Dense();
+    FlightEvent first;
+    if (!StepMayMatter(dense, static_cast<double>(MoonRadius), EarthImpactDistance))
+        return first;
+    const double t0 = dense.XOld();
+    const double t1 = stepper.X();
+    EarthMoonState state{};
+    const auto at = [&](double t) -> const EarthMoonState& {
+        stepper.Values(t, state);
+        return state;
+    };
+    const auto moon = [&](double t) {
+        const EarthMoonState& y = at(t);
+        return Squared(y[1] - MoonX) + Squared(y[3]) - Squared(static_cast<double>(MoonRadius));
+    };
+    const auto earth = [&](double t) {
+        const EarthMoonState& y = at(t);
+        return Squared(y[1] - EarthX) + Squared(y[3]) - Squared(EarthImpactDistance);
+    };
+    // The escape rule as a point's verdict decides it, as a sign: -1 when it holds.
+    const auto escape = [&](double t) {
+        const EarthMoonState& y = at(t);
+        const double earth2 = Squared(y[1] - EarthX) + Squared(y[3]);
+        const double v2 = Squared(y[2]) + Squared(y[4]);
+        if (earth2 < Squared(viewRadius_) || v2 * v2 * earth2 * (1.0 + BoundMargin) < 4.0)
+            return 1.0;
+        FlightNeeds lean;
+        lean.Texts = false;
+        lean.Pixels = false;
+        lean.Measures = false;
+        FlightPoint point;
+        EvaluateFlightPoint(point, PointIndex, t, y, views_, lean);
+        return point.Escaping ? -1.0 : 1.0;
+    };
+    const auto consider = [&](FlightEvent::Kind rule, double t) {
+        if (t < first.T)
+            first = FlightEvent{rule, t};
+    };
+    consider(FlightEvent::Moon, FirstCrossing(moon, t0, t1, true));
+    consider(FlightEvent::Earth, FirstCrossing(earth, t0, t1, true));
+    consider(FlightEvent::Escape, FirstCrossing(escape, t0, t1, false));
+    return first;
+}
+
 // The points of the step for a display that takes only those that may matter. Output
 // point k is at k·dt (NextMultiple of (k-1)·dt gives exactly that). A point is shown when
 // it may end the flight, or may come closer to the Moon or the Earth than every point
 // shown before and every later point up to the next that may end the flight; the others
 // are passed over.
 template <class Stepper>
-bool FlightRun::SparseOutput(const Stepper& stepper)
+bool FlightRun::SparseOutput(const Stepper& stepper, double x, bool beforeX)
 {
-    const double x = stepper.X();
     const double dt = OutputInterval;
     int last = std::max(static_cast<int>(x / dt), PointIndex - 1);
     while (static_cast<double>(last + 1) * dt <= x)
         ++last;
-    while (last >= PointIndex && static_cast<double>(last) * dt > x)
+    while (last >= PointIndex && (static_cast<double>(last) * dt > x ||
+                                  (beforeX && static_cast<double>(last) * dt == x)))
         --last;
     const int count = last - PointIndex + 1;
     if (count <= 0)
-        return display_.CancelRequested();
+        return false;
 
     int skipped = 0;
     bool ended = false;
@@ -258,7 +310,8 @@ bool FlightRun::SparseOutput(const Stepper& stepper)
         skippedT_ = static_cast<double>(index) * dt;
     };
     const DenseOutput& dense = stepper.Dense();
-    if (!StepMayMatter(dense)) {
+    if (!StepMayMatter(dense, std::max(moonMin_, static_cast<double>(MoonRadius)),
+                       std::max(earthMin_, EarthImpactDistance))) {
         skipped = count - 1;
         skip(last);
     } else {
@@ -315,8 +368,7 @@ bool FlightRun::SparseOutput(const Stepper& stepper)
         display_.SkipPoints(skipped, skippedT_);
     PointIndex = last + 1;
     NextOutputTime = static_cast<double>(PointIndex) * dt;
-    endedByPoint_ = ended;
-    return display_.CancelRequested() || ended;
+    return ended;
 }
 
 template <class Stepper>
@@ -341,17 +393,38 @@ bool FlightRun::TrajectoryOutput(const Stepper& stepper)
         return false;
     }
 
-    if (!needs_.EveryPoint)
-        return SparseOutput(stepper);
+    FlightEvent event;
+    if (needs_.ExactEvents)
+        event = FirstEvent(stepper);
+    // With an event, the step's points up to it; the event is the flight's last point.
+    const double end = event.Rule == FlightEvent::None ? x : event.T;
     bool ended = false;
-    EarthMoonState state{};
-    while (NextOutputTime <= x) {
-        stepper.Values(NextOutputTime, state);
-        ended = OutputPoint(PointIndex, NextOutputTime, state);
-        if (ended)
-            break;
-        NextOutputTime = NextMultiple(NextOutputTime, dt);
-        ++PointIndex;
+    if (!needs_.EveryPoint) {
+        ended = SparseOutput(stepper, end, event.Rule != FlightEvent::None);
+    } else {
+        EarthMoonState state{};
+        while (NextOutputTime <= end &&
+               (event.Rule == FlightEvent::None || NextOutputTime < event.T)) {
+            stepper.Values(NextOutputTime, state);
+            ended = OutputPoint(PointIndex, NextOutputTime, state);
+            if (ended)
+                break;
+            NextOutputTime = NextMultiple(NextOutputTime, dt);
+            ++PointIndex;
+        }
+    }
+    if (!ended && event.Rule != FlightEvent::None) {
+        EarthMoonState state{};
+        stepper.Values(event.T, state);
+        display_.Pace();
+        EvaluateFlightPoint(lastPoint_, PointIndex, event.T, state, views_, needs_);
+        lastPoint_.JacobiDrift = needs_.Measures ? JacobiConstant(state) - Jacobi0_ : 0.0;
+        // The located rule holds here, whatever the picture's rounding says.
+        lastPoint_.CollidesMoon |= event.Rule == FlightEvent::Moon;
+        lastPoint_.CollidesEarth |= event.Rule == FlightEvent::Earth;
+        lastPoint_.Escaping |= event.Rule == FlightEvent::Escape;
+        display_.ShowPoint(lastPoint_);
+        ended = true;
     }
     endedByPoint_ = ended;
     return display_.CancelRequested() || ended;

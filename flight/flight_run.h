@@ -9,6 +9,7 @@
 #include "model/earth_moon.h"
 #include "plot/plot_frame.h"
 
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,7 +41,77 @@ struct FlightNeeds {
     // it is shown the points that may end the flight or come as close to the Moon or the
     // Earth as any shown before, and told of the others by SkipPoints.
     bool EveryPoint = true;
+    // True: a collision or escape ends the flight at the moment it happens, located on the
+    // integrator's dense output, as a last point after the step's earlier output points
+    // (its index the next point's, its time the event's). False: only the output points'
+    // verdicts count, as the window draws them.
+    bool ExactEvents = false;
 };
+
+// What ended a flight between output points, and when (time units).
+struct FlightEvent {
+    enum Kind { None, Moon, Earth, Escape };
+    Kind Rule = None;
+    double T = std::numeric_limits<double>::infinity();
+};
+
+// The first t in (t0, t1] at which g(t) <= 0 after being positive: g sampled at
+// EventSamples sub-points, a sign change bisected to adjacent doubles (the side where
+// g <= 0 returned) and, when smooth, a dip between samples looked for by a golden-section
+// search. Infinity when there is none.
+inline constexpr int EventSamples = 64;
+template <class G>
+double FirstCrossing(const G& g, double t0, double t1, bool smooth)
+{
+    const auto bisect = [&](double outside, double inside) {
+        for (;;) {
+            const double mid = outside + (inside - outside) / 2.0;
+            if (mid == outside || mid == inside)
+                return inside;
+            (g(mid) <= 0.0 ? inside : outside) = mid;
+        }
+    };
+    const auto sample = [&](int i) {
+        return i == EventSamples ? t1 : t0 + (t1 - t0) * i / EventSamples;
+    };
+    double previous = g(t0);
+    double current = g(sample(1));
+    for (int i = 1; i <= EventSamples; ++i) {
+        if (current <= 0.0) {
+            if (previous > 0.0)
+                return bisect(sample(i - 1), sample(i));
+        } else if (smooth && i < EventSamples) {
+            const double next = g(sample(i + 1));
+            if (previous > current && current < next) {
+                // A least value between the neighbours may lie below zero.
+                constexpr double golden = 0.3819660112501051;
+                double a = sample(i - 1);
+                double b = sample(i + 1);
+                for (int k = 0; k < 80 && b > a; ++k) {
+                    const double u = a + golden * (b - a);
+                    const double v = b - golden * (b - a);
+                    const double gu = g(u);
+                    if (gu <= 0.0)
+                        return bisect(sample(i - 1), u);
+                    const double gv = g(v);
+                    if (gv <= 0.0)
+                        return bisect(sample(i - 1), v);
+                    if (gu < gv)
+                        b = v;
+                    else
+                        a = u;
+                }
+            }
+            previous = current;
+            current = next;
+            continue;
+        }
+        previous = current;
+        if (i < EventSamples)
+            current = g(sample(i + 1));
+    }
+    return std::numeric_limits<double>::infinity();
+}
 
 // Everything one output point yields.
 struct FlightPoint {
@@ -138,9 +209,11 @@ private:
     template <class Stepper>
     bool TrajectoryOutput(const Stepper& stepper);
     bool OutputPoint(int index, double t, const EarthMoonState& state);
-    bool StepMayMatter(const DenseOutput& dense) const;
+    bool StepMayMatter(const DenseOutput& dense, double moonLimit, double earthLimit) const;
     template <class Stepper>
-    bool SparseOutput(const Stepper& stepper);
+    bool SparseOutput(const Stepper& stepper, double x, bool beforeX);
+    template <class Stepper>
+    FlightEvent FirstEvent(const Stepper& stepper);
     template <class Stepper>
     void FinishLastPoint(const Stepper& stepper);
 

@@ -31,6 +31,7 @@ public:
         needs.Pixels = false;
         needs.Measures = static_cast<bool>(observer_);
         needs.EveryPoint = static_cast<bool>(observer_);
+        needs.ExactEvents = limit_.ExactEvents;
         return needs;
     }
     void ShowStep(const FlightStep& step) override { report_.AddStep(step); }
