@@ -180,8 +180,22 @@ Dop853Result FlightRun::Fly()
 // The last point passed over, when it came after the last one shown, is the flight's
 // last point: evaluated now (the stepper still holds its step) for LastPoint().
 template <class Stepper>
+void FlightRun::ShowStep(const Stepper& stepper, int nr)
+{
+    FlightStep step{nr, JacobiConstant(stepper.Y().Span()) - Jacobi0_, {}, {}};
+    if (needs_.Texts) {
+        step.StepText = std::to_string(nr);
+        step.ErrorJacobiText = FormatExp13_4(step.ErrorJacobi);
+    }
+    display_.ShowStep(step);
+}
+
+template <class Stepper>
 void FlightRun::FinishLastPoint(const Stepper& stepper)
 {
+    // A display without EveryPoint sees the last step only.
+    if (!needs_.EveryPoint && stepNr_ > 0)
+        ShowStep(stepper, stepNr_);
     if (skippedIndex_ <= lastPoint_.Index)
         return;
     EarthMoonState state{};
@@ -378,12 +392,11 @@ bool FlightRun::TrajectoryOutput(const Stepper& stepper)
     const double x = stepper.X();
     const Vector& y = stepper.Y();
     const double dt = OutputInterval;
-    FlightStep step{nr, JacobiConstant(y.Span()) - Jacobi0_, {}, {}};
-    if (needs_.Texts) {
-        step.StepText = std::to_string(nr);
-        step.ErrorJacobiText = FormatExp13_4(step.ErrorJacobi);
-    }
-    display_.ShowStep(step);
+    // (A failed step counts as accepted in the stepper before it fails: the number of the
+    // last step shown is kept.)
+    stepNr_ = nr;
+    if (needs_.EveryPoint || nr == 0)
+        ShowStep(stepper, nr);
 
     if (nr == 0) {
         // A collision or escape at the launch point sounds but does not end the flight.

@@ -152,7 +152,8 @@ struct FlightViews {
 class FlightDisplay {
 public:
     virtual ~FlightDisplay() = default;
-    // After every accepted step (and once before the first).
+    // After every accepted step (and once before the first); without
+    // FlightNeeds::EveryPoint, before the first and after the last only.
     virtual void ShowStep(const FlightStep& step) = 0;
     // Before each output point: wait for its deadline, handling pending events.
     virtual void Pace() = 0;
@@ -216,6 +217,8 @@ private:
     FlightEvent FirstEvent(const Stepper& stepper);
     template <class Stepper>
     void FinishLastPoint(const Stepper& stepper);
+    template <class Stepper>
+    void ShowStep(const Stepper& stepper, int nr);
 
     EarthMoonState launch_;
     FlightViews views_;
@@ -233,7 +236,8 @@ private:
     double earthMin_ = 0.0;
     int skippedIndex_ = -1;
     double skippedT_ = 0.0;
-    double viewRadius_ = 0.0;  // distance units from the Earth, inside the full view
+    double viewRadius_ = 0.0;
+    int stepNr_ = 0;  // the last accepted step's number  // distance units from the Earth, inside the full view
     struct CheapPoint {
         double Moon2 = 0.0;   // squared distances, rotating frame
         double Earth2 = 0.0;
