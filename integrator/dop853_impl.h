@@ -170,6 +170,19 @@ inline constexpr double facOldMin = 1.0e-4;
 inline constexpr int stiffTestEvery = 1000;
 inline constexpr double stiffThreshold = 6.1;
 
+// Two components at once for the loops of a step: the same operations in the same order
+// on each lane, so the same bits as one at a time.
+using Lane2 = double __attribute__((vector_size(16)));
+inline double Load(const double* p, double) { return *p; }
+inline Lane2 Load(const double* p, Lane2)
+{
+    Lane2 v;
+    __builtin_memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void Store(double* p, double v) { *p = v; }
+inline void Store(double* p, Lane2 v) { __builtin_memcpy(p, &v, sizeof v); }
+
 inline double RoundingUnit()
 {
     volatile double u = 0x1p-52;
@@ -351,6 +364,10 @@ int Dop853Stepper<Rhs>::StepSized()
 {
     using namespace dop853_detail;
     const int n = N > 0 ? N : n_;
+    // Lanes of two for the Earth–Moon problem's four components.
+    using Lane = std::conditional_t<N == 4, Lane2, double>;
+    constexpr int width = N == 4 ? 2 : 1;
+    const auto ld = [](const double* p) { return Load(p, Lane{}); };
     const double rTol = rTol_;
     const double aTol = aTol_;
     double* __restrict const y = y_.Data();
@@ -406,55 +423,53 @@ int Dop853Stepper<Rhs>::StepSized()
         ++steps;
 
         // Stages 2 … 12.
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a21 * k1[i]);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i, ld(y + i) + h * (a21 * ld(k1 + i)));
         eval(x + c2 * h, yy1_, k2_);
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a31 * k1[i] + a32 * k2[i]);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i, ld(y + i) + h * (a31 * ld(k1 + i) + a32 * ld(k2 + i)));
         eval(x + c3 * h, yy1_, k3_);
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a41 * k1[i] + a43 * k3[i]);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i, ld(y + i) + h * (a41 * ld(k1 + i) + a43 * ld(k3 + i)));
         eval(x + c4 * h, yy1_, k4_);
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a51 * k1[i] + a53 * k3[i] + a54 * k4[i]);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i, ld(y + i) + h * (a51 * ld(k1 + i) + a53 * ld(k3 + i) + a54 * ld(k4 + i)));
         eval(x + c5 * h, yy1_, k5_);
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a61 * k1[i] + a64 * k4[i] + a65 * k5[i]);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i, ld(y + i) + h * (a61 * ld(k1 + i) + a64 * ld(k4 + i) + a65 * ld(k5 + i)));
         eval(x + c6 * h, yy1_, k6_);
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a71 * k1[i] + a74 * k4[i] + a75 * k5[i] + a76 * k6[i]);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i, ld(y + i) + h * (a71 * ld(k1 + i) + a74 * ld(k4 + i) + a75 * ld(k5 + i) + a76 * ld(k6 + i)));
         eval(x + c7 * h, yy1_, k7_);
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a81 * k1[i] + a84 * k4[i] + a85 * k5[i] + a86 * k6[i] +
-                                 a87 * k7[i]);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i, ld(y + i) + h * (a81 * ld(k1 + i) + a84 * ld(k4 + i) + a85 * ld(k5 + i) + a86 * ld(k6 + i) + a87 * ld(k7 + i)));
         eval(x + c8 * h, yy1_, k8_);
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a91 * k1[i] + a94 * k4[i] + a95 * k5[i] + a96 * k6[i] +
-                                 a97 * k7[i] + a98 * k8[i]);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i, ld(y + i) + h * (a91 * ld(k1 + i) + a94 * ld(k4 + i) + a95 * ld(k5 + i) + a96 * ld(k6 + i) + a97 * ld(k7 + i) + a98 * ld(k8 + i)));
         eval(x + c9 * h, yy1_, k9_);
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a101 * k1[i] + a104 * k4[i] + a105 * k5[i] + a106 * k6[i] +
-                                 a107 * k7[i] + a108 * k8[i] + a109 * k9[i]);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i, ld(y + i) + h * (a101 * ld(k1 + i) + a104 * ld(k4 + i) + a105 * ld(k5 + i) + a106 * ld(k6 + i) + a107 * ld(k7 + i) + a108 * ld(k8 + i) + a109 * ld(k9 + i)));
         eval(x + c10 * h, yy1_, k10_);
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a111 * k1[i] + a114 * k4[i] + a115 * k5[i] + a116 * k6[i] +
-                                 a117 * k7[i] + a118 * k8[i] + a119 * k9[i] + a1110 * k10[i]);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i, ld(y + i) + h * (a111 * ld(k1 + i) + a114 * ld(k4 + i) + a115 * ld(k5 + i) + a116 * ld(k6 + i) + a117 * ld(k7 + i) + a118 * ld(k8 + i) + a119 * ld(k9 + i) + a1110 * ld(k10 + i)));
         eval(x + c11 * h, yy1_, k2_);  // stage 11
         const double xph = x + h;
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a121 * k1[i] + a124 * k4[i] + a125 * k5[i] + a126 * k6[i] +
-                                 a127 * k7[i] + a128 * k8[i] + a129 * k9[i] + a1210 * k10[i] +
-                                 a1211 * k2[i]);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i, ld(y + i) + h * (a121 * ld(k1 + i) + a124 * ld(k4 + i) + a125 * ld(k5 + i) + a126 * ld(k6 + i) + a127 * ld(k7 + i) + a128 * ld(k8 + i) + a129 * ld(k9 + i) + a1210 * ld(k10 + i) + a1211 * ld(k2 + i)));
         eval(xph, yy1_, k3_);  // stage 12
 
         // Order-8 solution: k4 = weighted sum of the stages, k5 = y_new; and the error
         // estimate from the estimators of orders 5 and 3.
+        for (int i = 1; i <= n; i += width) {
+            const Lane sum = b1 * ld(k1 + i) + b6 * ld(k6 + i) + b7 * ld(k7 + i) +
+                             b8 * ld(k8 + i) + b9 * ld(k9 + i) + b10 * ld(k10 + i) +
+                             b11 * ld(k2 + i) + b12 * ld(k3 + i);
+            Store(k4 + i, sum);
+            Store(k5 + i, ld(y + i) + h * sum);
+        }
         double e5sum = 0.0;
         double e3sum = 0.0;
         for (int i = 1; i <= n; ++i) {
-            k4[i] = b1 * k1[i] + b6 * k6[i] + b7 * k7[i] + b8 * k8[i] + b9 * k9[i] +
-                    b10 * k10[i] + b11 * k2[i] + b12 * k3[i];
-            k5[i] = y[i] + h * k4[i];
             const double sk = aTol + rTol * std::max(std::abs(y[i]), std::abs(k5[i]));
             const double e3 = (k4[i] - (bhh1 * k1[i] + bhh2 * k9[i] + bhh3 * k3[i])) / sk;
             const double e5 = (er1 * k1[i] + er6 * k6[i] + er7 * k7[i] + er8 * k8[i] +
@@ -526,20 +541,14 @@ int Dop853Stepper<Rhs>::StepSized()
                                d.d9 * k9[i] + d.d10 * k10[i] + d.d11 * k2[i] + d.d12 * k3[i];
                 }
             }
-            for (int i = 1; i <= n; ++i)
-                yy1[i] = y[i] + h * (a141 * k1[i] + a147 * k7[i] + a148 * k8[i] + a149 * k9[i] +
-                                     a1410 * k10[i] + a1411 * k2[i] + a1412 * k3[i] +
-                                     a1413 * k4[i]);
+            for (int i = 1; i <= n; i += width)
+                Store(yy1 + i, ld(y + i) + h * (a141 * ld(k1 + i) + a147 * ld(k7 + i) + a148 * ld(k8 + i) + a149 * ld(k9 + i) + a1410 * ld(k10 + i) + a1411 * ld(k2 + i) + a1412 * ld(k3 + i) + a1413 * ld(k4 + i)));
             eval(x + c14 * h, yy1_, k10_);  // stage 14
-            for (int i = 1; i <= n; ++i)
-                yy1[i] = y[i] + h * (a151 * k1[i] + a156 * k6[i] + a157 * k7[i] + a158 * k8[i] +
-                                     a1511 * k2[i] + a1512 * k3[i] + a1513 * k4[i] +
-                                     a1514 * k10[i]);
+            for (int i = 1; i <= n; i += width)
+                Store(yy1 + i, ld(y + i) + h * (a151 * ld(k1 + i) + a156 * ld(k6 + i) + a157 * ld(k7 + i) + a158 * ld(k8 + i) + a1511 * ld(k2 + i) + a1512 * ld(k3 + i) + a1513 * ld(k4 + i) + a1514 * ld(k10 + i)));
             eval(x + c15 * h, yy1_, k2_);  // stage 15
-            for (int i = 1; i <= n; ++i)
-                yy1[i] = y[i] + h * (a161 * k1[i] + a166 * k6[i] + a167 * k7[i] + a168 * k8[i] +
-                                     a169 * k9[i] + a1613 * k4[i] + a1614 * k10[i] +
-                                     a1615 * k2[i]);
+            for (int i = 1; i <= n; i += width)
+                Store(yy1 + i, ld(y + i) + h * (a161 * ld(k1 + i) + a166 * ld(k6 + i) + a167 * ld(k7 + i) + a168 * ld(k8 + i) + a169 * ld(k9 + i) + a1613 * ld(k4 + i) + a1614 * ld(k10 + i) + a1615 * ld(k2 + i)));
             eval(x + c16 * h, yy1_, k3_);  // stage 16
             for (int i = 1; i <= n; ++i) {
                 double* c = cont + 8 * i;
@@ -551,9 +560,9 @@ int Dop853Stepper<Rhs>::StepSized()
             }
         }
 
-        for (int i = 1; i <= n; ++i) {
-            k1[i] = k4[i];
-            y[i] = k5[i];
+        for (int i = 1; i <= n; i += width) {
+            Store(k1 + i, ld(k4 + i));
+            Store(y + i, ld(k5 + i));
         }
         dense_.xOld_ = x;
         dense_.hOut_ = h;
