@@ -526,19 +526,22 @@ int Dop853Stepper<Rhs>::StepSized()
         }
 
         if (dense_.available_) {
-            double* cont = dense_.coef_.data();
-            for (int i = 1; i <= n; ++i) {
-                double* c = cont + 8 * i;
-                const double ydiff = k5[i] - y[i];
-                const double bspl = h * k1[i] - ydiff;
-                c[0] = y[i];
-                c[1] = ydiff;
-                c[2] = bspl;
-                c[3] = ydiff - h * k4[i] - bspl;
+            // Coefficient k of component i at c[k·stride + i].
+            double* __restrict const c = dense_.coef_.data();
+            const int stride = n + 1;
+            for (int i = 1; i <= n; i += width) {
+                const Lane ydiff = ld(k5 + i) - ld(y + i);
+                const Lane bspl = h * ld(k1 + i) - ydiff;
+                Store(c + i, ld(y + i));
+                Store(c + stride + i, ydiff);
+                Store(c + 2 * stride + i, bspl);
+                Store(c + 3 * stride + i, ydiff - h * ld(k4 + i) - bspl);
                 for (int m = 0; m < 4; ++m) {
                     const DenseWeights& d = dw[m];
-                    c[4 + m] = d.d1 * k1[i] + d.d6 * k6[i] + d.d7 * k7[i] + d.d8 * k8[i] +
-                               d.d9 * k9[i] + d.d10 * k10[i] + d.d11 * k2[i] + d.d12 * k3[i];
+                    Store(c + (4 + m) * stride + i,
+                          d.d1 * ld(k1 + i) + d.d6 * ld(k6 + i) + d.d7 * ld(k7 + i) +
+                              d.d8 * ld(k8 + i) + d.d9 * ld(k9 + i) + d.d10 * ld(k10 + i) +
+                              d.d11 * ld(k2 + i) + d.d12 * ld(k3 + i));
                 }
             }
             for (int i = 1; i <= n; i += width)
@@ -550,12 +553,12 @@ int Dop853Stepper<Rhs>::StepSized()
             for (int i = 1; i <= n; i += width)
                 Store(yy1 + i, ld(y + i) + h * (a161 * ld(k1 + i) + a166 * ld(k6 + i) + a167 * ld(k7 + i) + a168 * ld(k8 + i) + a169 * ld(k9 + i) + a1613 * ld(k4 + i) + a1614 * ld(k10 + i) + a1615 * ld(k2 + i)));
             eval(x + c16 * h, yy1_, k3_);  // stage 16
-            for (int i = 1; i <= n; ++i) {
-                double* c = cont + 8 * i;
+            for (int i = 1; i <= n; i += width) {
                 for (int m = 0; m < 4; ++m) {
                     const DenseWeights& d = dw[m];
-                    c[4 + m] = h * (c[4 + m] + d.d13 * k4[i] + d.d14 * k10[i] + d.d15 * k2[i] +
-                                    d.d16 * k3[i]);
+                    double* const cm = c + (4 + m) * stride + i;
+                    Store(cm, h * (ld(cm) + d.d13 * ld(k4 + i) + d.d14 * ld(k10 + i) +
+                                   d.d15 * ld(k2 + i) + d.d16 * ld(k3 + i)));
                 }
             }
         }
