@@ -182,6 +182,13 @@ inline Lane2 Load(const double* p, Lane2)
 }
 inline void Store(double* p, double v) { *p = v; }
 inline void Store(double* p, Lane2 v) { __builtin_memcpy(p, &v, sizeof v); }
+inline double LaneOf(double v, int) { return v; }
+inline double LaneOf(Lane2 v, int lane) { return v[lane]; }
+// std::abs and std::max lane by lane (max as std::max: a < b ? b : a).
+inline double Abs(double v) { return std::abs(v); }
+inline Lane2 Abs(Lane2 v) { return Lane2{std::abs(v[0]), std::abs(v[1])}; }
+inline double Max(double a, double b) { return std::max(a, b); }
+inline Lane2 Max(Lane2 a, Lane2 b) { return a < b ? b : a; }
 
 inline double RoundingUnit()
 {
@@ -469,14 +476,21 @@ int Dop853Stepper<Rhs>::StepSized()
         }
         double e5sum = 0.0;
         double e3sum = 0.0;
-        for (int i = 1; i <= n; ++i) {
-            const double sk = aTol + rTol * std::max(std::abs(y[i]), std::abs(k5[i]));
-            const double e3 = (k4[i] - (bhh1 * k1[i] + bhh2 * k9[i] + bhh3 * k3[i])) / sk;
-            const double e5 = (er1 * k1[i] + er6 * k6[i] + er7 * k7[i] + er8 * k8[i] +
-                               er9 * k9[i] + er10 * k10[i] + er11 * k2[i] + er12 * k3[i]) /
-                              sk;
-            e3sum += e3 * e3;
-            e5sum += e5 * e5;
+        for (int i = 1; i <= n; i += width) {
+            const Lane sk = aTol + rTol * Max(Abs(ld(y + i)), Abs(ld(k5 + i)));
+            const Lane e3 = (ld(k4 + i) - (bhh1 * ld(k1 + i) + bhh2 * ld(k9 + i) +
+                                           bhh3 * ld(k3 + i))) / sk;
+            const Lane e5 = (er1 * ld(k1 + i) + er6 * ld(k6 + i) + er7 * ld(k7 + i) +
+                             er8 * ld(k8 + i) + er9 * ld(k9 + i) + er10 * ld(k10 + i) +
+                             er11 * ld(k2 + i) + er12 * ld(k3 + i)) /
+                            sk;
+            // Summed component by component, in order.
+            const Lane e3sq = e3 * e3;
+            const Lane e5sq = e5 * e5;
+            for (int lane = 0; lane < width; ++lane) {
+                e3sum += LaneOf(e3sq, lane);
+                e5sum += LaneOf(e5sq, lane);
+            }
         }
         double deno = e5sum + 0.01 * e3sum;
         if (deno <= 0.0)
