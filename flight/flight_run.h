@@ -236,8 +236,8 @@ private:
     double earthMin_ = 0.0;
     int skippedIndex_ = -1;
     double skippedT_ = 0.0;
-    double viewRadius_ = 0.0;
-    int stepNr_ = 0;  // the last accepted step's number  // distance units from the Earth, inside the full view
+    double viewRadius_ = 0.0;  // distance units from the Earth, inside the full view
+    int stepNr_ = 0;           // the last accepted step's number
     struct CheapPoint {
         double Moon2 = 0.0;   // squared distances, rotating frame
         double Earth2 = 0.0;

@@ -440,29 +440,44 @@ int Dop853Stepper<Rhs>::StepSized()
             Store(yy1 + i, ld(y + i) + h * (a41 * ld(k1 + i) + a43 * ld(k3 + i)));
         eval(x + c4 * h, yy1_, k4_);
         for (int i = 1; i <= n; i += width)
-            Store(yy1 + i, ld(y + i) + h * (a51 * ld(k1 + i) + a53 * ld(k3 + i) + a54 * ld(k4 + i)));
+            Store(yy1 + i,
+                  ld(y + i) + h * (a51 * ld(k1 + i) + a53 * ld(k3 + i) + a54 * ld(k4 + i)));
         eval(x + c5 * h, yy1_, k5_);
         for (int i = 1; i <= n; i += width)
-            Store(yy1 + i, ld(y + i) + h * (a61 * ld(k1 + i) + a64 * ld(k4 + i) + a65 * ld(k5 + i)));
+            Store(yy1 + i,
+                  ld(y + i) + h * (a61 * ld(k1 + i) + a64 * ld(k4 + i) + a65 * ld(k5 + i)));
         eval(x + c6 * h, yy1_, k6_);
         for (int i = 1; i <= n; i += width)
-            Store(yy1 + i, ld(y + i) + h * (a71 * ld(k1 + i) + a74 * ld(k4 + i) + a75 * ld(k5 + i) + a76 * ld(k6 + i)));
+            Store(yy1 + i, ld(y + i) + h * (a71 * ld(k1 + i) + a74 * ld(k4 + i) + a75 * ld(k5 + i) +
+                                            a76 * ld(k6 + i)));
         eval(x + c7 * h, yy1_, k7_);
         for (int i = 1; i <= n; i += width)
-            Store(yy1 + i, ld(y + i) + h * (a81 * ld(k1 + i) + a84 * ld(k4 + i) + a85 * ld(k5 + i) + a86 * ld(k6 + i) + a87 * ld(k7 + i)));
+            Store(yy1 + i, ld(y + i) + h * (a81 * ld(k1 + i) + a84 * ld(k4 + i) + a85 * ld(k5 + i) +
+                                            a86 * ld(k6 + i) + a87 * ld(k7 + i)));
         eval(x + c8 * h, yy1_, k8_);
         for (int i = 1; i <= n; i += width)
-            Store(yy1 + i, ld(y + i) + h * (a91 * ld(k1 + i) + a94 * ld(k4 + i) + a95 * ld(k5 + i) + a96 * ld(k6 + i) + a97 * ld(k7 + i) + a98 * ld(k8 + i)));
+            Store(yy1 + i,
+                  ld(y + i) + h * (a91 * ld(k1 + i) + a94 * ld(k4 + i) + a95 * ld(k5 + i) +
+                                   a96 * ld(k6 + i) + a97 * ld(k7 + i) + a98 * ld(k8 + i)));
         eval(x + c9 * h, yy1_, k9_);
         for (int i = 1; i <= n; i += width)
-            Store(yy1 + i, ld(y + i) + h * (a101 * ld(k1 + i) + a104 * ld(k4 + i) + a105 * ld(k5 + i) + a106 * ld(k6 + i) + a107 * ld(k7 + i) + a108 * ld(k8 + i) + a109 * ld(k9 + i)));
+            Store(yy1 + i,
+                  ld(y + i) + h * (a101 * ld(k1 + i) + a104 * ld(k4 + i) + a105 * ld(k5 + i) +
+                                   a106 * ld(k6 + i) + a107 * ld(k7 + i) + a108 * ld(k8 + i) +
+                                   a109 * ld(k9 + i)));
         eval(x + c10 * h, yy1_, k10_);
         for (int i = 1; i <= n; i += width)
-            Store(yy1 + i, ld(y + i) + h * (a111 * ld(k1 + i) + a114 * ld(k4 + i) + a115 * ld(k5 + i) + a116 * ld(k6 + i) + a117 * ld(k7 + i) + a118 * ld(k8 + i) + a119 * ld(k9 + i) + a1110 * ld(k10 + i)));
+            Store(yy1 + i,
+                  ld(y + i) + h * (a111 * ld(k1 + i) + a114 * ld(k4 + i) + a115 * ld(k5 + i) +
+                                   a116 * ld(k6 + i) + a117 * ld(k7 + i) + a118 * ld(k8 + i) +
+                                   a119 * ld(k9 + i) + a1110 * ld(k10 + i)));
         eval(x + c11 * h, yy1_, k2_);  // stage 11
         const double xph = x + h;
         for (int i = 1; i <= n; i += width)
-            Store(yy1 + i, ld(y + i) + h * (a121 * ld(k1 + i) + a124 * ld(k4 + i) + a125 * ld(k5 + i) + a126 * ld(k6 + i) + a127 * ld(k7 + i) + a128 * ld(k8 + i) + a129 * ld(k9 + i) + a1210 * ld(k10 + i) + a1211 * ld(k2 + i)));
+            Store(yy1 + i,
+                  ld(y + i) + h * (a121 * ld(k1 + i) + a124 * ld(k4 + i) + a125 * ld(k5 + i) +
+                                   a126 * ld(k6 + i) + a127 * ld(k7 + i) + a128 * ld(k8 + i) +
+                                   a129 * ld(k9 + i) + a1210 * ld(k10 + i) + a1211 * ld(k2 + i)));
         eval(xph, yy1_, k3_);  // stage 12
 
         // Order-8 solution: k4 = weighted sum of the stages, k5 = y_new; and the error
@@ -559,13 +574,22 @@ int Dop853Stepper<Rhs>::StepSized()
                 }
             }
             for (int i = 1; i <= n; i += width)
-                Store(yy1 + i, ld(y + i) + h * (a141 * ld(k1 + i) + a147 * ld(k7 + i) + a148 * ld(k8 + i) + a149 * ld(k9 + i) + a1410 * ld(k10 + i) + a1411 * ld(k2 + i) + a1412 * ld(k3 + i) + a1413 * ld(k4 + i)));
+                Store(yy1 + i, ld(y + i) + h * (a141 * ld(k1 + i) + a147 * ld(k7 + i) +
+                                                a148 * ld(k8 + i) + a149 * ld(k9 + i) +
+                                                a1410 * ld(k10 + i) + a1411 * ld(k2 + i) +
+                                                a1412 * ld(k3 + i) + a1413 * ld(k4 + i)));
             eval(x + c14 * h, yy1_, k10_);  // stage 14
             for (int i = 1; i <= n; i += width)
-                Store(yy1 + i, ld(y + i) + h * (a151 * ld(k1 + i) + a156 * ld(k6 + i) + a157 * ld(k7 + i) + a158 * ld(k8 + i) + a1511 * ld(k2 + i) + a1512 * ld(k3 + i) + a1513 * ld(k4 + i) + a1514 * ld(k10 + i)));
+                Store(yy1 + i,
+                      ld(y + i) + h * (a151 * ld(k1 + i) + a156 * ld(k6 + i) + a157 * ld(k7 + i) +
+                                       a158 * ld(k8 + i) + a1511 * ld(k2 + i) + a1512 * ld(k3 + i) +
+                                       a1513 * ld(k4 + i) + a1514 * ld(k10 + i)));
             eval(x + c15 * h, yy1_, k2_);  // stage 15
             for (int i = 1; i <= n; i += width)
-                Store(yy1 + i, ld(y + i) + h * (a161 * ld(k1 + i) + a166 * ld(k6 + i) + a167 * ld(k7 + i) + a168 * ld(k8 + i) + a169 * ld(k9 + i) + a1613 * ld(k4 + i) + a1614 * ld(k10 + i) + a1615 * ld(k2 + i)));
+                Store(yy1 + i,
+                      ld(y + i) + h * (a161 * ld(k1 + i) + a166 * ld(k6 + i) + a167 * ld(k7 + i) +
+                                       a168 * ld(k8 + i) + a169 * ld(k9 + i) + a1613 * ld(k4 + i) +
+                                       a1614 * ld(k10 + i) + a1615 * ld(k2 + i)));
             eval(x + c16 * h, yy1_, k3_);  // stage 16
             for (int i = 1; i <= n; i += width) {
                 for (int m = 0; m < 4; ++m) {
