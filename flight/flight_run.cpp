@@ -306,7 +306,8 @@ template <class Stepper>
 bool FlightRun::SparseOutput(const Stepper& stepper, double x, bool beforeX)
 {
     const double dt = OutputInterval;
-    int last = std::max(static_cast<int>(x / dt), PointIndex - 1);
+    // (Output indices are ints, as in the point-by-point loop.)
+    int last = std::max(static_cast<int>(std::min(x / dt, 2.0e9)), PointIndex - 1);
     while (static_cast<double>(last + 1) * dt <= x)
         ++last;
     while (last >= PointIndex && (static_cast<double>(last) * dt > x ||
