@@ -51,6 +51,17 @@ constexpr double MoonX = static_cast<double>(OneMinusMu);  // in the rotating fr
 // picture's distances differ from the rotating frame's.
 constexpr double BoundMargin = 1e-9;
 
+// Distance of the segment from (ax, ay) to (ax + dx, ay + dy) from the point (cx, 0).
+double SegmentDistance(double ax, double ay, double dx, double dy, double cx)
+{
+    const double length2 = dx * dx + dy * dy;
+    const double u =
+        length2 > 0.0 ? std::clamp(((cx - ax) * dx - ay * dy) / length2, 0.0, 1.0) : 0.0;
+    const double px = ax + u * dx - cx;
+    const double py = ay + u * dy;
+    return std::sqrt(px * px + py * py);
+}
+
 // Within this distance of the Earth's centre the craft is inside the full view: its
 // pixel rounds into the client area.
 double InsideViewRadius(const FrameTarget& full)
@@ -218,18 +229,20 @@ bool FlightRun::StepMayMatter(const DenseOutput& dense, double moonLimit,
     const double bow = dense.Bow(1) + dense.Bow(3);
     // Distance of the line from (cx, 0), less the bow.
     const auto nearest = [&](double cx) {
-        const double length2 = dx * dx + dy * dy;
-        const double u = length2 > 0.0
-                             ? std::clamp(((cx - ax) * dx - ay * dy) / length2, 0.0, 1.0)
-                             : 0.0;
-        const double px = ax + u * dx - cx;
-        const double py = ay + u * dy;
-        return (std::sqrt(px * px + py * py) - bow) * (1.0 + BoundMargin);
+        return (SegmentDistance(ax, ay, dx, dy, cx) - bow) * (1.0 + BoundMargin);
     };
-    if (nearest(MoonX) <= moonLimit || nearest(EarthX) <= earthLimit)
-        return true;
-    // An escape needs the energy, 1/r <= v²/2, and to be out of sight; the line's
-    // farthest point is one of its ends.
+    return nearest(MoonX) <= moonLimit || nearest(EarthX) <= earthLimit || StepMayEscape(dense);
+}
+
+// Whether the escape rule may hold within the step: it needs the energy, 1/r <= v²/2, and
+// to be out of sight; the line's farthest point is one of its ends.
+bool FlightRun::StepMayEscape(const DenseOutput& dense) const
+{
+    const double ax = dense.Start(1);
+    const double ay = dense.Start(3);
+    const double dx = dense.Change(1);
+    const double dy = dense.Change(3);
+    const double bow = dense.Bow(1) + dense.Bow(3);
     const double far = (std::sqrt(std::max(Squared(ax - EarthX) + ay * ay,
                                            Squared(ax + dx - EarthX) + Squared(ay + dy))) +
                         bow) *
@@ -330,15 +343,30 @@ bool FlightRun::SparseOutput(const Stepper& stepper, double x, bool beforeX)
         skipped = count - 1;
         skip(last);
     } else {
-        // Squared distances in the rotating frame, and which points may end the flight.
+        // From the last point back: squared distances in the rotating frame, which points
+        // may end the flight, and the least distances of the later points up to the next
+        // that may. Once the bounds over the rest of the step say that no earlier point
+        // may end the flight or come as close, those are passed over without a look.
         cheap_.resize(static_cast<std::size_t>(count));
+        constexpr double closer = (1.0 + BoundMargin) * (1.0 + BoundMargin);
         const double moonR2 = Squared(static_cast<double>(MoonRadius) * (1.0 + BoundMargin));
         const double impact2 = Squared(EarthImpactDistance * (1.0 + BoundMargin));
         const double view2 = Squared(viewRadius_);
-        for (int j = 0; j < count; ++j) {
+        const bool mayEscape = StepMayEscape(dense);
+        const double ax = dense.Start(1);
+        const double ay = dense.Start(3);
+        const double dx = dense.Change(1);
+        const double dy = dense.Change(3);
+        const double bow = dense.Bow(1) + dense.Bow(3);
+        const auto fraction = [&](int j) {
+            return (static_cast<double>(PointIndex + j) * dt - dense.XOld()) / dense.HOut();
+        };
+        double laterMoon2 = std::numeric_limits<double>::infinity();
+        double laterEarth2 = laterMoon2;
+        int first = 0;
+        for (int j = count - 1; j >= 0; --j) {
             CheapPoint& c = cheap_[static_cast<std::size_t>(j)];
-            const double t = static_cast<double>(PointIndex + j) * dt;
-            const double s = (t - dense.XOld()) / dense.HOut();
+            const double s = fraction(j);
             const double px = dense.At(1, s);
             const double py2 = Squared(dense.At(3, s));
             c.Moon2 = Squared(px - MoonX) + py2;
@@ -348,20 +376,33 @@ bool FlightRun::SparseOutput(const Stepper& stepper, double x, bool beforeX)
                 const double v2 = Squared(dense.At(2, s)) + Squared(dense.At(4, s));
                 c.MayEnd = v2 * v2 * c.Earth2 * (1.0 + BoundMargin) >= 4.0;
             }
-        }
-        // The least distances of the later points up to the next that may end the flight.
-        double laterMoon2 = std::numeric_limits<double>::infinity();
-        double laterEarth2 = laterMoon2;
-        for (int j = count - 1; j >= 0; --j) {
-            CheapPoint& c = cheap_[static_cast<std::size_t>(j)];
             c.LaterMoon2 = laterMoon2;
             c.LaterEarth2 = laterEarth2;
             laterMoon2 = c.MayEnd ? c.Moon2 : std::min(laterMoon2, c.Moon2);
             laterEarth2 = c.MayEnd ? c.Earth2 : std::min(laterEarth2, c.Earth2);
+            if (j == 0 || mayEscape)
+                continue;
+            // The points before j lie within the bow of the line's part up to point j-1.
+            const double upTo = fraction(j - 1);
+            const auto low = [&](double cx) {
+                const double d = SegmentDistance(ax, ay, dx * upTo, dy * upTo, cx) - bow;
+                return std::max(d, 0.0) * (1.0 - BoundMargin);
+            };
+            const double moonLow = low(MoonX);
+            const double earthLow = low(EarthX);
+            if (Squared(moonLow) > moonR2 && Squared(earthLow) > impact2 &&
+                Squared(moonLow) > std::min(laterMoon2, Squared(moonMin_)) * closer &&
+                Squared(earthLow) > std::min(laterEarth2, Squared(earthMin_)) * closer) {
+                first = j;
+                break;
+            }
         }
-        constexpr double closer = (1.0 + BoundMargin) * (1.0 + BoundMargin);
+        if (first > 0) {
+            skipped = first - 1;
+            skip(PointIndex + first - 1);
+        }
         EarthMoonState state{};
-        for (int j = 0; j < count && !ended; ++j) {
+        for (int j = first; j < count && !ended; ++j) {
             const CheapPoint& c = cheap_[static_cast<std::size_t>(j)];
             const int index = PointIndex + j;
             const bool nearerMoon = c.Moon2 <= Squared(moonMin_) * closer &&

@@ -211,6 +211,7 @@ private:
     bool TrajectoryOutput(const Stepper& stepper);
     bool OutputPoint(int index, double t, const EarthMoonState& state);
     bool StepMayMatter(const DenseOutput& dense, double moonLimit, double earthLimit) const;
+    bool StepMayEscape(const DenseOutput& dense) const;
     template <class Stepper>
     bool SparseOutput(const Stepper& stepper, double x, bool beforeX);
     template <class Stepper>
