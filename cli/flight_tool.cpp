@@ -342,6 +342,9 @@ FlightToolOptions ParseFlightToolOptions(const std::vector<std::string>& args)
         } else if (arg == "--no-full-view") {
             noValue();
             options.Setup.FullView = false;
+        } else if (arg == "--exact-events") {
+            noValue();
+            options.Setup.Limit.ExactEvents = true;
         } else if (arg == "--json") {
             noValue();
             options.Json = true;
@@ -519,6 +522,13 @@ Flight
                             way still draws its points; outcome time-limit). A single
                             flight has no limit without it; scans, maps and targeting
                             stop after 60 days unless given.
+  --exact-events            collisions (99 km above the Earth, the Moon's surface) and
+                            escapes end a flight when they happen, located between
+                            output points on the integrator's dense output, not only at
+                            output points. outcome, t, time, velocity and bar are then
+                            the event's; index and points count it as the last point
+                            (the next output point's index); moon_min_km and
+                            earth_min_km include it. Without it, every line as before.
 Output
   --csv FILE                one row per output point, launch point first, with a header:
                             index,t,days,earth_x_km,earth_y_km,moon_x_km,moon_y_km,

@@ -27,6 +27,10 @@ public:
     void AddStep(const FlightStep& step);
     // Every output point in order, as FlightDisplay::ShowPoint.
     void AddPoint(const FlightPoint& point);
+    // Counts points passed over without being shown (FlightNeeds::EveryPoint false): none
+    // ends the flight or comes closer than a point shown; the last point's facts and the
+    // greatest distance are those of the points shown.
+    void SkipPoints(int count) { points_ += count; }
     // The flight's end: what the integrator returned, and whether Cancel was asked for.
     void Finish(const Dop853Result& result, bool cancelRequested);
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace orrimar {
 
@@ -17,9 +18,10 @@ bool InsideClient(PixelPoint p, const FrameTarget& box)
     return p.X >= 0 && p.X < box.ClientWidth() && p.Y >= 0 && p.Y < box.ClientHeight();
 }
 
-// The model's equations on the integrator's vectors.
-constexpr auto EarthMoonVectorRhs = [](int n, double x, const Vector& y, Vector& f) {
-    EarthMoonRhs(n, x, y.Span(), f.Span());
+// The model's equations on the integrator's vectors, inline in its step: the stepper's
+// vectors all have StateSize + 1 elements.
+constexpr auto EarthMoonVectorRhs = [](int, double, const Vector& y, Vector& f) {
+    EarthMoonRhsUnchecked(y.Data(), f.Data());
 };
 
 EarthMoonState ToState(const Vector& y)
@@ -40,6 +42,39 @@ Vector ToVector(const EarthMoonState& state)
 // The next whole multiple of dt after t, recomputed from its multiple so that no
 // rounding error accumulates.
 double NextMultiple(double t, double dt) { return RoundHalfEven(t / dt + 1.0) * dt; }
+
+double Squared(double v) { return v * v; }
+
+constexpr double EarthX = -static_cast<double>(Mu);  // the Earth's and the Moon's centres
+constexpr double MoonX = static_cast<double>(OneMinusMu);  // in the rotating frame
+// Relative margin of the bounds below: far more than the rounding by which the drawn
+// picture's distances differ from the rotating frame's.
+constexpr double BoundMargin = 1e-9;
+
+// Distance of the segment from (ax, ay) to (ax + dx, ay + dy) from the point (cx, 0).
+double SegmentDistance(double ax, double ay, double dx, double dy, double cx)
+{
+    const double length2 = dx * dx + dy * dy;
+    const double u =
+        length2 > 0.0 ? std::clamp(((cx - ax) * dx - ay * dy) / length2, 0.0, 1.0) : 0.0;
+    const double px = ax + u * dx - cx;
+    const double py = ay + u * dy;
+    return std::sqrt(px * px + py * py);
+}
+
+// Within this distance of the Earth's centre the craft is inside the full view: its
+// pixel rounds into the client area.
+double InsideViewRadius(const FrameTarget& full)
+{
+    SelectFrame(full);
+    const PlotFrame& f = CurrentFrame();
+    const double left = -f.XOffset / f.XScale;
+    const double right = (full.ClientWidth() - 1 - f.XOffset) / f.XScale;
+    const double top = -f.YOffset / f.YScale;
+    const double bottom = (full.ClientHeight() - 1 - f.YOffset) / f.YScale;
+    const double radius = std::min({-left, right, top, -bottom}) * (1.0 - BoundMargin);
+    return std::isfinite(radius) ? std::max(radius, 0.0) : 0.0;
+}
 
 }  // namespace
 
@@ -126,51 +161,328 @@ std::string FlightRun::Jacobi0Text() const { return FormatFloat("##.#####", Jaco
 
 Dop853Result FlightRun::Fly()
 {
-    Vector y = ToVector(launch_);
-    double t = 0.0;
-    double h = FlightFirstStep;
-    double hMax = FlightEndTime - t;
     endedByPoint_ = false;
-    return Dop853With(
-        StateSize, EarthMoonVectorRhs, t, y, FlightEndTime, h, hMax, FlightTolerance,
-        FlightTolerance,
-        [this](int nr, double, double x, const Vector& state, int, const DenseOutput& dense,
-               bool& stop) { TrajectoryOutput(nr, x, state, dense, stop); },
-        2);
+    moonMin_ = std::numeric_limits<double>::infinity();
+    earthMin_ = std::numeric_limits<double>::infinity();
+    skippedIndex_ = -1;
+    if (!needs_.EveryPoint || needs_.ExactEvents)
+        viewRadius_ = InsideViewRadius(views_.Full);
+    Dop853Stepper stepper(StateSize, EarthMoonVectorRhs, 0.0, ToVector(launch_), FlightEndTime,
+                          FlightFirstStep, FlightEndTime, FlightTolerance, FlightTolerance, true);
+    if (TrajectoryOutput(stepper))
+        return stepper.Result(Dop853Stopped);
+    for (;;) {
+        const int code = stepper.Step();
+        if (code != Dop853Accepted && code != Dop853Reached) {
+            FinishLastPoint(stepper);
+            return stepper.Result(code);
+        }
+        if (TrajectoryOutput(stepper)) {
+            FinishLastPoint(stepper);
+            return stepper.Result(Dop853Stopped);
+        }
+        if (code == Dop853Reached) {
+            FinishLastPoint(stepper);
+            return stepper.Result(code);
+        }
+    }
 }
 
-void FlightRun::TrajectoryOutput(int nr, double x, const Vector& y, const DenseOutput& dense,
-                                 bool& stop)
+// The last point passed over, when it came after the last one shown, is the flight's
+// last point: evaluated now (the stepper still holds its step) for LastPoint().
+template <class Stepper>
+void FlightRun::ShowStep(const Stepper& stepper, int nr)
 {
-    const double dt = OutputInterval;
-    FlightStep step{nr, JacobiConstant(y.Span()) - Jacobi0_, {}, {}};
+    FlightStep step{nr, JacobiConstant(stepper.Y().Span()) - Jacobi0_, {}, {}};
     if (needs_.Texts) {
         step.StepText = std::to_string(nr);
         step.ErrorJacobiText = FormatExp13_4(step.ErrorJacobi);
     }
     display_.ShowStep(step);
+}
+
+template <class Stepper>
+void FlightRun::FinishLastPoint(const Stepper& stepper)
+{
+    // A display without EveryPoint sees the last step only.
+    if (!needs_.EveryPoint && stepNr_ > 0)
+        ShowStep(stepper, stepNr_);
+    if (skippedIndex_ <= lastPoint_.Index)
+        return;
+    EarthMoonState state{};
+    stepper.Values(skippedT_, state);
+    EvaluateFlightPoint(lastPoint_, skippedIndex_, skippedT_, state, views_, needs_);
+    lastPoint_.JacobiDrift = needs_.Measures ? JacobiConstant(state) - Jacobi0_ : 0.0;
+}
+
+// Whether any output point of the step could end the flight or come as close to the
+// Moon or the Earth as the closest point shown: bounds over the whole step from the
+// straight line between its ends and how far the interpolant strays from it, in the
+// rotating frame where the Earth and the Moon stand still.
+bool FlightRun::StepMayMatter(const DenseOutput& dense, double moonLimit,
+                              double earthLimit) const
+{
+    const double ax = dense.Start(1);
+    const double ay = dense.Start(3);
+    const double dx = dense.Change(1);
+    const double dy = dense.Change(3);
+    const double bow = dense.Bow(1) + dense.Bow(3);
+    // Distance of the line from (cx, 0), less the bow.
+    const auto nearest = [&](double cx) {
+        return (SegmentDistance(ax, ay, dx, dy, cx) - bow) * (1.0 + BoundMargin);
+    };
+    return nearest(MoonX) <= moonLimit || nearest(EarthX) <= earthLimit || StepMayEscape(dense);
+}
+
+// Whether the escape rule may hold within the step: it needs the energy, 1/r <= v²/2, and
+// to be out of sight; the line's farthest point is one of its ends.
+bool FlightRun::StepMayEscape(const DenseOutput& dense) const
+{
+    const double ax = dense.Start(1);
+    const double ay = dense.Start(3);
+    const double dx = dense.Change(1);
+    const double dy = dense.Change(3);
+    const double bow = dense.Bow(1) + dense.Bow(3);
+    const double far = (std::sqrt(std::max(Squared(ax - EarthX) + ay * ay,
+                                           Squared(ax + dx - EarthX) + Squared(ay + dy))) +
+                        bow) *
+                       (1.0 + BoundMargin);
+    if (far < viewRadius_)
+        return false;
+    const double vx = dense.Start(2);
+    const double vy = dense.Start(4);
+    const double wx = vx + dense.Change(2);
+    const double wy = vy + dense.Change(4);
+    const double speed = std::sqrt(std::max(vx * vx + vy * vy, wx * wx + wy * wy)) +
+                         dense.Bow(2) + dense.Bow(4);
+    return speed * speed * far >= 2.0;
+}
+
+// The first moment within the step just taken at which the craft reaches the Earth
+// limit or the Moon's surface (coming from outside) or the escape rule holds, to the
+// interpolant's accuracy. Steps the bounds rule out cost nothing more; the others are
+// sampled at EventSamples sub-points, a crossing is bisected to the last bit, and a dip
+// between samples is found by a golden-section search for the least distance.
+template <class Stepper>
+FlightEvent FlightRun::FirstEvent(const Stepper& stepper)
+{
+    const DenseOutput& dense = stepper.Dense();
+    FlightEvent first;
+    if (!StepMayMatter(dense, static_cast<double>(MoonRadius), EarthImpactDistance))
+        return first;
+    const double t0 = dense.XOld();
+    const double t1 = stepper.X();
+    EarthMoonState state{};
+    const auto at = [&](double t) -> const EarthMoonState& {
+        stepper.Values(t, state);
+        return state;
+    };
+    const auto moon = [&](double t) {
+        const EarthMoonState& y = at(t);
+        return Squared(y[1] - MoonX) + Squared(y[3]) - Squared(static_cast<double>(MoonRadius));
+    };
+    const auto earth = [&](double t) {
+        const EarthMoonState& y = at(t);
+        return Squared(y[1] - EarthX) + Squared(y[3]) - Squared(EarthImpactDistance);
+    };
+    // The escape rule as a point's verdict decides it, as a sign: -1 when it holds.
+    const auto escape = [&](double t) {
+        const EarthMoonState& y = at(t);
+        const double earth2 = Squared(y[1] - EarthX) + Squared(y[3]);
+        const double v2 = Squared(y[2]) + Squared(y[4]);
+        if (earth2 < Squared(viewRadius_) || v2 * v2 * earth2 * (1.0 + BoundMargin) < 4.0)
+            return 1.0;
+        FlightNeeds lean;
+        lean.Texts = false;
+        lean.Pixels = false;
+        lean.Measures = false;
+        FlightPoint point;
+        EvaluateFlightPoint(point, PointIndex, t, y, views_, lean);
+        return point.Escaping ? -1.0 : 1.0;
+    };
+    const auto consider = [&](FlightEvent::Kind rule, double t) {
+        if (t < first.T)
+            first = FlightEvent{rule, t};
+    };
+    consider(FlightEvent::Moon, FirstCrossing(moon, t0, t1, true));
+    consider(FlightEvent::Earth, FirstCrossing(earth, t0, t1, true));
+    consider(FlightEvent::Escape, FirstCrossing(escape, t0, t1, false));
+    return first;
+}
+
+// The points of the step for a display that takes only those that may matter. Output
+// point k is at k·dt (NextMultiple of (k-1)·dt gives exactly that). A point is shown when
+// it may end the flight, or may come closer to the Moon or the Earth than every point
+// shown before and every later point up to the next that may end the flight; the others
+// are passed over.
+template <class Stepper>
+bool FlightRun::SparseOutput(const Stepper& stepper, double x, bool beforeX)
+{
+    const double dt = OutputInterval;
+    // (Output indices are ints, as in the point-by-point loop.)
+    int last = std::max(static_cast<int>(std::min(x / dt, 2.0e9)), PointIndex - 1);
+    while (static_cast<double>(last + 1) * dt <= x)
+        ++last;
+    while (last >= PointIndex && (static_cast<double>(last) * dt > x ||
+                                  (beforeX && static_cast<double>(last) * dt == x)))
+        --last;
+    const int count = last - PointIndex + 1;
+    if (count <= 0)
+        return false;
+
+    int skipped = 0;
+    bool ended = false;
+    const auto skip = [&](int index) {
+        ++skipped;
+        skippedIndex_ = index;
+        skippedT_ = static_cast<double>(index) * dt;
+    };
+    const DenseOutput& dense = stepper.Dense();
+    if (!StepMayMatter(dense, std::max(moonMin_, static_cast<double>(MoonRadius)),
+                       std::max(earthMin_, EarthImpactDistance))) {
+        skipped = count - 1;
+        skip(last);
+    } else {
+        // From the last point back: squared distances in the rotating frame, which points
+        // may end the flight, and the least distances of the later points up to the next
+        // that may. Once the bounds over the rest of the step say that no earlier point
+        // may end the flight or come as close, those are passed over without a look.
+        cheap_.resize(static_cast<std::size_t>(count));
+        constexpr double closer = (1.0 + BoundMargin) * (1.0 + BoundMargin);
+        const double moonR2 = Squared(static_cast<double>(MoonRadius) * (1.0 + BoundMargin));
+        const double impact2 = Squared(EarthImpactDistance * (1.0 + BoundMargin));
+        const double view2 = Squared(viewRadius_);
+        const bool mayEscape = StepMayEscape(dense);
+        const double ax = dense.Start(1);
+        const double ay = dense.Start(3);
+        const double dx = dense.Change(1);
+        const double dy = dense.Change(3);
+        const double bow = dense.Bow(1) + dense.Bow(3);
+        const auto fraction = [&](int j) {
+            return (static_cast<double>(PointIndex + j) * dt - dense.XOld()) / dense.HOut();
+        };
+        double laterMoon2 = std::numeric_limits<double>::infinity();
+        double laterEarth2 = laterMoon2;
+        int first = 0;
+        for (int j = count - 1; j >= 0; --j) {
+            CheapPoint& c = cheap_[static_cast<std::size_t>(j)];
+            const double s = fraction(j);
+            const double px = dense.At(1, s);
+            const double py2 = Squared(dense.At(3, s));
+            c.Moon2 = Squared(px - MoonX) + py2;
+            c.Earth2 = Squared(px - EarthX) + py2;
+            c.MayEnd = c.Moon2 <= moonR2 || c.Earth2 <= impact2;
+            if (!c.MayEnd && c.Earth2 >= view2) {
+                const double v2 = Squared(dense.At(2, s)) + Squared(dense.At(4, s));
+                c.MayEnd = v2 * v2 * c.Earth2 * (1.0 + BoundMargin) >= 4.0;
+            }
+            c.LaterMoon2 = laterMoon2;
+            c.LaterEarth2 = laterEarth2;
+            laterMoon2 = c.MayEnd ? c.Moon2 : std::min(laterMoon2, c.Moon2);
+            laterEarth2 = c.MayEnd ? c.Earth2 : std::min(laterEarth2, c.Earth2);
+            if (j == 0 || mayEscape)
+                continue;
+            // The points before j lie within the bow of the line's part up to point j-1.
+            const double upTo = fraction(j - 1);
+            const auto low = [&](double cx) {
+                const double d = SegmentDistance(ax, ay, dx * upTo, dy * upTo, cx) - bow;
+                return std::max(d, 0.0) * (1.0 - BoundMargin);
+            };
+            const double moonLow = low(MoonX);
+            const double earthLow = low(EarthX);
+            if (Squared(moonLow) > moonR2 && Squared(earthLow) > impact2 &&
+                Squared(moonLow) > std::min(laterMoon2, Squared(moonMin_)) * closer &&
+                Squared(earthLow) > std::min(laterEarth2, Squared(earthMin_)) * closer) {
+                first = j;
+                break;
+            }
+        }
+        if (first > 0) {
+            skipped = first - 1;
+            skip(PointIndex + first - 1);
+        }
+        EarthMoonState state{};
+        for (int j = first; j < count && !ended; ++j) {
+            const CheapPoint& c = cheap_[static_cast<std::size_t>(j)];
+            const int index = PointIndex + j;
+            const bool nearerMoon = c.Moon2 <= Squared(moonMin_) * closer &&
+                                    c.Moon2 <= c.LaterMoon2 * closer;
+            const bool nearerEarth = c.Earth2 <= Squared(earthMin_) * closer &&
+                                     c.Earth2 <= c.LaterEarth2 * closer;
+            if (c.MayEnd || nearerMoon || nearerEarth) {
+                const double t = static_cast<double>(index) * dt;
+                stepper.Values(t, state);
+                ended = OutputPoint(index, t, state);
+                if (ended)
+                    last = index;
+            } else {
+                skip(index);
+            }
+        }
+    }
+    if (skipped > 0)
+        display_.SkipPoints(skipped, skippedT_);
+    PointIndex = last + 1;
+    NextOutputTime = static_cast<double>(PointIndex) * dt;
+    return ended;
+}
+
+template <class Stepper>
+bool FlightRun::TrajectoryOutput(const Stepper& stepper)
+{
+    const int nr = stepper.Accepted();
+    const double x = stepper.X();
+    const Vector& y = stepper.Y();
+    const double dt = OutputInterval;
+    // (A failed step counts as accepted in the stepper before it fails: the number of the
+    // last step shown is kept.)
+    stepNr_ = nr;
+    if (needs_.EveryPoint || nr == 0)
+        ShowStep(stepper, nr);
 
     if (nr == 0) {
         // A collision or escape at the launch point sounds but does not end the flight.
-        stop = false;
         OutputPoint(0, x, ToState(y));
         NextOutputTime = NextMultiple(x, dt);
         PointIndex = 1;
-        return;
+        return false;
     }
 
+    FlightEvent event;
+    if (needs_.ExactEvents)
+        event = FirstEvent(stepper);
+    // With an event, the step's points up to it; the event is the flight's last point.
+    const double end = event.Rule == FlightEvent::None ? x : event.T;
     bool ended = false;
-    EarthMoonState state{};
-    while (NextOutputTime <= x) {
-        dense.Values(NextOutputTime, state);
-        ended = OutputPoint(PointIndex, NextOutputTime, state);
-        if (ended)
-            break;
-        NextOutputTime = NextMultiple(NextOutputTime, dt);
-        ++PointIndex;
+    if (!needs_.EveryPoint) {
+        ended = SparseOutput(stepper, end, event.Rule != FlightEvent::None);
+    } else {
+        EarthMoonState state{};
+        while (NextOutputTime <= end &&
+               (event.Rule == FlightEvent::None || NextOutputTime < event.T)) {
+            stepper.Values(NextOutputTime, state);
+            ended = OutputPoint(PointIndex, NextOutputTime, state);
+            if (ended)
+                break;
+            NextOutputTime = NextMultiple(NextOutputTime, dt);
+            ++PointIndex;
+        }
+    }
+    if (!ended && event.Rule != FlightEvent::None) {
+        EarthMoonState state{};
+        stepper.Values(event.T, state);
+        display_.Pace();
+        EvaluateFlightPoint(lastPoint_, PointIndex, event.T, state, views_, needs_);
+        lastPoint_.JacobiDrift = needs_.Measures ? JacobiConstant(state) - Jacobi0_ : 0.0;
+        // The located rule holds here, whatever the picture's rounding says.
+        lastPoint_.CollidesMoon |= event.Rule == FlightEvent::Moon;
+        lastPoint_.CollidesEarth |= event.Rule == FlightEvent::Earth;
+        lastPoint_.Escaping |= event.Rule == FlightEvent::Escape;
+        display_.ShowPoint(lastPoint_);
+        ended = true;
     }
     endedByPoint_ = ended;
-    stop = display_.CancelRequested() || ended;
+    return display_.CancelRequested() || ended;
 }
 
 bool FlightRun::OutputPoint(int index, double t, const EarthMoonState& state)
@@ -178,6 +490,9 @@ bool FlightRun::OutputPoint(int index, double t, const EarthMoonState& state)
     display_.Pace();
     EvaluateFlightPoint(lastPoint_, index, t, state, views_, needs_);
     lastPoint_.JacobiDrift = needs_.Measures ? JacobiConstant(state) - Jacobi0_ : 0.0;
+    moonMin_ = std::min(moonMin_, lastPoint_.MoonDistance);
+    if (index > 0)
+        earthMin_ = std::min(earthMin_, lastPoint_.EarthDistance);
     display_.ShowPoint(lastPoint_);
     return lastPoint_.Ends();
 }

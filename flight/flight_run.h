@@ -9,8 +9,10 @@
 #include "model/earth_moon.h"
 #include "plot/plot_frame.h"
 
+#include <limits>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orrimar {
 
@@ -35,7 +37,81 @@ struct FlightNeeds {
     bool Texts = true;        // the steps' texts, TimeText, VelocityText, Bar
     bool Pixels = true;       // Full, Moon, Luno, Geo (Full still decides escapes)
     bool Measures = true;     // SpeedKms, JacobiDrift
+    // False for a display that only reports how a flight ends and its closest approaches:
+    // it is shown the points that may end the flight or come as close to the Moon or the
+    // Earth as any shown before, and told of the others by SkipPoints.
+    bool EveryPoint = true;
+    // True: a collision or escape ends the flight at the moment it happens, located on the
+    // integrator's dense output, as a last point after the step's earlier output points
+    // (its index the next point's, its time the event's). False: only the output points'
+    // verdicts count, as the window draws them.
+    bool ExactEvents = false;
 };
+
+// What ended a flight between output points, and when (time units).
+struct FlightEvent {
+    enum Kind { None, Moon, Earth, Escape };
+    Kind Rule = None;
+    double T = std::numeric_limits<double>::infinity();
+};
+
+// The first t in (t0, t1] at which g(t) <= 0 after being positive: g sampled at
+// EventSamples sub-points, a sign change bisected to adjacent doubles (the side where
+// g <= 0 returned) and, when smooth, a dip between samples looked for by a golden-section
+// search. Infinity when there is none.
+inline constexpr int EventSamples = 64;
+template <class G>
+double FirstCrossing(const G& g, double t0, double t1, bool smooth)
+{
+    const auto bisect = [&](double outside, double inside) {
+        for (;;) {
+            const double mid = outside + (inside - outside) / 2.0;
+            if (mid == outside || mid == inside)
+                return inside;
+            (g(mid) <= 0.0 ? inside : outside) = mid;
+        }
+    };
+    const auto sample = [&](int i) {
+        return i == EventSamples ? t1 : t0 + (t1 - t0) * i / EventSamples;
+    };
+    double previous = g(t0);
+    double current = g(sample(1));
+    for (int i = 1; i <= EventSamples; ++i) {
+        if (current <= 0.0) {
+            if (previous > 0.0)
+                return bisect(sample(i - 1), sample(i));
+        } else if (smooth && i < EventSamples) {
+            const double next = g(sample(i + 1));
+            if (previous > current && current < next) {
+                // A least value between the neighbours may lie below zero.
+                constexpr double golden = 0.3819660112501051;
+                double a = sample(i - 1);
+                double b = sample(i + 1);
+                for (int k = 0; k < 80 && b > a; ++k) {
+                    const double u = a + golden * (b - a);
+                    const double v = b - golden * (b - a);
+                    const double gu = g(u);
+                    if (gu <= 0.0)
+                        return bisect(sample(i - 1), u);
+                    const double gv = g(v);
+                    if (gv <= 0.0)
+                        return bisect(sample(i - 1), v);
+                    if (gu < gv)
+                        b = v;
+                    else
+                        a = u;
+                }
+            }
+            previous = current;
+            current = next;
+            continue;
+        }
+        previous = current;
+        if (i < EventSamples)
+            current = g(sample(i + 1));
+    }
+    return std::numeric_limits<double>::infinity();
+}
 
 // Everything one output point yields.
 struct FlightPoint {
@@ -76,7 +152,8 @@ struct FlightViews {
 class FlightDisplay {
 public:
     virtual ~FlightDisplay() = default;
-    // After every accepted step (and once before the first).
+    // After every accepted step (and once before the first); without
+    // FlightNeeds::EveryPoint, before the first and after the last only.
     virtual void ShowStep(const FlightStep& step) = 0;
     // Before each output point: wait for its deadline, handling pending events.
     virtual void Pace() = 0;
@@ -84,6 +161,9 @@ public:
     virtual void ShowPoint(const FlightPoint& point) = 0;
     // Read once per accepted step, after that step's points.
     virtual bool CancelRequested() const = 0;
+    // Without FlightNeeds::EveryPoint: count output points up to the one at time lastT
+    // (time units) were passed over, in the step just taken.
+    virtual void SkipPoints(int /*count*/, double /*lastT*/) {}
     // Read once when the flight starts.
     virtual FlightNeeds Needs() const { return {}; }
 };
@@ -121,14 +201,25 @@ public:
     // negative code when it failed; see Dop853FailureText).
     Dop853Result Fly();
 
-    // The point that ended the flight, when one did.
+    // The point that ended the flight, when one did; otherwise the flight's last point.
     bool EndedByPoint() const { return endedByPoint_; }
     const FlightPoint& LastPoint() const { return lastPoint_; }
 
 private:
-    void TrajectoryOutput(int nr, double x, const Vector& y, const DenseOutput& dense,
-                          bool& stop);
+    // The step just accepted (or the launch): its status, its output points; true to stop.
+    template <class Stepper>
+    bool TrajectoryOutput(const Stepper& stepper);
     bool OutputPoint(int index, double t, const EarthMoonState& state);
+    bool StepMayMatter(const DenseOutput& dense, double moonLimit, double earthLimit) const;
+    bool StepMayEscape(const DenseOutput& dense) const;
+    template <class Stepper>
+    bool SparseOutput(const Stepper& stepper, double x, bool beforeX);
+    template <class Stepper>
+    FlightEvent FirstEvent(const Stepper& stepper);
+    template <class Stepper>
+    void FinishLastPoint(const Stepper& stepper);
+    template <class Stepper>
+    void ShowStep(const Stepper& stepper, int nr);
 
     EarthMoonState launch_;
     FlightViews views_;
@@ -140,6 +231,22 @@ private:
     int PointIndex = 0;
     bool endedByPoint_ = false;
     FlightPoint lastPoint_;
+    // The closest approaches of the points shown (the Earth's after the launch), distance
+    // units, and the last point passed over, for displays that take only some points.
+    double moonMin_ = 0.0;
+    double earthMin_ = 0.0;
+    int skippedIndex_ = -1;
+    double skippedT_ = 0.0;
+    double viewRadius_ = 0.0;  // distance units from the Earth, inside the full view
+    int stepNr_ = 0;           // the last accepted step's number
+    struct CheapPoint {
+        double Moon2 = 0.0;   // squared distances, rotating frame
+        double Earth2 = 0.0;
+        bool MayEnd = false;
+        double LaterMoon2 = 0.0;
+        double LaterEarth2 = 0.0;
+    };
+    std::vector<CheapPoint> cheap_;  // the step's points, reused from step to step
 };
 
 }  // namespace orrimar

@@ -30,6 +30,8 @@ public:
         needs.Texts = false;
         needs.Pixels = false;
         needs.Measures = static_cast<bool>(observer_);
+        needs.EveryPoint = static_cast<bool>(observer_);
+        needs.ExactEvents = limit_.ExactEvents;
         return needs;
     }
     void ShowStep(const FlightStep& step) override { report_.AddStep(step); }
@@ -37,11 +39,14 @@ public:
     void ShowPoint(const FlightPoint& point) override
     {
         report_.AddPoint(point);
-        if (limit_.MaxDays > 0.0 &&
-            static_cast<double>(point.T * DaysPerTimeUnit) >= limit_.MaxDays)
-            limitReached_ = true;
+        CheckLimit(point.T);
         if (observer_)
             observer_(point, point.JacobiDrift);
+    }
+    void SkipPoints(int count, double lastT) override
+    {
+        report_.SkipPoints(count);
+        CheckLimit(lastT);
     }
     bool CancelRequested() const override { return limitReached_; }
 
@@ -79,6 +84,12 @@ public:
     }
 
 private:
+    void CheckLimit(double t)
+    {
+        if (limit_.MaxDays > 0.0 && static_cast<double>(t * DaysPerTimeUnit) >= limit_.MaxDays)
+            limitReached_ = true;
+    }
+
     FlightLimit limit_;
     const FlightPointObserver& observer_;
     FlightReport report_;  // the closest approaches and counts, as a window reports them

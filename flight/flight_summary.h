@@ -73,9 +73,13 @@ struct FlightSummary {
 // "collision-moon", "collision-earth", "escape", "time-limit", "integrator-CODE".
 std::string OutcomeText(const FlightSummary& summary);
 
-// The flight's day limit, days; none when not positive.
+// The flight's day limit, days; none when not positive. ExactEvents: collisions and
+// escapes end the flight when they happen between output points too (FlightNeeds); the
+// summary's outcome, t, time, velocity and bar are then the event's, index and points
+// count it as the last point, and the closest approaches include it.
 struct FlightLimit {
     double MaxDays = 0.0;
+    bool ExactEvents = false;
 };
 
 // Called with every output point, in order, and the Jacobi drift C - C0 of the state at

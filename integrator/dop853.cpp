@@ -24,7 +24,7 @@ Dop853Result Dop853(int n, const RightHandSide& fcn, double& x, Vector& Y, doubl
 }
 
 DenseOutput::DenseOutput(int n, bool available)
-    : available_(available), n_(n),
+    : available_(available), n_(n), stride_(n + 1),
       coef_(available ? 8 * static_cast<std::size_t>(n + 1) : 0, 0.0)
 {
 }
@@ -41,7 +41,7 @@ double DenseOutput::Value(int i, double x) const
     if (i < 1 || i > n_)
         throw std::out_of_range("DenseOutput: component " + std::to_string(i) + " outside 1.." +
                                 std::to_string(n_));
-    return Interpolate(coef_.data() + 8 * i, (x - xOld_) / hOut_);
+    return Interpolate(coef_.data() + i, stride_, (x - xOld_) / hOut_);
 }
 
 void DenseOutput::ValuesSizeError(std::size_t size) const

@@ -16,6 +16,7 @@
 
 #include "integrator/vector.h"
 
+#include <cmath>
 #include <functional>
 #include <span>
 #include <vector>
@@ -24,6 +25,8 @@ namespace orrimar {
 
 class DenseOutput;
 struct Dop853Result;
+template <class Rhs>
+class Dop853Stepper;
 
 // Right-hand side: sets f[1..n] to f(x, y[1..n]).
 using RightHandSide = std::function<void(int n, double x, const Vector& y, Vector& f)>;
@@ -37,6 +40,7 @@ using SolutionOutput = std::function<void(int nr, double xPrev, double x, const 
 
 // Return codes of Dop853.
 enum Dop853Code : int {
+    Dop853Accepted = 0,     // Dop853Stepper::Step: one step accepted, xEnd not reached yet
     Dop853Reached = 1,      // XEnd reached
     Dop853Stopped = 2,      // stopped by SolOut
     Dop853TooManySteps = -2,
@@ -76,6 +80,22 @@ public:
     // Component i (1..n) at x. Throws std::logic_error("No dense output available.
     // Halt") without dense output and std::out_of_range for i outside 1..n.
     double Value(int i, double x) const;
+    // Component i (1..n, unchecked) at the step's start, its change over the step, and a
+    // bound on how far it strays from the straight line between: the interpolant is
+    // start + s·change + s(1-s)·q(s) with |q| <= the sum of the other coefficients'
+    // magnitudes, as its factors s and 1-s lie in [0, 1].
+    double Start(int i) const { return coef_[static_cast<std::size_t>(i)]; }
+    double Change(int i) const { return coef_[static_cast<std::size_t>(stride_ + i)]; }
+    double Bow(int i) const
+    {
+        const double* c = coef_.data() + i;
+        const int k = stride_;
+        return 0.25 * (std::abs(c[2 * k]) + std::abs(c[3 * k]) + std::abs(c[4 * k]) +
+                       std::abs(c[5 * k]) + std::abs(c[6 * k]) + std::abs(c[7 * k]));
+    }
+    // Component i (1..n, unchecked) at the fraction s = (x - XOld()) / HOut() of the step,
+    // the same bits as Value(i, x).
+    double At(int i, double s) const { return Interpolate(coef_.data() + i, stride_, s); }
     // All components at x into out[1..n]; out[0] is left alone. Throws as Value does,
     // and std::out_of_range when out has fewer than n+1 elements.
     void Values(double x, std::span<double> out) const
@@ -85,26 +105,32 @@ public:
             ValuesSizeError(out.size());
         const double s = (x - xOld_) / hOut_;
         for (int i = 1; i <= n_; ++i)
-            out[static_cast<std::size_t>(i)] = Interpolate(coef_.data() + 8 * i, s);
+            out[static_cast<std::size_t>(i)] = Interpolate(coef_.data() + i, stride_, s);
     }
 
 private:
-    template <class Rhs, class Out>
-    friend Dop853Result Dop853With(int n, const Rhs& fcn, double& x, Vector& y, double xEnd,
-                                   double& h, double& hMax, double rTol, double aTol,
-                                   const Out& solOut, int iOut);
+    template <class Rhs>
+    friend class Dop853Stepper;
     DenseOutput(int n, bool available);
     void CheckAvailable() const;
     [[noreturn]] void ValuesSizeError(std::size_t size) const;
-    static double Interpolate(const double* c, double s)
+    // c[k·stride] is coefficient k of the component.
+    static double Interpolate(const double* c, int stride, double s)
     {
+        const int k = stride;
         const double s1 = 1.0 - s;
-        return c[0] + s * (c[1] + s1 * (c[2] + s * (c[3] + s1 * (c[4] + s * (c[5] + s1 * (c[6] + s * c[7]))))));
+        return c[0] +
+               s * (c[k] +
+                    s1 * (c[2 * k] +
+                          s * (c[3 * k] +
+                               s1 * (c[4 * k] +
+                                     s * (c[5 * k] + s1 * (c[6 * k] + s * c[7 * k]))))));
     }
 
     bool available_ = false;
     int n_ = 0;
-    std::vector<double> coef_;  // row i (1..n) holds c_i,0 … c_i,7 at [8i, 8i+8)
+    int stride_ = 0;            // n + 1
+    std::vector<double> coef_;  // coefficient k of component i (1..n) at [k·stride + i]
     double xOld_ = 0.0;
     double hOut_ = 0.0;
 };
@@ -121,7 +147,8 @@ Dop853Result Dop853(int n, const RightHandSide& fcn, double& x, Vector& y, doubl
                     const SolutionOutput& solOut, int iOut);
 
 // Dop853 over any callables of the signatures of RightHandSide and SolutionOutput,
-// called directly in the step loop (integrator/dop853_impl.h); same results.
+// called directly in the step loop (integrator/dop853_impl.h); same results. Both are
+// drivers of Dop853Stepper, which a caller that decides step by step uses itself.
 template <class Rhs, class Out>
 Dop853Result Dop853With(int n, const Rhs& fcn, double& x, Vector& y, double xEnd, double& h,
                         double& hMax, double rTol, double aTol, const Out& solOut, int iOut);

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace orrimar {
@@ -169,6 +170,26 @@ inline constexpr double facOldMin = 1.0e-4;
 inline constexpr int stiffTestEvery = 1000;
 inline constexpr double stiffThreshold = 6.1;
 
+// Two components at once for the loops of a step: the same operations in the same order
+// on each lane, so the same bits as one at a time.
+using Lane2 = double __attribute__((vector_size(16)));
+inline double Load(const double* p, double) { return *p; }
+inline Lane2 Load(const double* p, Lane2)
+{
+    Lane2 v;
+    __builtin_memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void Store(double* p, double v) { *p = v; }
+inline void Store(double* p, Lane2 v) { __builtin_memcpy(p, &v, sizeof v); }
+inline double LaneOf(double v, int) { return v; }
+inline double LaneOf(Lane2 v, int lane) { return v[lane]; }
+// std::abs and std::max lane by lane (max as std::max: a < b ? b : a).
+inline double Abs(double v) { return std::abs(v); }
+inline Lane2 Abs(Lane2 v) { return Lane2{std::abs(v[0]), std::abs(v[1])}; }
+inline double Max(double a, double b) { return std::max(a, b); }
+inline Lane2 Max(Lane2 a, Lane2 b) { return a < b ? b : a; }
+
 inline double RoundingUnit()
 {
     volatile double u = 0x1p-52;
@@ -230,155 +251,261 @@ double HInitWith(int n, const Rhs& fcn, double x, const Vector& Y, int posNeg,
     return posNeg * std::min({100.0 * std::abs(h), h1, hMax});
 }
 
-template <class Rhs, class Out>
-Dop853Result Dop853With(int n, const Rhs& fcn, double& x, Vector& Y, double xEnd, double& h,
-                        double& hMax, double rTol, double aTol, const Out& solOut, int iOut)
-{
-    using namespace dop853_detail;
-    if (n < 1 || Y.Length() <= n)
-        throw std::out_of_range("Dop853: the state needs n+1 elements and n at least 1, n = " +
-                                std::to_string(n) + ", length " + std::to_string(Y.Length()));
-    DenseOutput dense(n, iOut == 2);
+// DOP853 as a stepper: Step() takes one accepted step (rejected attempts are retried
+// inside it) with the step control, stiffness test and counts of Dop853, and afterwards
+// Dense() and Values() interpolate within that step. The caller decides after each step
+// whether to go on, so output, events and stops are the driver's business. Not to be
+// stepped again after it returned anything but Dop853Accepted.
+template <class Rhs>
+class Dop853Stepper {
+public:
+    // From (x, y) towards xEnd; h = 0 asks for an initial step guess, hMax = 0 means
+    // xEnd - x. The right-hand side is evaluated at the start (and in the guess).
+    // Throws std::out_of_range when y has fewer than n+1 elements.
+    Dop853Stepper(int n, const Rhs& fcn, double x, const Vector& y, double xEnd, double h,
+                  double hMax, double rTol, double aTol, bool denseOutput)
+        : n_(n), fcn_(fcn), x_(x), xEnd_(xEnd), h_(h), rTol_(rTol), aTol_(aTol),
+          dense_(CheckedSize(n, y), denseOutput), y_(y), yy1_(n + 1), k1_(n + 1), k2_(n + 1),
+          k3_(n + 1), k4_(n + 1), k5_(n + 1), k6_(n + 1), k7_(n + 1), k8_(n + 1), k9_(n + 1),
+          k10_(n + 1)
+    {
+        posNeg_ = x <= xEnd ? 1.0 : -1.0;
+        hMax_ = std::abs(hMax == 0.0 ? xEnd - x : hMax);
+        Eval(x_, y_, k1_);
+        if (h_ == 0.0) {
+            h_ = HInitWith(n_, fcn_, x_, y_, static_cast<int>(posNeg_), k1_, k2_, k3_, hMax_,
+                           aTol_, rTol_);
+            ++evaluations_;
+        }
+        dense_.xOld_ = x_;
+        dense_.hOut_ = h_;
+    }
 
-    Vector YY1(n + 1), K1(n + 1), K2(n + 1), K3(n + 1), K4(n + 1), K5(n + 1), K6(n + 1),
-        K7(n + 1), K8(n + 1), K9(n + 1), K10(n + 1);
-    double* const y = Y.Data();
-    double* const yy1 = YY1.Data();
-    double* const k1 = K1.Data();
-    double* const k2 = K2.Data();
-    double* const k3 = K3.Data();
-    double* const k4 = K4.Data();
-    double* const k5 = K5.Data();
-    double* const k6 = K6.Data();
-    double* const k7 = K7.Data();
-    double* const k8 = K8.Data();
-    double* const k9 = K9.Data();
-    double* const k10 = K10.Data();
+    // One accepted step: Dop853Accepted, Dop853Reached when it ended at xEnd, or a
+    // failure code (-2, -3, -4; the state is then that of the last accepted step).
+    int Step();
 
-    const double uround = RoundingUnit();
-    int nstep = 0;
-    int naccpt = 0;
-    double facold = facOldMin;
-    bool last = false;
-    bool reject = false;
-    double hlamb = 0.0;
-    int iasti = 0;
-    int nonsti = 0;
-    int nrejct = 0;
-    int evaluations = 0;
-    const auto eval = [&](double xe, const Vector& ye, Vector& fe) {
-        ++evaluations;
-        fcn(n, xe, ye, fe);
-    };
-    const auto finish = [&](int code) {
+    int Size() const { return n_; }
+    double X() const { return x_; }            // end of the last accepted step
+    double XOld() const { return dense_.xOld_; }  // its start
+    double H() const { return h_; }            // the step proposed next
+    double HMax() const { return hMax_; }
+    const Vector& Y() const { return y_; }     // the solution at X()
+    int Accepted() const { return accepted_; }
+    // The last accepted step's interpolant (without dense output, Available() is false).
+    const DenseOutput& Dense() const { return dense_; }
+    void Values(double x, std::span<double> out) const { dense_.Values(x, out); }
+
+    // The counts and, for a failure code, what failed; code Dop853Stopped for a driver
+    // that stopped after the last step (H is then that step's length, as Dop853 leaves h).
+    Dop853Result Result(int code) const
+    {
         Dop853Result result;
         result.Code = code;
-        result.X = x;
-        result.H = h;
-        result.Steps = nstep;
-        result.Accepted = naccpt;
-        result.Rejected = nrejct;
-        result.Evaluations = evaluations;
+        result.X = x_;
+        result.H = code == Dop853Stopped && accepted_ > 0 ? hLast_ : h_;
+        result.Steps = steps_;
+        result.Accepted = accepted_;
+        result.Rejected = rejected_;
+        result.Evaluations = evaluations_;
+        if (code == Dop853TooManySteps)
+            result.StepLimit = Dop853MaxSteps;
+        else if (code == Dop853StepTooSmall)
+            result.TooSmallH = h_;
+        else if (code == Dop853Stiff)
+            result.StiffAt = x_;
         return result;
+    }
+
+private:
+    template <int N>
+    int StepSized();
+    static int CheckedSize(int n, const Vector& y)
+    {
+        if (n < 1 || y.Length() <= n)
+            throw std::out_of_range("Dop853: the state needs n+1 elements and n at least 1, n = " +
+                                    std::to_string(n) + ", length " + std::to_string(y.Length()));
+        return n;
+    }
+    void Eval(double x, const Vector& y, Vector& f)
+    {
+        ++evaluations_;
+        fcn_(n_, x, y, f);
+    }
+
+    int n_;
+    Rhs fcn_;
+    double x_;
+    double xEnd_;
+    double h_;
+    double hMax_ = 0.0;
+    double hLast_ = 0.0;
+    double posNeg_ = 1.0;
+    double rTol_;
+    double aTol_;
+    double uround_ = dop853_detail::RoundingUnit();
+    double facOld_ = dop853_detail::facOldMin;
+    double hLamb_ = 0.0;
+    bool last_ = false;
+    bool reject_ = false;
+    int iasti_ = 0;
+    int nonsti_ = 0;
+    int steps_ = 0;
+    int accepted_ = 0;
+    int rejected_ = 0;
+    int evaluations_ = 0;
+    DenseOutput dense_;
+    Vector y_, yy1_, k1_, k2_, k3_, k4_, k5_, k6_, k7_, k8_, k9_, k10_;
+};
+
+template <class Rhs>
+int Dop853Stepper<Rhs>::Step()
+{
+    // The Earth–Moon problem's size gets loops the compiler unrolls.
+    return n_ == 4 ? StepSized<4>() : StepSized<0>();
+}
+
+template <class Rhs>
+template <int N>
+int Dop853Stepper<Rhs>::StepSized()
+{
+    using namespace dop853_detail;
+    const int n = N > 0 ? N : n_;
+    // Lanes of two for the Earth–Moon problem's four components.
+    using Lane = std::conditional_t<N == 4, Lane2, double>;
+    constexpr int width = N == 4 ? 2 : 1;
+    const auto ld = [](const double* p) { return Load(p, Lane{}); };
+    const double rTol = rTol_;
+    const double aTol = aTol_;
+    double* __restrict const y = y_.Data();
+    double* __restrict const yy1 = yy1_.Data();
+    double* __restrict const k1 = k1_.Data();
+    double* __restrict const k2 = k2_.Data();
+    double* __restrict const k3 = k3_.Data();
+    double* __restrict const k4 = k4_.Data();
+    double* __restrict const k5 = k5_.Data();
+    double* __restrict const k6 = k6_.Data();
+    double* __restrict const k7 = k7_.Data();
+    double* __restrict const k8 = k8_.Data();
+    double* __restrict const k9 = k9_.Data();
+    double* __restrict const k10 = k10_.Data();
+    // The controller's state in locals while the right-hand side runs, stored back below.
+    double x = x_;
+    double h = h_;
+    double facOld = facOld_;
+    bool last = last_;
+    bool reject = reject_;
+    int steps = steps_;
+    int rejected = rejected_;
+    int evaluations = evaluations_;
+    const auto eval = [&](double xe, Vector& ye, Vector& fe) {
+        ++evaluations;
+        fcn_(n, xe, ye, fe);
+    };
+    const auto save = [&] {
+        x_ = x;
+        h_ = h;
+        facOld_ = facOld;
+        last_ = last;
+        reject_ = reject;
+        steps_ = steps;
+        rejected_ = rejected;
+        evaluations_ = evaluations;
     };
 
-    const double posneg = x <= xEnd ? 1.0 : -1.0;
-    if (hMax == 0.0)
-        hMax = xEnd - x;
-    hMax = std::abs(hMax);
-
-    eval(x, Y, K1);
-    if (h == 0.0) {
-        h = HInitWith(n, fcn, x, Y, static_cast<int>(posneg), K1, K2, K3, hMax, aTol, rTol);
-        ++evaluations;
-    }
-
-    dense.xOld_ = x;
-    if (iOut >= 1) {
-        dense.hOut_ = h;
-        bool stop = false;
-        solOut(0, dense.xOld_, x, Y, n, dense, stop);
-        if (stop)
-            return finish(Dop853Stopped);
-    }
-
     for (;;) {
-        if (nstep > Dop853MaxSteps) {
-            Dop853Result result = finish(Dop853TooManySteps);
-            result.StepLimit = Dop853MaxSteps;
-            return result;
+        if (steps > Dop853MaxSteps) {
+            save();
+            return Dop853TooManySteps;
         }
-        if (0.1 * std::abs(h) <= std::abs(x) * uround) {
-            Dop853Result result = finish(Dop853StepTooSmall);
-            result.TooSmallH = h;
-            return result;
+        if (0.1 * std::abs(h) <= std::abs(x) * uround_) {
+            save();
+            return Dop853StepTooSmall;
         }
-        if ((x + 1.01 * h - xEnd) * posneg > 0.0) {
-            h = xEnd - x;
+        // Lands the last step on xEnd rather than leave a sliver of less than 1 % of a step.
+        if ((x + 1.01 * h - xEnd_) * posNeg_ > 0.0) {
+            h = xEnd_ - x;
             last = true;
         }
-        ++nstep;
+        ++steps;
 
         // Stages 2 … 12.
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a21 * k1[i]);
-        eval(x + c2 * h, YY1, K2);
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a31 * k1[i] + a32 * k2[i]);
-        eval(x + c3 * h, YY1, K3);
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a41 * k1[i] + a43 * k3[i]);
-        eval(x + c4 * h, YY1, K4);
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a51 * k1[i] + a53 * k3[i] + a54 * k4[i]);
-        eval(x + c5 * h, YY1, K5);
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a61 * k1[i] + a64 * k4[i] + a65 * k5[i]);
-        eval(x + c6 * h, YY1, K6);
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a71 * k1[i] + a74 * k4[i] + a75 * k5[i] + a76 * k6[i]);
-        eval(x + c7 * h, YY1, K7);
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a81 * k1[i] + a84 * k4[i] + a85 * k5[i] + a86 * k6[i] +
-                                 a87 * k7[i]);
-        eval(x + c8 * h, YY1, K8);
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a91 * k1[i] + a94 * k4[i] + a95 * k5[i] + a96 * k6[i] +
-                                 a97 * k7[i] + a98 * k8[i]);
-        eval(x + c9 * h, YY1, K9);
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a101 * k1[i] + a104 * k4[i] + a105 * k5[i] + a106 * k6[i] +
-                                 a107 * k7[i] + a108 * k8[i] + a109 * k9[i]);
-        eval(x + c10 * h, YY1, K10);
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a111 * k1[i] + a114 * k4[i] + a115 * k5[i] + a116 * k6[i] +
-                                 a117 * k7[i] + a118 * k8[i] + a119 * k9[i] + a1110 * k10[i]);
-        eval(x + c11 * h, YY1, K2);  // stage 11
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i, ld(y + i) + h * (a21 * ld(k1 + i)));
+        eval(x + c2 * h, yy1_, k2_);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i, ld(y + i) + h * (a31 * ld(k1 + i) + a32 * ld(k2 + i)));
+        eval(x + c3 * h, yy1_, k3_);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i, ld(y + i) + h * (a41 * ld(k1 + i) + a43 * ld(k3 + i)));
+        eval(x + c4 * h, yy1_, k4_);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i,
+                  ld(y + i) + h * (a51 * ld(k1 + i) + a53 * ld(k3 + i) + a54 * ld(k4 + i)));
+        eval(x + c5 * h, yy1_, k5_);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i,
+                  ld(y + i) + h * (a61 * ld(k1 + i) + a64 * ld(k4 + i) + a65 * ld(k5 + i)));
+        eval(x + c6 * h, yy1_, k6_);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i, ld(y + i) + h * (a71 * ld(k1 + i) + a74 * ld(k4 + i) + a75 * ld(k5 + i) +
+                                            a76 * ld(k6 + i)));
+        eval(x + c7 * h, yy1_, k7_);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i, ld(y + i) + h * (a81 * ld(k1 + i) + a84 * ld(k4 + i) + a85 * ld(k5 + i) +
+                                            a86 * ld(k6 + i) + a87 * ld(k7 + i)));
+        eval(x + c8 * h, yy1_, k8_);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i,
+                  ld(y + i) + h * (a91 * ld(k1 + i) + a94 * ld(k4 + i) + a95 * ld(k5 + i) +
+                                   a96 * ld(k6 + i) + a97 * ld(k7 + i) + a98 * ld(k8 + i)));
+        eval(x + c9 * h, yy1_, k9_);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i,
+                  ld(y + i) + h * (a101 * ld(k1 + i) + a104 * ld(k4 + i) + a105 * ld(k5 + i) +
+                                   a106 * ld(k6 + i) + a107 * ld(k7 + i) + a108 * ld(k8 + i) +
+                                   a109 * ld(k9 + i)));
+        eval(x + c10 * h, yy1_, k10_);
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i,
+                  ld(y + i) + h * (a111 * ld(k1 + i) + a114 * ld(k4 + i) + a115 * ld(k5 + i) +
+                                   a116 * ld(k6 + i) + a117 * ld(k7 + i) + a118 * ld(k8 + i) +
+                                   a119 * ld(k9 + i) + a1110 * ld(k10 + i)));
+        eval(x + c11 * h, yy1_, k2_);  // stage 11
         const double xph = x + h;
-        for (int i = 1; i <= n; ++i)
-            yy1[i] = y[i] + h * (a121 * k1[i] + a124 * k4[i] + a125 * k5[i] + a126 * k6[i] +
-                                 a127 * k7[i] + a128 * k8[i] + a129 * k9[i] + a1210 * k10[i] +
-                                 a1211 * k2[i]);
-        eval(xph, YY1, K3);  // stage 12
+        for (int i = 1; i <= n; i += width)
+            Store(yy1 + i,
+                  ld(y + i) + h * (a121 * ld(k1 + i) + a124 * ld(k4 + i) + a125 * ld(k5 + i) +
+                                   a126 * ld(k6 + i) + a127 * ld(k7 + i) + a128 * ld(k8 + i) +
+                                   a129 * ld(k9 + i) + a1210 * ld(k10 + i) + a1211 * ld(k2 + i)));
+        eval(xph, yy1_, k3_);  // stage 12
 
-        // Order-8 solution: k4 = weighted sum of the stages, k5 = y_new.
-        for (int i = 1; i <= n; ++i) {
-            k4[i] = b1 * k1[i] + b6 * k6[i] + b7 * k7[i] + b8 * k8[i] + b9 * k9[i] +
-                    b10 * k10[i] + b11 * k2[i] + b12 * k3[i];
-            k5[i] = y[i] + h * k4[i];
+        // Order-8 solution: k4 = weighted sum of the stages, k5 = y_new; and the error
+        // estimate from the estimators of orders 5 and 3.
+        for (int i = 1; i <= n; i += width) {
+            const Lane sum = b1 * ld(k1 + i) + b6 * ld(k6 + i) + b7 * ld(k7 + i) +
+                             b8 * ld(k8 + i) + b9 * ld(k9 + i) + b10 * ld(k10 + i) +
+                             b11 * ld(k2 + i) + b12 * ld(k3 + i);
+            Store(k4 + i, sum);
+            Store(k5 + i, ld(y + i) + h * sum);
         }
-
-        // Error estimate from the estimators of orders 5 and 3.
         double e5sum = 0.0;
         double e3sum = 0.0;
-        for (int i = 1; i <= n; ++i) {
-            const double sk = aTol + rTol * std::max(std::abs(y[i]), std::abs(k5[i]));
-            const double e3 = (k4[i] - (bhh1 * k1[i] + bhh2 * k9[i] + bhh3 * k3[i])) / sk;
-            const double e5 = (er1 * k1[i] + er6 * k6[i] + er7 * k7[i] + er8 * k8[i] +
-                               er9 * k9[i] + er10 * k10[i] + er11 * k2[i] + er12 * k3[i]) /
-                              sk;
-            e3sum += e3 * e3;
-            e5sum += e5 * e5;
+        for (int i = 1; i <= n; i += width) {
+            const Lane sk = aTol + rTol * Max(Abs(ld(y + i)), Abs(ld(k5 + i)));
+            const Lane e3 = (ld(k4 + i) - (bhh1 * ld(k1 + i) + bhh2 * ld(k9 + i) +
+                                           bhh3 * ld(k3 + i))) / sk;
+            const Lane e5 = (er1 * ld(k1 + i) + er6 * ld(k6 + i) + er7 * ld(k7 + i) +
+                             er8 * ld(k8 + i) + er9 * ld(k9 + i) + er10 * ld(k10 + i) +
+                             er11 * ld(k2 + i) + er12 * ld(k3 + i)) /
+                            sk;
+            // Summed component by component, in order.
+            const Lane e3sq = e3 * e3;
+            const Lane e5sq = e5 * e5;
+            for (int lane = 0; lane < width; ++lane) {
+                e3sum += LaneOf(e3sq, lane);
+                e5sum += LaneOf(e5sq, lane);
+            }
         }
         double deno = e5sum + 0.01 * e3sum;
         if (deno <= 0.0)
@@ -387,111 +514,149 @@ Dop853Result Dop853With(int n, const Rhs& fcn, double& x, Vector& Y, double xEnd
 
         // Step-size proposal with Lund stabilisation.
         const double fac11 = std::pow(err, expo1);
-        const double fac = fac11 / std::pow(facold, beta);
+        const double fac = fac11 / std::pow(facOld, beta);
         double hnew = h * std::min(facMax, std::max(facMin, fac > 0.0 ? safe / fac : facMax));
 
-        if (err <= 1.0) {
-            facold = std::max(err, facOldMin);
-            ++naccpt;
-            eval(xph, K5, K4);  // stage 13 = f(x + h, y_new)
-
-            if (naccpt % stiffTestEvery == 0 || iasti > 0) {
-                double stnum = 0.0;
-                double stden = 0.0;
-                for (int i = 1; i <= n; ++i) {
-                    const double dk = k4[i] - k3[i];
-                    const double dy = k5[i] - yy1[i];
-                    stnum += dk * dk;
-                    stden += dy * dy;
-                }
-                if (stden > 0.0)
-                    hlamb = std::abs(h) * std::sqrt(stnum / stden);
-                if (hlamb > stiffThreshold) {
-                    nonsti = 0;
-                    ++iasti;
-                    if (iasti == 15) {
-                        Dop853Result result = finish(Dop853Stiff);
-                        result.StiffAt = x;
-                        return result;
-                    }
-                } else {
-                    ++nonsti;
-                    if (nonsti == 6)
-                        iasti = 0;
-                }
-            }
-
-            if (dense.available_) {
-                double* cont = dense.coef_.data();
-                for (int i = 1; i <= n; ++i) {
-                    double* c = cont + 8 * i;
-                    const double ydiff = k5[i] - y[i];
-                    const double bspl = h * k1[i] - ydiff;
-                    c[0] = y[i];
-                    c[1] = ydiff;
-                    c[2] = bspl;
-                    c[3] = ydiff - h * k4[i] - bspl;
-                    for (int m = 0; m < 4; ++m) {
-                        const DenseWeights& d = dw[m];
-                        c[4 + m] = d.d1 * k1[i] + d.d6 * k6[i] + d.d7 * k7[i] + d.d8 * k8[i] +
-                                   d.d9 * k9[i] + d.d10 * k10[i] + d.d11 * k2[i] + d.d12 * k3[i];
-                    }
-                }
-                for (int i = 1; i <= n; ++i)
-                    yy1[i] = y[i] + h * (a141 * k1[i] + a147 * k7[i] + a148 * k8[i] +
-                                         a149 * k9[i] + a1410 * k10[i] + a1411 * k2[i] +
-                                         a1412 * k3[i] + a1413 * k4[i]);
-                eval(x + c14 * h, YY1, K10);  // stage 14
-                for (int i = 1; i <= n; ++i)
-                    yy1[i] = y[i] + h * (a151 * k1[i] + a156 * k6[i] + a157 * k7[i] +
-                                         a158 * k8[i] + a1511 * k2[i] + a1512 * k3[i] +
-                                         a1513 * k4[i] + a1514 * k10[i]);
-                eval(x + c15 * h, YY1, K2);  // stage 15
-                for (int i = 1; i <= n; ++i)
-                    yy1[i] = y[i] + h * (a161 * k1[i] + a166 * k6[i] + a167 * k7[i] +
-                                         a168 * k8[i] + a169 * k9[i] + a1613 * k4[i] +
-                                         a1614 * k10[i] + a1615 * k2[i]);
-                eval(x + c16 * h, YY1, K3);  // stage 16
-                for (int i = 1; i <= n; ++i) {
-                    double* c = cont + 8 * i;
-                    for (int m = 0; m < 4; ++m) {
-                        const DenseWeights& d = dw[m];
-                        c[4 + m] = h * (c[4 + m] + d.d13 * k4[i] + d.d14 * k10[i] +
-                                        d.d15 * k2[i] + d.d16 * k3[i]);
-                    }
-                }
-            }
-
-            for (int i = 1; i <= n; ++i) {
-                k1[i] = k4[i];
-                y[i] = k5[i];
-            }
-            dense.xOld_ = x;
-            x = xph;
-
-            if (iOut >= 1) {
-                dense.hOut_ = h;
-                bool stop = false;
-                solOut(naccpt, dense.xOld_, x, Y, n, dense, stop);
-                if (stop)
-                    return finish(Dop853Stopped);
-            }
-            if (last) {
-                h = hnew;
-                return finish(Dop853Reached);
-            }
-            if (std::abs(hnew) > hMax)
-                hnew = posneg * hMax;
-            if (reject)
-                hnew = posneg * std::min(std::abs(hnew), std::abs(h));
-            reject = false;
-        } else {
-            hnew = h * std::max(facMin, safe / fac11);
+        if (err > 1.0) {
+            h = h * std::max(facMin, safe / fac11);
             reject = true;
             last = false;
-            ++nrejct;
+            ++rejected;
+            continue;
         }
+
+        facOld = std::max(err, facOldMin);
+        ++accepted_;
+        eval(xph, k5_, k4_);  // stage 13 = f(x + h, y_new)
+
+        if (accepted_ % stiffTestEvery == 0 || iasti_ > 0) {
+            double stnum = 0.0;
+            double stden = 0.0;
+            for (int i = 1; i <= n; ++i) {
+                const double dk = k4[i] - k3[i];
+                const double dy = k5[i] - yy1[i];
+                stnum += dk * dk;
+                stden += dy * dy;
+            }
+            if (stden > 0.0)
+                hLamb_ = std::abs(h) * std::sqrt(stnum / stden);
+            if (hLamb_ > stiffThreshold) {
+                nonsti_ = 0;
+                ++iasti_;
+                if (iasti_ == 15) {
+                    save();
+                    return Dop853Stiff;
+                }
+            } else {
+                ++nonsti_;
+                if (nonsti_ == 6)
+                    iasti_ = 0;
+            }
+        }
+
+        if (dense_.available_) {
+            // Coefficient k of component i at c[k·stride + i].
+            double* __restrict const c = dense_.coef_.data();
+            const int stride = n + 1;
+            for (int i = 1; i <= n; i += width) {
+                const Lane ydiff = ld(k5 + i) - ld(y + i);
+                const Lane bspl = h * ld(k1 + i) - ydiff;
+                Store(c + i, ld(y + i));
+                Store(c + stride + i, ydiff);
+                Store(c + 2 * stride + i, bspl);
+                Store(c + 3 * stride + i, ydiff - h * ld(k4 + i) - bspl);
+                for (int m = 0; m < 4; ++m) {
+                    const DenseWeights& d = dw[m];
+                    Store(c + (4 + m) * stride + i,
+                          d.d1 * ld(k1 + i) + d.d6 * ld(k6 + i) + d.d7 * ld(k7 + i) +
+                              d.d8 * ld(k8 + i) + d.d9 * ld(k9 + i) + d.d10 * ld(k10 + i) +
+                              d.d11 * ld(k2 + i) + d.d12 * ld(k3 + i));
+                }
+            }
+            for (int i = 1; i <= n; i += width)
+                Store(yy1 + i, ld(y + i) + h * (a141 * ld(k1 + i) + a147 * ld(k7 + i) +
+                                                a148 * ld(k8 + i) + a149 * ld(k9 + i) +
+                                                a1410 * ld(k10 + i) + a1411 * ld(k2 + i) +
+                                                a1412 * ld(k3 + i) + a1413 * ld(k4 + i)));
+            eval(x + c14 * h, yy1_, k10_);  // stage 14
+            for (int i = 1; i <= n; i += width)
+                Store(yy1 + i,
+                      ld(y + i) + h * (a151 * ld(k1 + i) + a156 * ld(k6 + i) + a157 * ld(k7 + i) +
+                                       a158 * ld(k8 + i) + a1511 * ld(k2 + i) + a1512 * ld(k3 + i) +
+                                       a1513 * ld(k4 + i) + a1514 * ld(k10 + i)));
+            eval(x + c15 * h, yy1_, k2_);  // stage 15
+            for (int i = 1; i <= n; i += width)
+                Store(yy1 + i,
+                      ld(y + i) + h * (a161 * ld(k1 + i) + a166 * ld(k6 + i) + a167 * ld(k7 + i) +
+                                       a168 * ld(k8 + i) + a169 * ld(k9 + i) + a1613 * ld(k4 + i) +
+                                       a1614 * ld(k10 + i) + a1615 * ld(k2 + i)));
+            eval(x + c16 * h, yy1_, k3_);  // stage 16
+            for (int i = 1; i <= n; i += width) {
+                for (int m = 0; m < 4; ++m) {
+                    const DenseWeights& d = dw[m];
+                    double* const cm = c + (4 + m) * stride + i;
+                    Store(cm, h * (ld(cm) + d.d13 * ld(k4 + i) + d.d14 * ld(k10 + i) +
+                                   d.d15 * ld(k2 + i) + d.d16 * ld(k3 + i)));
+                }
+            }
+        }
+
+        for (int i = 1; i <= n; i += width) {
+            Store(k1 + i, ld(k4 + i));
+            Store(y + i, ld(k5 + i));
+        }
+        dense_.xOld_ = x;
+        dense_.hOut_ = h;
+        hLast_ = h;
+        x = xph;
+
+        if (last) {
+            h = hnew;
+            save();
+            return Dop853Reached;
+        }
+        if (std::abs(hnew) > hMax_)
+            hnew = posNeg_ * hMax_;
+        if (reject)
+            hnew = posNeg_ * std::min(std::abs(hnew), std::abs(h));
+        reject = false;
         h = hnew;
+        save();
+        return Dop853Accepted;
+    }
+}
+
+template <class Rhs, class Out>
+Dop853Result Dop853With(int n, const Rhs& fcn, double& x, Vector& Y, double xEnd, double& h,
+                        double& hMax, double rTol, double aTol, const Out& solOut, int iOut)
+{
+    Dop853Stepper<std::decay_t<Rhs>> stepper(n, fcn, x, Y, xEnd, h, hMax, rTol, aTol,
+                                             iOut == 2);
+    hMax = stepper.HMax();
+    const auto finish = [&](int code) {
+        const Dop853Result result = stepper.Result(code);
+        x = result.X;
+        h = result.H;
+        return result;
+    };
+    const auto output = [&] {
+        bool stop = false;
+        solOut(stepper.Accepted(), stepper.XOld(), stepper.X(), Y, n, stepper.Dense(), stop);
+        return stop;
+    };
+    if (iOut >= 1 && output())
+        return finish(Dop853Stopped);
+    for (;;) {
+        const int code = stepper.Step();
+        if (code != Dop853Accepted && code != Dop853Reached)
+            return finish(code);
+        // The caller's vectors follow every step, as the output routine may read them.
+        x = stepper.X();
+        std::copy_n(stepper.Y().Data() + 1, n, Y.Data() + 1);
+        if (iOut >= 1 && output())
+            return finish(Dop853Stopped);
+        if (code == Dop853Reached)
+            return finish(code);
     }
 }
 

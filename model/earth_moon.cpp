@@ -24,22 +24,7 @@ void EarthMoonRhs(int /*n*/, double /*x*/, std::span<const double> Y, std::span<
     // per step.
     CheckStateSize(Y.size(), "EarthMoonRhs");
     CheckStateSize(F.size(), "EarthMoonRhs");
-    const double* y = Y.data();
-    double* f = F.data();
-
-    const long double x1 = y[1];
-    const long double x3 = y[3];
-    const long double a = x1 + Mu;  // x-distance from the Earth
-    const long double r1sq = x3 * x3 + a * a;
-    const long double r1cube = r1sq * std::sqrt(r1sq);
-    const long double b = a - 1.0L;  // x-distance from the Moon
-    const long double r2sq = x3 * x3 + b * b;
-    const long double r2cube = r2sq * std::sqrt(r2sq);
-
-    f[1] = y[2];
-    f[3] = y[4];
-    f[2] = static_cast<double>(2.0L * y[4] + x1 - OneMinusMu * a / r1cube - Mu * b / r2cube);
-    f[4] = static_cast<double>(-2.0L * y[2] + x3 - (OneMinusMu / r1cube + Mu / r2cube) * x3);
+    EarthMoonRhsUnchecked(Y.data(), F.data());
 }
 
 double JacobiConstant(std::span<const double> y)

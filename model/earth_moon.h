@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <span>
 
 namespace orrimar {
@@ -38,6 +39,23 @@ using EarthMoonState = std::array<double, StateSize + 1>;
 // not used (the system is autonomous); f[0] is left alone. Throws std::out_of_range
 // when y or f has fewer than 5 elements.
 void EarthMoonRhs(int n, double x, std::span<const double> y, std::span<double> f);
+// The same on unchecked pointers to 5 elements, inline for the integrator's step loop.
+inline void EarthMoonRhsUnchecked(const double* y, double* f)
+{
+    const long double x1 = y[1];
+    const long double x3 = y[3];
+    const long double a = x1 + Mu;  // x-distance from the Earth
+    const long double r1sq = x3 * x3 + a * a;
+    const long double r1cube = r1sq * std::sqrt(r1sq);
+    const long double b = a - 1.0L;  // x-distance from the Moon
+    const long double r2sq = x3 * x3 + b * b;
+    const long double r2cube = r2sq * std::sqrt(r2sq);
+
+    f[1] = y[2];
+    f[3] = y[4];
+    f[2] = static_cast<double>(2.0L * y[4] + x1 - OneMinusMu * a / r1cube - Mu * b / r2cube);
+    f[4] = static_cast<double>(-2.0L * y[2] + x3 - (OneMinusMu / r1cube + Mu / r2cube) * x3);
+}
 
 // The Jacobi integral of state y, constant along an exact trajectory. Throws
 // std::out_of_range when y has fewer than 5 elements.

@@ -412,6 +412,34 @@ TEST(FlightToolTarget, RefinedLaunchPassesAtTheRequestedHeight)
     EXPECT_TRUE(FindTargets({scan[1], scan[2]}, ScanParameter::Angle, 500.0, setup, 2).empty());
 }
 
+// The README's targeting example, golden: each bisection keeps the end of its last bracket
+// nearer 500 km (499.999, where the farther ends pass at 500.001 and 500.002 km).
+TEST(FlightToolTarget, KeepsTheBracketEndNearerTheTarget)
+{
+    FlightSetup setup;
+    setup.Limit.MaxDays = DefaultScanMaxDays;
+    const LaunchValues base{100.0, 11.0085, 0.0};
+    const std::vector<ScanRow> scan =
+        RunScan(base, ScanParameter::Angle, ScanValues({227.0, 231.0, 0.5}), setup, 2);
+    const std::vector<TargetRow> found = FindTargets(scan, ScanParameter::Angle, 500.0, setup, 2);
+    ASSERT_EQ(found.size(), 2u);
+    const std::pair<const char*, const char*> expected[] = {
+        {"227.807766914",
+         "outcome=escape index=1748 t=1.098300792 step=101 time=\"4 - 19\" error_jacobi=\"   8.746E-009\" "
+         "jacobi0=\"2.04817\" velocity=\"  1.2124\" bar=12 moon_min_km=499.999 moon_min_time=\"3 - 02\" "
+         "earth_min_km=347.893 points=1749"},
+        {"230.435080528",
+         "outcome=escape index=4662 t=2.929220990 step=149 time=\"12 - 18\" error_jacobi=\"   1.864E-007\" "
+         "jacobi0=\"2.03907\" velocity=\"  1.2166\" bar=12 moon_min_km=499.999 moon_min_time=\"3 - 06\" "
+         "earth_min_km=347.848 points=4663"},
+    };
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        EXPECT_EQ(ShortestText(found[i].Row.Launch.Angle), expected[i].first);
+        EXPECT_EQ(SummaryLine(found[i].Row.Summary), expected[i].second);
+        EXPECT_LT(found[i].MissKm, 0.0015);
+    }
+}
+
 TEST(FlightToolOptions, AcceptedForms)
 {
     FlightToolOptions o = ParseFlightToolOptions({"00100.17", "+10.9800", "+226.500"});

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -252,6 +254,141 @@ TEST(FlightNeeds, LeanPointsAgreeWithFullPoints)
             }
         }
     }
+}
+
+// A headless summary looks at whole steps and shows only the points that may end the
+// flight or set a closest approach; on launches of every outcome, in both full views, it
+// must come to what the point-by-point loop comes to (an observer makes the summary take
+// every point): the same verdict, last point, minima and counts, bit for bit.
+TEST(FlightNeeds, SteppedOverPointsChangeNoSummary)
+{
+    struct Launch {
+        double altitude, velocity, angle;
+    };
+    std::vector<Launch> launches;
+    for (double angle = 200.0; angle <= 260.0; angle += 2.5)
+        launches.push_back({100.0, 11.0085, angle});
+    for (const double velocity : {10.9602, 10.9658, 10.9662, 10.97, 10.98, 10.99})
+        for (const double angle : {224.6625, 225.0125, 226.5, 228.0})
+            launches.push_back({100.17, velocity, angle});
+    std::map<std::string, int> outcomes;
+    int shownFewer = 0;
+    for (const bool fullView : {true, false}) {
+        const HeadlessViews views(DefaultViewWidth, DefaultViewHeight, fullView);
+        for (const Launch& l : launches) {
+            SCOPED_TRACE(testing::Message() << l.altitude << " " << l.velocity << " " << l.angle
+                                            << (fullView ? " full" : " partial"));
+            const EarthMoonState launch = LaunchState(l.altitude, l.velocity, l.angle);
+            const FlightSummary stepped = FlySummary(launch, views, FlightLimit{30.0});
+            int everyPoint = 0;
+            const FlightSummary pointwise = FlySummary(
+                launch, views, FlightLimit{30.0},
+                [&everyPoint](const FlightPoint&, double) { ++everyPoint; });
+            EXPECT_EQ(SummaryLine(stepped), SummaryLine(pointwise));
+            EXPECT_EQ(stepped.Outcome, pointwise.Outcome);
+            EXPECT_EQ(stepped.Index, pointwise.Index);
+            EXPECT_EQ(stepped.T, pointwise.T);
+            EXPECT_EQ(stepped.MoonMinKm, pointwise.MoonMinKm);
+            EXPECT_EQ(stepped.MoonMinT, pointwise.MoonMinT);
+            EXPECT_EQ(stepped.EarthMinKm, pointwise.EarthMinKm);
+            EXPECT_EQ(stepped.Points, everyPoint);
+            ++outcomes[OutcomeText(stepped)];
+
+            // It does look at fewer points (counted through a display of its own).
+            struct Counting : FlightDisplay {
+                int shown = 0;
+                int skipped = 0;
+                void ShowStep(const FlightStep&) override {}
+                void Pace() override {}
+                void ShowPoint(const FlightPoint&) override { ++shown; }
+                void SkipPoints(int count, double) override { skipped += count; }
+                bool CancelRequested() const override { return shown + skipped >= 3000; }
+                FlightNeeds Needs() const override { return {false, false, false, false}; }
+            } counting;
+            FlightRun(launch, views.Get(), counting).Fly();
+            if (counting.shown * 10 < counting.shown + counting.skipped)
+                ++shownFewer;
+        }
+    }
+    for (const char* outcome : {"collision-earth", "collision-moon", "escape", "time-limit"})
+        EXPECT_GT(outcomes[outcome], 0) << outcome;
+    EXPECT_GT(shownFewer, static_cast<int>(launches.size()));
+}
+
+// Exact events: perigees that dip below the Earth limit between two output points end
+// the flight at the crossing (times from an independent high-accuracy integration, which
+// our 1e-8 trajectory follows to a few 1e-6); flights that end at an output point end
+// with the same verdict at most one output interval earlier, or at an earlier dip the
+// samples stepped over; without the option the sampled verdicts stand.
+TEST(ExactEvents, LocatedBetweenOutputPoints)
+{
+    const HeadlessViews views(DefaultViewWidth, DefaultViewHeight, true);
+    struct Dip {
+        double velocity, angle, t, tolerance;
+    };
+    for (const Dip& dip : {Dip{10.9658, 224.6625, 4.652485, 5e-6},
+                           Dip{10.9662, 225.0125, 3.139990, 2e-6}}) {
+        const EarthMoonState launch = LaunchState(100.17, dip.velocity, dip.angle);
+        const FlightSummary sampled = FlySummary(launch, views, FlightLimit{30.0});
+        const FlightSummary exact = FlySummary(launch, views, FlightLimit{30.0, true});
+        EXPECT_EQ(OutcomeText(sampled), "time-limit");
+        EXPECT_GT(sampled.EarthMinKm, 99.0);
+        EXPECT_EQ(OutcomeText(exact), "collision-earth");
+        EXPECT_NEAR(exact.T, dip.t, dip.tolerance);
+        EXPECT_EQ(FixedText(exact.EarthMinKm, 3), "99.000");
+        EXPECT_EQ(exact.Points, exact.Index + 1);
+        EXPECT_EQ(exact.Index, static_cast<int>(std::ceil(exact.T / FlightOutputInterval)));
+    }
+    for (const LaunchPreset& preset : LaunchPresets) {
+        SCOPED_TRACE(preset.Label);
+        const EarthMoonState launch = LaunchFromTexts(preset.Altitude, preset.Velocity, preset.Angle);
+        const FlightSummary sampled = FlySummary(launch, views, FlightLimit{100.0});
+        const FlightSummary exact = FlySummary(launch, views, FlightLimit{100.0, true});
+        EXPECT_LE(exact.T, sampled.T);
+        if (exact.T > sampled.T - FlightOutputInterval) {
+            EXPECT_EQ(exact.Outcome, sampled.Outcome);
+            EXPECT_EQ(exact.Index, sampled.Index);
+        } else {
+            // Vantor xx: a perigee at 1.5049 passes between samples 116.5 and 186.2 km up.
+            EXPECT_EQ(preset.Label, "Vantor xx");
+            EXPECT_EQ(OutcomeText(exact), "collision-earth");
+            EXPECT_EQ(exact.Index, 2396);
+            EXPECT_NEAR(exact.T, 1.50489, 1e-5);
+        }
+    }
+}
+
+// The crossing search: two crossings inside one step, as a dip narrower than the
+// samples or spread over them, give the first; starting inside, the next entry; a
+// function that stays positive none. The crossing is bisected to adjacent doubles.
+TEST(ExactEvents, FirstCrossingOfTwo)
+{
+    struct Case {
+        const char* name;
+        double enter, leave;  // g(t) = (t - enter)(t - leave) on [0, 1]
+        double expected;
+    };
+    const double none = std::numeric_limits<double>::infinity();
+    for (const Case& c : {Case{"dip between samples", 0.3001, 0.3009, 0.3001},
+                          Case{"spread over samples", 0.25, 0.75, 0.25},
+                          Case{"starting inside", -0.5, 0.4, none},
+                          Case{"inside at the end", 0.9, 1.5, 0.9},
+                          Case{"touching from above", 0.6, 0.6, 0.6},
+                          Case{"no crossing", 1.2, 1.3, none}}) {
+        SCOPED_TRACE(c.name);
+        const auto g = [&c](double t) { return (t - c.enter) * (t - c.leave); };
+        const double t = FirstCrossing(g, 0.0, 1.0, true);
+        if (c.expected == none) {
+            EXPECT_EQ(t, none);
+            continue;
+        }
+        EXPECT_NEAR(t, c.expected, 1e-12);
+        EXPECT_LE(g(t), 0.0);
+        EXPECT_GT(g(std::nextafter(t, 0.0)), 0.0);
+    }
+    // A boolean rule (not smooth): the first sample where it holds, bisected back.
+    const double t = FirstCrossing([](double x) { return x >= 0.5 ? -1.0 : 1.0; }, 0.0, 1.0, false);
+    EXPECT_EQ(t, 0.5);
 }
 
 TEST(FlightVerdicts, EscapeNeedsEnergyAndLeavingTheView)

@@ -633,5 +633,78 @@ TEST(Dop853Independence, NestedIntegrationsGiveTheirSeparateResults)
     }
 }
 
+// --- The stepper ------------------------------------------------------------
+
+// Counts and bits of whole integrations, pinned: the Arenstorf orbit over one period and
+// over one time unit at several tolerances from the initial step guess, and an oscillator
+// on fixed steps of 0.1 whose end lies 0.0005 (the last step stretched to land on it) or
+// 0.002 (one more short step) beyond the tenth step. The stepper driven by hand and the
+// Dop853 driver must both give them.
+struct PinnedRun {
+    const char* name;
+    bool arenstorf;
+    double tol;
+    double xEnd;
+    int accepted;
+    int rejected;
+    int evaluations;
+    double lastStep;
+    double y1;
+    double hNext;
+};
+const PinnedRun pinnedRuns[] = {
+    {"arenstorf period 1e-5", true, 1e-5, test::ArenstorfPeriod, 68, 9, 1121, 0x1.4ecfa15624p-10, 0x1.fcf19be31bebbp-1, 0x1.607986d281417p-9},
+    {"arenstorf period 1e-7", true, 1e-7, test::ArenstorfPeriod, 110, 15, 1817, 0x1.5d7bf0e278p-11, 0x1.fced9ffeaf981p-1, 0x1.5e54746b11044p-10},
+    {"arenstorf period 1e-9", true, 1e-9, test::ArenstorfPeriod, 184, 24, 3026, 0x1.b1d774d7p-16, 0x1.fced917d9c9e2p-1, 0x1.456197a14p-13},
+    {"arenstorf period 1e-11", true, 1e-11, test::ArenstorfPeriod, 307, 16, 4783, 0x1.80e24eaa4p-12, 0x1.fced916897c1dp-1, 0x1.c204eea5bb5d2p-12},
+    {"arenstorf period 1e-13", true, 1e-13, test::ArenstorfPeriod, 537, 2, 8079, 0x1.390d983a2p-13, 0x1.fced9168717d1p-1, 0x1.bc4b52215d2e8p-13},
+    {"arenstorf one 1e-5", true, 1e-5, 1.0, 22, 0, 332, 0x1.3425b78c61be4p-3, 0x1.40ced20ec74c9p-2, 0x1.b71eac7c620e4p-3},
+    {"arenstorf one 1e-9", true, 1e-9, 1.0, 55, 2, 849, 0x1.15047939b9fcp-6, 0x1.40cdad55263b9p-2, 0x1.b7f2518d126f5p-5},
+    {"arenstorf one 1e-13", true, 1e-13, 1.0, 138, 2, 2094, 0x1.762ce68b3c54p-7, 0x1.40cdad5104a83p-2, 0x1.686c2d9a42e57p-6},
+    {"fixed steps, last stretched", false, 1e6, 1.0005, 10, 0, 151, 0x1.9ba5e353f7cfp-4, 0x1.aef8ae2dae179p-1, 0x1.34bc6a7ef9db4p-1},
+    {"fixed steps, one more", false, 1e6, 1.002, 11, 0, 166, 0x1.0624dd2f1abp-9, 0x1.af62b384f498p-1, 0x1.89374bc6a808p-7},
+};
+
+TEST(Dop853Stepper, PinnedCountsAndBitsByHandAndThroughTheDriver)
+{
+    for (const PinnedRun& run : pinnedRuns) {
+        SCOPED_TRACE(run.name);
+        const RightHandSide f = run.arenstorf ? RightHandSide(test::Arenstorf) : test::Oscillator;
+        const Vector start = run.arenstorf ? test::ArenstorfStart : Vector{0.0, 0.0, 1.0};
+        const int n = start.Length() - 1;
+        const double h0 = run.arenstorf ? 0.0 : 0.1;
+
+        Dop853Stepper stepper(n, f, 0.0, start, run.xEnd, h0, h0, run.tol, run.tol, true);
+        int code = Dop853Accepted;
+        int steps = 0;
+        std::vector<double> probe(static_cast<std::size_t>(n) + 1);
+        while (code == Dop853Accepted) {
+            code = stepper.Step();
+            ++steps;
+            // Inside the step the interpolant runs from the old to the new solution.
+            stepper.Values(stepper.X(), probe);
+            EXPECT_NEAR(probe[1], stepper.Y()[1], 1e-12);
+        }
+        EXPECT_EQ(code, Dop853Reached);
+        EXPECT_EQ(steps, run.accepted);
+        EXPECT_EQ(stepper.X(), run.xEnd);
+        EXPECT_EQ(stepper.X() - stepper.XOld(), run.lastStep);
+        EXPECT_EQ(stepper.Y()[1], run.y1);
+        const Dop853Result byHand = stepper.Result(code);
+        EXPECT_EQ(byHand.Accepted, run.accepted);
+        EXPECT_EQ(byHand.Rejected, run.rejected);
+        EXPECT_EQ(byHand.Evaluations, run.evaluations);
+        EXPECT_EQ(byHand.H, run.hNext);
+
+        Vector y = start;
+        const Dop853Result driven = Integrate(n, f, y, 0.0, run.xEnd, h0, run.tol, h0, noOutput, 2);
+        EXPECT_EQ(driven.Accepted, run.accepted);
+        EXPECT_EQ(driven.Rejected, run.rejected);
+        EXPECT_EQ(driven.Evaluations, run.evaluations);
+        EXPECT_EQ(driven.H, run.hNext);
+        EXPECT_EQ(y, stepper.Y());
+    }
+}
+
 }  // namespace
 }  // namespace orrimar
