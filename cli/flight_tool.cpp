@@ -34,10 +34,10 @@ std::string Printable(std::string_view text)
         else if (c == '\r')
             out += "\\r";
         else if (u < 0x20 || u == 0x7f) {
-            static constexpr char hex[] = "0123456789abcdef";
+            static constexpr char Hex[] = "0123456789abcdef";
             out += "\\x";
-            out += hex[u >> 4];
-            out += hex[u & 15];
+            out += Hex[u >> 4];
+            out += Hex[u & 15];
         } else {
             out += c;
         }

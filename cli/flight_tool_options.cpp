@@ -420,12 +420,12 @@ FlightToolOptions Finish(ParseState state)
         options.VelocityText = preset.Velocity;
         options.AngleText = preset.Angle;
     } else {
-        static const char* const names[] = {"ALTITUDE", "VELOCITY", "ANGLE"};
+        static const char* const Names[] = {"ALTITUDE", "VELOCITY", "ANGLE"};
         const std::vector<std::string>& positional = state.Positional;
         if (positional.size() > 3)
             Fail(Quoted(positional[3]), "unexpected argument (ALTITUDE VELOCITY ANGLE given already)");
         if (positional.size() < 3)
-            Fail(names[positional.size()], "missing (give ALTITUDE VELOCITY ANGLE or --preset NAME)");
+            Fail(Names[positional.size()], "missing (give ALTITUDE VELOCITY ANGLE or --preset NAME)");
         options.AltitudeText = positional[0];
         options.VelocityText = positional[1];
         options.AngleText = positional[2];
