@@ -57,8 +57,8 @@ StepResult StepFieldText(LaunchField field, std::string_view text, StepDirection
     const long double scale = FieldScale(field);
     const long double units = RoundHalfEven(static_cast<long double>(value) * scale);
     // Far beyond what 8 characters can show; also keeps the integer arithmetic exact.
-    constexpr long double maxUnits = 1e15L;
-    if (!(std::fabs(units) < maxUnits))
+    constexpr long double MaxUnits = 1e15L;
+    if (!(std::fabs(units) < MaxUnits))
         return result;
     long long count = static_cast<long long>(units);
     count += direction == StepDirection::Up ? 1 : -1;

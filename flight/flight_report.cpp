@@ -86,7 +86,7 @@ std::string FlightReport::EndingText() const
            ")";
 }
 
-std::string FlightReport::Jacobi0Text() const { return FormatFloat("##.#####", jacobi0_); }
+std::string FlightReport::Jacobi0Text() const { return orrimar::Jacobi0Text(jacobi0_); }
 
 double FlightReport::Days() const { return DaysOf(last_.T); }
 

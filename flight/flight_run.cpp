@@ -157,7 +157,7 @@ FlightRun::FlightRun(const EarthMoonState& launch, const FlightViews& views, Fli
 {
 }
 
-std::string FlightRun::Jacobi0Text() const { return FormatFloat("##.#####", Jacobi0_); }
+std::string FlightRun::Jacobi0Text() const { return orrimar::Jacobi0Text(Jacobi0_); }
 
 Dop853Result FlightRun::Fly()
 {

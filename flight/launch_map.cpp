@@ -34,7 +34,7 @@ std::optional<Shard> ParseShard(std::string_view text)
     if (slash == std::string_view::npos || !WholeNumber(text.substr(0, slash), shard.K) ||
         !WholeNumber(text.substr(slash + 1), shard.N))
         return std::nullopt;
-    if (shard.N < 1 || shard.N > 1000000 || shard.K < 1 || shard.K > shard.N)
+    if (shard.N < 1 || shard.N > MaxShardParts || shard.K < 1 || shard.K > shard.N)
         return std::nullopt;
     return shard;
 }

@@ -32,7 +32,9 @@ struct Shard {
     bool Holds(std::size_t index) const { return index % static_cast<std::size_t>(N) == static_cast<std::size_t>(K - 1); }
 };
 
-// "K/N" with 1 ≤ K ≤ N ≤ 1000000; none for anything else ("0/3", "4/3", "x/3").
+inline constexpr int MaxShardParts = 1000000;
+
+// "K/N" with 1 ≤ K ≤ N ≤ MaxShardParts; none for anything else ("0/3", "4/3", "x/3").
 std::optional<Shard> ParseShard(std::string_view text);
 
 // Flies every launch with the setup's view and day limit on `threads` threads; done(i,

@@ -373,6 +373,8 @@ std::string FormatExp13_4(double value)
     return std::string(text, FormatExp13_4To(value, text));
 }
 
+std::string Jacobi0Text(double jacobi0) { return FormatFloat("##.#####", jacobi0); }
+
 std::string FormatFixed8_4(double value)
 {
     char text[MaxFormattedLength];

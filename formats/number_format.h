@@ -34,6 +34,10 @@ std::string FormatExp13_4(double value);
 // "%8.4f": four decimals, right-aligned in 8 characters: 10.954 -> " 10.9540".
 std::string FormatFixed8_4(double value);
 
+// The status bar's "Jacobi 0": the Jacobi integral at launch as "##.#####" (2.64671), the
+// one text of it that the window, the Explorer's report and orrimar-flight all show.
+std::string Jacobi0Text(double jacobi0);
+
 // Elapsed time as "<whole days> - <hours>", the hours rounded (halves to even) and shown
 // with at least two digits: 4.3483775607859993 days -> "4 - 08", 0.99578 days -> "0 - 24".
 std::string TimeText(double days);

@@ -712,8 +712,8 @@ TEST_F(FlightToolProgram, OutputThatCannotBeWrittenExitsWithOne)
 // their stacks) is flown by the threads it could start, or by one, and never aborts.
 TEST_F(FlightToolProgram, ScanWithThreadsTheSystemCannotGiveStillRuns)
 {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers need more address space than the limit leaves";
 #else
     const std::string scan = "--preset 'Escape 58' --scan-velocity 10.90 11.10 0.001 --max-days 0.01";
     const int status = std::system(("ulimit -v 400000; '" + std::string(ORRIMAR_FLIGHT_EXE) + "' " +
