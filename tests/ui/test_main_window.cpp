@@ -6,6 +6,7 @@
 #include "flight/flight_run.h"
 #include "flight/view_frames.h"
 #include "ui/error_box.h"
+#include "ui/flight_controller.h"
 #include "ui/main_window.h"
 #include "ui/masked_field.h"
 #include "ui/paint_box.h"
@@ -22,6 +23,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -119,14 +121,14 @@ private slots:
         QWidget* const untouched[] = {altitudeField(), velocityField(), angleField(),
                                       altitudeStepper(),   velocityStepper(),   angleStepper(),
                                       speedSlider(), clipboardButton()};
-        window_->toggleControls();
+        window_->showControlsFor(FlightController::State::Flying);
         for (QWidget* w : tagged)
             QVERIFY2(!w->isEnabled(), qPrintable(w->metaObject()->className()));
         for (QWidget* w : untouched)
             QVERIFY(w->isEnabled());
         QVERIFY(cancelButton()->isEnabled());
         QVERIFY(!(window_->windowFlags() & Qt::WindowMaximizeButtonHint));
-        window_->toggleControls();
+        window_->showControlsFor(FlightController::State::Idle);
         for (QWidget* w : tagged)
             QVERIFY(w->isEnabled());
         QVERIFY(!cancelButton()->isEnabled());
@@ -281,7 +283,7 @@ private slots:
         QTimer::singleShot(0, window_, [] {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         });
-        Invoke("startFlight");
+        Fly();
         QVERIFY(!window_->flying());
         QVERIFY2(statusBar()->panelText(0).toInt() <= 2, qPrintable(statusBar()->panelText(0)));
 
@@ -292,7 +294,7 @@ private slots:
             QTest::keyClick(angleField(), Qt::Key_Backspace);
             QTest::keyClick(angleField(), Qt::Key_Escape);
         });
-        Invoke("startFlight");
+        Fly();
         QVERIFY(!window_->flying());
         QVERIFY2(statusBar()->panelText(0).toInt() <= 2, qPrintable(statusBar()->panelText(0)));
         QCOMPARE(angleField()->text(), QString("+229.70_"));  // the change stays
@@ -381,7 +383,7 @@ private slots:
     void ClipboardHoldsTheFullViewsPixels()
     {
         QTimer::singleShot(0, window_, [this] { Invoke("cancelFlight"); });
-        Invoke("startFlight");  // draws the Earth in the geocentric inset
+        Fly();  // draws the Earth in the geocentric inset
         fullView()->canvas().Brush.Color = QColor(0, 0, 255);
         fullView()->canvas().FillRect(PixelRect{300, 300, 310, 310});
         Invoke("copyToClipboard");
@@ -416,7 +418,7 @@ private slots:
         QTest::keyClick(velocityField(), Qt::Key_Delete);
         QCOMPARE(velocityField()->fieldText(), QString("+1 .9800"));
         const QString message = MaskedField::invalidInputMessage();
-        Invoke("startFlight");
+        Fly();
         QVERIFY(!window_->flying());
         QCOMPARE(statusBar()->panelText(0), QString("Step"));  // no flight
         QCOMPARE(errors_.size(), 1);
@@ -449,7 +451,7 @@ private slots:
     {
         speedSlider()->setValue(95);
         ApplyPreset(1);  // "Collision"
-        Invoke("startFlight");
+        Fly();
         QVERIFY(!window_->flying());
         QVERIFY(startButton()->isEnabled());
         QVERIFY(!startButton()->isChecked());
@@ -471,7 +473,7 @@ private slots:
         speedSlider()->setValue(95);
         fullViewCheck()->setChecked(false);
         QTimer::singleShot(0, window_, [this] { Invoke("cancelFlight"); });
-        Invoke("startFlight");
+        Fly();
         QVERIFY(lunocentricPanel()->isVisible());
         const QImage luno = lunocentricInset()->snapshot();
         const QImage geo = geocentricInset()->snapshot();
@@ -491,7 +493,7 @@ private slots:
     {
         speedSlider()->setValue(95);
         QTimer::singleShot(0, window_, [this] { cancelButton()->click(); });
-        Invoke("startFlight");
+        Fly();
         QVERIFY(!window_->flying());
         QVERIFY(statusBar()->panelText(0).toInt() <= 2);
         // The drawing and the panels keep what the flight showed.
@@ -531,7 +533,7 @@ private slots:
         auto fly = [&](int preset, std::int64_t interval) {
             pacer->setFrameInterval(interval);
             ApplyPreset(preset);
-            Invoke("startFlight");
+            Fly();
             QCoreApplication::processEvents();
             Invoke("copyToClipboard");
             return Pictures{OnScreen(*fullView()), QGuiApplication::clipboard()->image(),
@@ -602,7 +604,7 @@ private slots:
     {
         speedSlider()->setValue(95);
         ApplyPreset(1);
-        Invoke("startFlight");
+        Fly();
         QVERIFY(CountColour(fullView()->snapshot(), QColor(0, 0, 255)) > 200);
         configButton()->click();
         const QImage sketch = fullView()->snapshot();
@@ -617,8 +619,9 @@ private slots:
         QSignalSpy destroyed(window_, &QObject::destroyed);
         window_->setAttribute(Qt::WA_DeleteOnClose);
         QTimer::singleShot(50, window_, [this] { window_->close(); });
-        Invoke("startFlight");
-        QVERIFY(!window_->flying());
+        const QPointer<MainWindow> window = window_;
+        Fly();
+        QVERIFY(!window || !window->flying());
         QTRY_COMPARE(destroyed.count(), 1);
         window_ = nullptr;
     }
@@ -632,7 +635,7 @@ private slots:
             ++nested;
             Invoke("cancelFlight");
         });
-        Invoke("startFlight");
+        Fly();
         QCOMPARE(nested, 1);
         QVERIFY(!window_->flying());
         QVERIFY(startButton()->isEnabled());
@@ -646,6 +649,14 @@ private:
         return window_->screen()
             ->grabWindow(window_->winId(), at.x(), at.y(), widget.width(), widget.height())
             .toImage();
+    }
+    // Starts a flight as Start does and waits for its end: the flight runs from the
+    // event loop. The window may be gone by then (closed mid-flight).
+    void Fly()
+    {
+        Invoke("startFlight");
+        const QPointer<MainWindow> window = window_;
+        QTRY_VERIFY_WITH_TIMEOUT(!window || !window->flying(), 120000);
     }
     // Runs one of the window's slots as its button or list would.
     void Invoke(const char* slot) { QVERIFY2(QMetaObject::invokeMethod(window_, slot), slot); }
@@ -661,7 +672,7 @@ private:
     Canvas& clearedFullView()
     {
         QTimer::singleShot(0, window_, [this] { Invoke("cancelFlight"); });
-        Invoke("startFlight");
+        Fly();
         Canvas& full = fullView()->canvas();
         full.Brush.Color = Qt::white;
         full.FillRect(full.ClipRect());
