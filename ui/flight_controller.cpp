@@ -319,7 +319,12 @@ void FlightController::deliver()
             job_->pop();
             lastPointIndex_ = shown.Index;
             emit pointReady(shown);
-            nextPointDeadline_ = now + (pointInterval_ ? pointInterval_() : 0);
+            // The next deadline follows this one, so that a late wake-up on a busy machine
+            // is not carried on to every later point; a point later than a whole interval
+            // starts the schedule again from now.
+            const std::int64_t interval = pointInterval_ ? pointInterval_() : 0;
+            nextPointDeadline_ = now - nextPointDeadline_ < interval ? nextPointDeadline_ + interval
+                                                                     : now + interval;
         } else if (std::holds_alternative<StepEnd>(*item)) {
             job_->pop();
             job_->answer(cancelRequested_);

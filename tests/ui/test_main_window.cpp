@@ -6,6 +6,7 @@
 #include "flight/flight_run.h"
 #include "flight/view_frames.h"
 #include "ui/error_box.h"
+#include "ui/explorer_window.h"
 #include "ui/flight_controller.h"
 #include "ui/main_window.h"
 #include "ui/masked_field.h"
@@ -303,6 +304,38 @@ private slots:
         QTest::keyClick(angleField(), Qt::Key_Escape);
         QCOMPARE(angleField()->text(), QString("+229.700"));
         QCOMPARE(statusBar()->panelText(0), QString("Step"));
+        QVERIFY(errors_.isEmpty());
+    }
+
+    // P and Ctrl+E reach the window from a launch field, which takes no letter, and P and
+    // Escape reach it from the Explorer: typed as a user types them, into the focused widget.
+    void WindowKeysWorkFromAFieldAndFromTheExplorer()
+    {
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_));
+        speedSlider()->setValue(0);  // slow: the keys arrive mid-flight
+        Invoke("startFlight");
+        velocityField()->setFocus();
+        velocityField()->setCursorPosition(2);
+        const QString text = velocityField()->text();
+        QTest::keyClick(velocityField(), Qt::Key_P);
+        QVERIFY(window_->paused());
+        QTest::keyClick(velocityField(), Qt::Key_P);
+        QVERIFY(window_->flying() && !window_->paused());
+        QTest::keyClick(velocityField(), Qt::Key_E, Qt::ControlModifier);
+        ExplorerWindow* explorer = window_->explorer();
+        QVERIFY(explorer && explorer->isVisible());
+        QCOMPARE(velocityField()->text(), text);
+        QCOMPARE(velocityField()->cursorPosition(), 2);  // not moved to the end
+
+        explorer->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(explorer));
+        QWidget* focus = explorer->focusWidget() ? explorer->focusWidget() : explorer;
+        QTest::keyClick(focus, Qt::Key_P);
+        QVERIFY(window_->paused());
+        QTest::keyClick(focus, Qt::Key_Escape);
+        QTRY_VERIFY_WITH_TIMEOUT(!window_->flying(), 120000);
+        QCOMPARE(QString::fromStdString(explorer->report().EndingText()), QString("cancelled"));
         QVERIFY(errors_.isEmpty());
     }
 
