@@ -30,7 +30,7 @@ bool LineMayReach(PixelPoint from, PixelPoint to, int penWidth, const PixelRect&
     const std::int64_t right = std::int64_t{std::max(from.X, to.X)} + reach;
     const std::int64_t top = std::int64_t{std::min(from.Y, to.Y)} - reach;
     const std::int64_t bottom = std::int64_t{std::max(from.Y, to.Y)} + reach;
-    return left < rect.Right && right >= rect.Left && top < rect.Bottom && bottom >= rect.Top;
+    return left < rect.right && right >= rect.left && top < rect.bottom && bottom >= rect.top;
 }
 
 }  // namespace
@@ -48,8 +48,8 @@ FlightDrawing::~FlightDrawing() = default;
 void FlightDrawing::clear()
 {
     Canvas& full = fullView_.canvas();
-    full.Brush.Color = White;
-    full.FillRect(full.ClipRect());
+    full.brush.color = White;
+    full.fillRect(full.clipRect());
 }
 
 void FlightDrawing::begin(bool fullViewChecked)
@@ -61,10 +61,10 @@ void FlightDrawing::begin(bool fullViewChecked)
     const double pixelsPerUnit = PixelsPerUnit();
     const int earthRadius = EarthDiscRadius(pixelsPerUnit);
     moonRadiusPx_ = MoonDiscRadius(pixelsPerUnit);
-    full.Brush.Color = Aqua;
+    full.brush.color = Aqua;
     SelectFrame(fullView_);
     const PixelPoint c = XYToPixel(0.0, 0.0);
-    full.Ellipse(c.X - earthRadius, c.Y - earthRadius, c.X + earthRadius, c.Y + earthRadius);
+    full.ellipse(c.X - earthRadius, c.Y - earthRadius, c.X + earthRadius, c.Y + earthRadius);
 }
 
 void FlightDrawing::end() { moonBackground_.reset(); }
@@ -82,17 +82,17 @@ void FlightDrawing::setUpInset(PaintBox& box, const QString& label, const QColor
                                double radius)
 {
     Canvas& canvas = box.canvas();
-    canvas.FillRect(canvas.ClipRect());
-    const int w = canvas.TextWidth(label);
-    const int h = canvas.TextHeight(label);
-    canvas.TextOut((box.ClientWidth() - w) / 2, h / 4, label);
-    canvas.Pen.Color = Black;
-    canvas.Brush.Color = disc;
+    canvas.fillRect(canvas.clipRect());
+    const int w = canvas.textWidth(label);
+    const int h = canvas.textHeight(label);
+    canvas.textOut((box.ClientWidth() - w) / 2, h / 4, label);
+    canvas.pen.color = Black;
+    canvas.brush.color = disc;
     const PixelPoint p1 = XYToPixel(-radius, radius);
     const PixelPoint p2 = XYToPixel(radius, -radius);
-    canvas.Ellipse(p1.X, p1.Y, p2.X, p2.Y);
-    canvas.Pen.Color = Blue;
-    canvas.Brush.Color = White;
+    canvas.ellipse(p1.X, p1.Y, p2.X, p2.Y);
+    canvas.pen.color = Blue;
+    canvas.brush.color = White;
 }
 
 void FlightDrawing::drawStep(const FlightStep& step)
@@ -112,41 +112,41 @@ void FlightDrawing::drawPoint(const FlightPoint& point)
     Canvas& full = fullView_.canvas();
     Canvas& luno = lunocentricInset_.canvas();
     Canvas& geo = geocentricInset_.canvas();
-    full.Pen.Color = Blue;
+    full.pen.color = Blue;
     const int r = moonRadiusPx_;
     const PixelRect moonRect{point.Moon.X - r, point.Moon.Y - r, point.Moon.X + r,
                              point.Moon.Y + r};
     // A disc that has not moved a pixel, and that the new line does not reach, stays as
     // drawn over what it covers.
     const bool moonStays = point.Index != 0 && moonBackground_ && moonRect == moonScreenRect_ &&
-                           !LineMayReach(full.PenPos(), point.Full, full.Pen.Width, moonRect);
+                           !LineMayReach(full.penPos(), point.Full, full.pen.width, moonRect);
     if (point.Index == 0 || !moonBackground_) {
-        full.MoveTo(point.Full.X, point.Full.Y);
-        luno.MoveTo(point.Luno.X, point.Luno.Y);
-        geo.MoveTo(point.Geo.X, point.Geo.Y);
+        full.moveTo(point.Full.X, point.Full.Y);
+        luno.moveTo(point.Luno.X, point.Luno.Y);
+        geo.moveTo(point.Geo.X, point.Geo.Y);
     } else {
         // Erase the previous Moon disc with what it covered, then draw on.
         if (!moonStays)
-            full.CopyRect(moonScreenRect_, moonBackground_->GetCanvas(), moonBufferRect_);
-        full.LineTo(point.Full.X, point.Full.Y);
-        luno.LineTo(point.Luno.X, point.Luno.Y);
-        geo.LineTo(point.Geo.X, point.Geo.Y);
+            full.copyRect(moonScreenRect_, moonBackground_->canvas(), moonBufferRect_);
+        full.lineTo(point.Full.X, point.Full.Y);
+        luno.lineTo(point.Luno.X, point.Luno.Y);
+        geo.lineTo(point.Geo.X, point.Geo.Y);
     }
-    full.Pen.Color = Black;
-    full.Brush.Color = Teal;
+    full.pen.color = Black;
+    full.brush.color = Teal;
     if (!moonStays) {
         moonScreenRect_ = moonRect;
         if (moonBackground_)
-            moonBackground_->GetCanvas().CopyRect(moonBufferRect_, full, moonScreenRect_);
-        full.Ellipse(moonScreenRect_);
+            moonBackground_->canvas().copyRect(moonBufferRect_, full, moonScreenRect_);
+        full.ellipse(moonScreenRect_);
     }
 
     statusBar_.setPanelText(4, QString::fromStdString(point.VelocityText));
     repaintPacer_.setSpeedBarValue(point.Bar);
     if (point.Colliding())
-        PlayProgramSound(u"Coll");
+        playProgramSound(u"Coll");
     if (point.Escaping)
-        PlayProgramSound(u"ESC");
+        playProgramSound(u"ESC");
 }
 
 }  // namespace orrimar

@@ -454,7 +454,7 @@ void MainWindow::createConnections()
         {aboutAction_, &MainWindow::showAbout},
     };
     for (const auto& [action, handler] : handlers)
-        connect(action, &QAction::triggered, this, Guarded([this, handler](bool) { (this->*handler)(); }));
+        connect(action, &QAction::triggered, this, guarded([this, handler](bool) { (this->*handler)(); }));
     connect(exitAction_, &QAction::triggered, this, &QWidget::close);
     connect(exitButton_, &QPushButton::clicked, exitAction_, &QAction::trigger);
     connect(exitAction_, &QAction::enabledChanged, exitButton_, &QWidget::setEnabled);
@@ -463,14 +463,14 @@ void MainWindow::createConnections()
     connect(configButton_, &QToolButton::toggled, configAction_, &QAction::setChecked);
 
     connect(presetList_, &QComboBox::activated, this,
-            Guarded([this](int index) { applyPreset(index); }));
+            guarded([this](int index) { applyPreset(index); }));
     const std::tuple<StepperButtons*, MaskedField*, LaunchField> steppers[] = {
         {altitudeStepper_, altitudeField_, LaunchField::Altitude},
         {velocityStepper_, velocityField_, LaunchField::Velocity},
         {angleStepper_, angleField_, LaunchField::Angle}};
     for (const auto& [stepper, edit, field] : steppers) {
         const auto step =
-            Guarded([this, field](StepDirection direction) { stepField(field, direction); });
+            guarded([this, field](StepDirection direction) { stepField(field, direction); });
         connect(stepper, &StepperButtons::stepped, this, step);
         connect(edit, &MaskedField::stepRequested, this, step);
         edit->installEventFilter(this);
@@ -488,9 +488,9 @@ void MainWindow::connectController()
     connect(controller_, &FlightController::stateChanged, this,
             [this](FlightController::State state) { showControlsFor(state); });
     connect(controller_, &FlightController::stepReady, this,
-            Guarded([this](const FlightStep& step) { drawing_->drawStep(step); }));
+            guarded([this](const FlightStep& step) { drawing_->drawStep(step); }));
     connect(controller_, &FlightController::pointReady, this,
-            Guarded([this](const FlightPoint& point) {
+            guarded([this](const FlightPoint& point) {
                 repaintPacer_->point();
                 drawing_->drawPoint(point);
             }));
@@ -500,7 +500,7 @@ void MainWindow::connectController()
             repaintPacer_->showPending();
     });
     connect(controller_, &FlightController::flightEnded, this,
-            Guarded([this](const Dop853Result& result, bool, const CsvLaunch&) { endFlight(result); }));
+            guarded([this](const Dop853Result& result, bool, const CsvLaunch&) { endFlight(result); }));
 }
 
 void MainWindow::connectExplorer()
@@ -511,7 +511,7 @@ void MainWindow::connectExplorer()
     connect(controller_, &FlightController::pointReady, explorer_, &ExplorerWindow::followPoint);
     connect(controller_, &FlightController::flightEnded, explorer_, &ExplorerWindow::followEnd);
     connect(controller_, &FlightController::pausedChanged, explorer_, &ExplorerWindow::showPaused);
-    connect(explorer_, &ExplorerWindow::pauseClicked, this, Guarded([this] { togglePause(); }));
+    connect(explorer_, &ExplorerWindow::pauseClicked, this, guarded([this] { togglePause(); }));
     // Pause (P) and Cancel (Escape) work in the Explorer too.
     explorer_->addAction(pauseAction_);
     explorer_->addAction(cancelAction_);
@@ -550,7 +550,7 @@ void MainWindow::showControlsFor(FlightController::State state)
 
 void MainWindow::cancelFlight() { controller_->cancel(); }
 
-void MainWindow::showAbout() { ShowAboutBox(); }
+void MainWindow::showAbout() { showAboutBox(); }
 
 QImage MainWindow::fullViewPicture()
 {
@@ -590,11 +590,11 @@ void MainWindow::showExplorer()
         connectExplorer();
         LaunchMapPanel* map = explorer_->launchMap();
         connect(map, &LaunchMapPanel::cellChosen, this,
-                Guarded([this](const QString& angle, const QString& velocity) {
+                guarded([this](const QString& angle, const QString& velocity) {
                     chooseMapLaunch(angle, velocity, false);
                 }));
         connect(map, &LaunchMapPanel::flyRequested, this,
-                Guarded([this](const QString& angle, const QString& velocity) {
+                guarded([this](const QString& angle, const QString& velocity) {
                     chooseMapLaunch(angle, velocity, true);
                 }));
     } else {
@@ -636,7 +636,7 @@ void MainWindow::showConfiguration()
     case ConfigRefusal::None:
         break;
     }
-    DrawConfigSketch(*fullView_, angle);
+    drawConfigSketch(*fullView_, angle);
     configAction_->setChecked(false);
 }
 
@@ -664,7 +664,7 @@ void MainWindow::chooseMapLaunch(const QString& angleText, const QString& veloci
     angleField_->setFieldText(angleText);
     // Started once the map's double-click has returned, as a click on Start.
     if (fly)
-        QTimer::singleShot(0, this, Guarded([this] {
+        QTimer::singleShot(0, this, guarded([this] {
                                if (!flying())
                                    startButton_->click();
                            }));
@@ -712,7 +712,7 @@ void MainWindow::stepField(LaunchField field, StepDirection direction)
         launchStepper(field)->releaseArrows();
         stepReportOpen_ = true;
         AtExit closed([this] { stepReportOpen_ = false; });
-        ShowErrorBox(QString::fromStdString(result.Error));
+        showErrorBox(QString::fromStdString(result.Error));
         break;
     }
     case StepOutcome::Refused:
@@ -731,8 +731,8 @@ void MainWindow::resizeEvent(QResizeEvent* event)
         firstResizeDone_ = true;
         if (openingSequence_) {
             // After the window is on the screen: the About box, then the sketch.
-            QTimer::singleShot(0, this, Guarded([this] {
-                                   ShowAboutBox();
+            QTimer::singleShot(0, this, guarded([this] {
+                                   showAboutBox();
                                    configButton_->click();
                                }));
         }
@@ -824,8 +824,8 @@ void MainWindow::endFlight(const Dop853Result& result)
     drawing_->end();
     startAction_->setChecked(false);
     if (result.Code < 0)
-        QTimer::singleShot(0, this, Guarded([text = Dop853FailureText(result)] {
-                               ShowDop853Failure(text);
+        QTimer::singleShot(0, this, guarded([text = Dop853FailureText(result)] {
+                               showDop853Failure(text);
                            }));
 }
 

@@ -84,8 +84,8 @@ class TestExplorer : public QObject {
 private slots:
     void initTestCase()
     {
-        UseDotDecimalSeparator();
-        SetErrorBoxHandler([this](const QString& text) { errors_.append(text); });
+        useDotDecimalSeparator();
+        setErrorBoxHandler([this](const QString& text) { errors_.append(text); });
         SetSavePathAsker([this](const QString&, const QString&, const QString&) { return savePath_; });
     }
     void init()

@@ -62,8 +62,8 @@ class TestMainWindow : public QObject {
 private slots:
     void initTestCase()
     {
-        UseDotDecimalSeparator();
-        SetErrorBoxHandler([this](const QString& text) {
+        useDotDecimalSeparator();
+        setErrorBoxHandler([this](const QString& text) {
             errors_.append(text);
             if (whileErrorShown_)
                 whileErrorShown_();
@@ -406,9 +406,9 @@ private slots:
 
     void ExceptionsBecomeErrorBoxesWithTheFinalDotRule()
     {
-        RunGuarded([] { throw std::runtime_error("PaintBox 7 not found"); });
-        RunGuarded([] { throw std::runtime_error("Already a sentence."); });
-        RunGuarded([] { throw std::runtime_error("Gone!"); });
+        runGuarded([] { throw std::runtime_error("PaintBox 7 not found"); });
+        runGuarded([] { throw std::runtime_error("Already a sentence."); });
+        runGuarded([] { throw std::runtime_error("Gone!"); });
         QCOMPARE(errors_, (QStringList{"PaintBox 7 not found.", "Already a sentence.", "Gone!"}));
     }
 
@@ -417,8 +417,8 @@ private slots:
     {
         QTimer::singleShot(0, window_, [this] { Invoke("cancelFlight"); });
         Fly();  // draws the Earth in the geocentric inset
-        fullView()->canvas().Brush.Color = QColor(0, 0, 255);
-        fullView()->canvas().FillRect(PixelRect{300, 300, 310, 310});
+        fullView()->canvas().brush.color = QColor(0, 0, 255);
+        fullView()->canvas().fillRect(PixelRect{300, 300, 310, 310});
         Invoke("copyToClipboard");
         const QImage copied = QGuiApplication::clipboard()->image();
         QCOMPARE(copied.size(), fullView()->size());
@@ -542,9 +542,9 @@ private slots:
         const auto point = DiscTestPoint;
         window_->drawFlightPoint(point(0, {50, 100}, {300, 300}));
         window_->drawFlightPoint(point(1, {150, 100}, {100, 100}));
-        QCOMPARE(QColor(full.Image().pixel(100, 100)), QColor(0, 128, 128));
+        QCOMPARE(QColor(full.image().pixel(100, 100)), QColor(0, 128, 128));
         window_->drawFlightPoint(point(2, {200, 100}, {300, 200}));
-        const QImage image = full.Image();
+        const QImage image = full.image();
         for (int x = 50; x < 200; ++x)
             QCOMPARE(QColor(image.pixel(x, 100)), QColor(0, 0, 255));
         QCOMPARE(CountColour(image.copy(90, 90, 20, 20), QColor(0, 128, 128)), 0);
@@ -597,7 +597,7 @@ private slots:
         window_->drawFlightPoint(point(1, {60, 100}, {100, 100}));   // clear of the disc
         window_->drawFlightPoint(point(2, {150, 100}, {100, 100}));  // right under it
         window_->drawFlightPoint(point(3, {160, 100}, {100, 100}));
-        const QImage image = full.Image();
+        const QImage image = full.image();
         QCOMPARE(QColor(image.pixel(100, 100)), QColor(0, 128, 128));  // disc over the line
         QCOMPARE(QColor(image.pixel(96, 100)), QColor(0, 0, 0));       // its outline
         for (int x : {50, 90, 110, 159})
@@ -605,7 +605,7 @@ private slots:
         const QColor teal(0, 128, 128);
         QCOMPARE(CountColour(image, teal), CountColour(image.copy(92, 92, 16, 16), teal));
         window_->drawFlightPoint(point(4, {170, 100}, {300, 300}));  // moved: the line shows
-        QCOMPARE(QColor(full.Image().pixel(100, 100)), QColor(0, 0, 255));
+        QCOMPARE(QColor(full.image().pixel(100, 100)), QColor(0, 0, 255));
     }
 
     void ConfigRefusesLowAltitudeAndSlowVelocity()
@@ -707,8 +707,8 @@ private:
         QTimer::singleShot(0, window_, [this] { Invoke("cancelFlight"); });
         Fly();
         Canvas& full = fullView()->canvas();
-        full.Brush.Color = Qt::white;
-        full.FillRect(full.ClipRect());
+        full.brush.color = Qt::white;
+        full.fillRect(full.clipRect());
         return full;
     }
 
