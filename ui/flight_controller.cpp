@@ -348,8 +348,11 @@ void FlightController::finish()
     const std::exception_ptr failure = job_->failure();
     job_.reset();
     lastFlight_ = Ending{launch, jacobi0Text_, result, cancelRequested_, lastPointIndex_};
+    const bool wasPaused = paused();
     emit flightEnded(result, cancelRequested_, launch);
     setState(State::Idle);
+    if (wasPaused)
+        emit pausedChanged(false);  // a flight that ended paused is paused no more
     if (failure)
         std::rethrow_exception(failure);
 }

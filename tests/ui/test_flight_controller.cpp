@@ -48,6 +48,7 @@ struct Reference : FlightDisplay {
 // Everything a controller hands over, as its views see it.
 struct Record {
     std::vector<State> states;
+    std::vector<bool> pauses;
     std::vector<FlightStep> steps;
     std::vector<FlightPoint> points;
     int ends = 0;
@@ -58,6 +59,7 @@ struct Record {
     void listen(FlightController& c)
     {
         QObject::connect(&c, &FlightController::stateChanged, [this](State s) { states.push_back(s); });
+        QObject::connect(&c, &FlightController::pausedChanged, [this](bool p) { pauses.push_back(p); });
         QObject::connect(&c, &FlightController::stepReady, [this](const FlightStep& s) { steps.push_back(s); });
         QObject::connect(&c, &FlightController::pointReady, [this](const FlightPoint& p) {
             points.push_back(p);
@@ -122,6 +124,8 @@ private slots:
             : cancelAt >= 0      ? std::vector{State::Flying, State::Paused, State::Idle}
                                  : std::vector{State::Flying, State::Paused, State::Flying, State::Idle};
         QCOMPARE(r.states, states);
+        // A pause ends with the resume or with the flight.
+        QCOMPARE(r.pauses, (pauseAt < 0 ? std::vector<bool>{} : std::vector<bool>{true, false}));
         QVERIFY(!r.steps.empty() && !r.points.empty());
         if (cancelAt < 0) {
             QCOMPARE(r.points.size(), headless.size());
