@@ -28,6 +28,7 @@ CsvLaunch PresetLaunch(int index, bool fullView = true)
 struct Reference : FlightDisplay {
     std::vector<FlightStep> steps;
     std::vector<FlightPoint> points;
+    std::vector<int> stepOfPoint;  // the step each point was computed in
     Dop853Result result;
     std::string jacobi0Text;
 
@@ -41,7 +42,11 @@ struct Reference : FlightDisplay {
     }
     void ShowStep(const FlightStep& step) override { steps.push_back(step); }
     void Pace() override {}
-    void ShowPoint(const FlightPoint& point) override { points.push_back(point); }
+    void ShowPoint(const FlightPoint& point) override
+    {
+        points.push_back(point);
+        stepOfPoint.push_back(steps.back().Nr);
+    }
     bool CancelRequested() const override { return false; }
 };
 
@@ -135,7 +140,12 @@ private slots:
         } else {
             QVERIFY(r.points.size() > static_cast<std::size_t>(cancelAt) && r.points.size() < headless.size());
             QCOMPARE(r.result.Code, int{Dop853Stopped});
-            QCOMPARE(r.result.Accepted, r.steps.back().Nr);
+            // The step of the cancel is handed over to its last point, and nothing after.
+            const int step = reference.stepOfPoint[static_cast<std::size_t>(cancelAt)];
+            QCOMPARE(r.steps.back().Nr, step);
+            QCOMPARE(r.result.Accepted, step);
+            QVERIFY(reference.stepOfPoint[r.points.size() - 1] == step &&
+                    reference.stepOfPoint[r.points.size()] > step);
         }
         for (std::size_t i = 0; i < r.steps.size(); ++i) {
             const FlightStep& a = r.steps[i];
