@@ -2,6 +2,7 @@
 
 #include "flight/view_frames.h"
 #include "plot/plot_frame.h"
+#include "ui/application.h"
 
 #include <QTimer>
 
@@ -195,7 +196,8 @@ FlightController::FlightController(QObject* parent) : QObject(parent), timer_(ne
 {
     timer_->setSingleShot(true);
     timer_->setTimerType(Qt::PreciseTimer);
-    connect(timer_, &QTimer::timeout, this, &FlightController::deliver);
+    // A failure the flight ended with becomes an error box, as for any slot.
+    connect(timer_, &QTimer::timeout, this, [this] { runGuarded([this] { deliver(); }); });
 }
 
 // Quietly: whoever listens may be half destroyed by now.
