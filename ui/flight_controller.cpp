@@ -271,7 +271,8 @@ void FlightController::setState(State state)
 
 void FlightController::schedule(std::int64_t delayTicks)
 {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::duration(delayTicks));
+    using std::chrono::milliseconds;
+    const auto ms = std::chrono::duration_cast<milliseconds>(Clock::duration(delayTicks));
     timer_->start(static_cast<int>(ms.count()));
 }
 

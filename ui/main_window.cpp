@@ -80,7 +80,8 @@ void MainWindow::createConnections()
         {aboutAction_, &MainWindow::showAbout},
     };
     for (const auto& [action, handler] : handlers)
-        connect(action, &QAction::triggered, this, guarded([this, handler](bool) { (this->*handler)(); }));
+        connect(action, &QAction::triggered, this,
+                guarded([this, handler](bool) { (this->*handler)(); }));
     connect(exitAction_, &QAction::triggered, this, &QWidget::close);
     connect(exitButton_, &QPushButton::clicked, exitAction_, &QAction::trigger);
     connect(exitAction_, &QAction::enabledChanged, exitButton_, &QWidget::setEnabled);
@@ -126,7 +127,9 @@ void MainWindow::connectController()
             repaintPacer_->showPending();
     });
     connect(controller_, &FlightController::flightEnded, this,
-            guarded([this](const Dop853Result& result, bool, const CsvLaunch&) { endFlight(result); }));
+            guarded([this](const Dop853Result& result, bool, const CsvLaunch&) {
+                endFlight(result);
+            }));
 }
 
 void MainWindow::connectExplorer()

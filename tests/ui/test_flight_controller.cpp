@@ -63,15 +63,16 @@ struct Record {
 
     void listen(FlightController& c)
     {
-        QObject::connect(&c, &FlightController::stateChanged, [this](State s) { states.push_back(s); });
-        QObject::connect(&c, &FlightController::pausedChanged, [this](bool p) { pauses.push_back(p); });
-        QObject::connect(&c, &FlightController::stepReady, [this](const FlightStep& s) { steps.push_back(s); });
-        QObject::connect(&c, &FlightController::pointReady, [this](const FlightPoint& p) {
+        using C = FlightController;
+        QObject::connect(&c, &C::stateChanged, [this](State s) { states.push_back(s); });
+        QObject::connect(&c, &C::pausedChanged, [this](bool p) { pauses.push_back(p); });
+        QObject::connect(&c, &C::stepReady, [this](const FlightStep& s) { steps.push_back(s); });
+        QObject::connect(&c, &C::pointReady, [this](const FlightPoint& p) {
             points.push_back(p);
             if (onPoint)
                 onPoint(p);
         });
-        QObject::connect(&c, &FlightController::flightEnded,
+        QObject::connect(&c, &C::flightEnded,
                          [this](const Dop853Result& r, bool cancel, const CsvLaunch&) {
                              ++ends;
                              result = r;
@@ -124,10 +125,10 @@ private slots:
 
         QCOMPARE(r.ends, 1);
         QCOMPARE(r.cancelled, cancelAt >= 0);
-        const std::vector<State> states =
-            pauseAt < 0          ? std::vector{State::Flying, State::Idle}
-            : cancelAt >= 0      ? std::vector{State::Flying, State::Paused, State::Idle}
-                                 : std::vector{State::Flying, State::Paused, State::Flying, State::Idle};
+        using enum State;
+        const std::vector<State> states = pauseAt < 0    ? std::vector{Flying, Idle}
+                                          : cancelAt >= 0 ? std::vector{Flying, Paused, Idle}
+                                                          : std::vector{Flying, Paused, Flying, Idle};
         QCOMPARE(r.states, states);
         // A pause ends with the resume or with the flight.
         QCOMPARE(r.pauses, (pauseAt < 0 ? std::vector<bool>{} : std::vector<bool>{true, false}));
@@ -138,7 +139,8 @@ private slots:
             QCOMPARE(r.result.Code, reference.result.Code);
             QCOMPARE(r.result.Accepted, reference.result.Accepted);
         } else {
-            QVERIFY(r.points.size() > static_cast<std::size_t>(cancelAt) && r.points.size() < headless.size());
+            QVERIFY(r.points.size() > static_cast<std::size_t>(cancelAt) &&
+                    r.points.size() < headless.size());
             QCOMPARE(r.result.Code, int{Dop853Stopped});
             // The step of the cancel is handed over to its last point, and nothing after.
             const int step = reference.stepOfPoint[static_cast<std::size_t>(cancelAt)];
