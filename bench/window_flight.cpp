@@ -19,6 +19,7 @@
 // can be compared picture by picture.
 #include "ui/application.h"
 #include "ui/explorer_window.h"
+#include "ui/flight_controller.h"
 #include "ui/main_window.h"
 #include "ui/paint_box.h"
 #include "ui/repaint_pacer.h"
@@ -26,6 +27,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
@@ -51,6 +53,20 @@ QImage OnScreen(QWidget& widget)
     return window->screen()
         ->grabWindow(window->winId(), at.x(), at.y(), widget.width(), widget.height())
         .toImage();
+}
+
+// Clicks Start and returns when the flight has ended (it runs from the event loop).
+void FlyToEnd(orrimar::MainWindow& window, QToolButton& startButton)
+{
+    QEventLoop loop;
+    QObject::connect(window.flightController(), &orrimar::FlightController::stateChanged, &loop,
+                     [&] {
+                         if (!window.flying())
+                             loop.quit();
+                     });
+    startButton.click();
+    if (window.flying())
+        loop.exec();
 }
 
 double Median(std::vector<double> values)
@@ -121,7 +137,7 @@ int main(int argc, char* argv[])
         QDir().mkpath(QString::fromLocal8Bit(imageDir));
         for (int preset = 0; preset < presetList->count(); ++preset) {
             emit presetList->activated(preset);
-            startButton->click();
+            FlyToEnd(window, *startButton);
             QCoreApplication::processEvents();
             const QString stem = QString("%1/preset-%2-").arg(imageDir).arg(preset);
             OnScreen(*fullView).save(stem + "screen.png");
@@ -149,14 +165,14 @@ int main(int argc, char* argv[])
                         tabs->setCurrentIndex(tab ? std::atoi(tab) : 0);
                     // An untimed flight first: opening the Explorer and shading its region
                     // for this launch's Jacobi integral happen once, not per point.
-                    startButton->click();
+                    FlyToEnd(window, *startButton);
                 } else {
                     delete window.explorer();
                 }
                 QCoreApplication::processEvents();
             }
             const auto start = std::chrono::steady_clock::now();
-            startButton->click();  // returns when the flight has ended
+            FlyToEnd(window, *startButton);
             const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
             const int points = window.lastPointIndex() + 1;
             const double rate = points / elapsed.count();

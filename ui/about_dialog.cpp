@@ -189,7 +189,7 @@ void AboutDialog::showNextFrame()
         frameIndex_ = (frameIndex_ + 1) % int(frames_.size());
 }
 
-void ShowAboutBox()
+void showAboutBox()
 {
     const auto dialog = std::make_unique<AboutDialog>();
     dialog->exec();

@@ -1,5 +1,5 @@
 // The About box: title, what to do, a credit line and an animation of the Moon's
-// phases, shown modally by ShowAboutBox.
+// phases, shown modally by showAboutBox.
 #pragma once
 
 #include <QDialog>
@@ -75,6 +75,6 @@ private:
 
 // Opens the About box modally and returns when it has been closed; the box is
 // released also when an exception ends its modal loop.
-void ShowAboutBox();
+void showAboutBox();
 
 }  // namespace orrimar

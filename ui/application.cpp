@@ -14,36 +14,36 @@ namespace orrimar {
 Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName("Orrimar");
-    UseDotDecimalSeparator();
+    useDotDecimalSeparator();
 }
 
 bool Application::notify(QObject* receiver, QEvent* event)
 {
     bool handled = false;
-    RunGuarded([&] { handled = QApplication::notify(receiver, event); });
+    runGuarded([&] { handled = QApplication::notify(receiver, event); });
     return handled;
 }
 
-void UseDotDecimalSeparator()
+void useDotDecimalSeparator()
 {
     std::setlocale(LC_NUMERIC, "C");
     QLocale::setDefault(QLocale::c());
 }
 
-void ShowDop853Failure(const std::string& text)
+void showDop853Failure(const std::string& text)
 {
     QMessageBox box(QMessageBox::NoIcon, "DOP853", QString::fromStdString(text), QMessageBox::Ok);
     box.exec();
 }
 
-void RunGuarded(const std::function<void()>& fn)
+void runGuarded(const std::function<void()>& fn)
 {
     try {
         fn();
     } catch (const std::exception& e) {
-        ShowErrorBox(QString::fromUtf8(e.what()));
+        showErrorBox(QString::fromUtf8(e.what()));
     } catch (...) {
-        ShowErrorBox(QStringLiteral("Unbekannter Fehler"));
+        showErrorBox(QStringLiteral("Unbekannter Fehler"));
     }
 }
 

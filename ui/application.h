@@ -25,20 +25,20 @@ public:
 // Makes number conversion and formatting use "." (C library and Qt), whatever the
 // user's locale. Qt sets the C library's locale from the environment when the
 // application object is created, so this runs after that.
-void UseDotDecimalSeparator();
+void useDotDecimalSeparator();
 
 // Shows an integrator failure's text in a "DOP853" message box without icon and owner.
-void ShowDop853Failure(const std::string& text);
+void showDop853Failure(const std::string& text);
 
 // Runs fn, showing an exception that leaves it in the error box; for slots, so that
 // no exception has to cross Qt's own code.
-void RunGuarded(const std::function<void()>& fn);
+void runGuarded(const std::function<void()>& fn);
 
 template <typename Fn>
-auto Guarded(Fn fn)
+auto guarded(Fn fn)
 {
     return [fn = std::move(fn)](auto&&... args) {
-        RunGuarded([&] { fn(std::forward<decltype(args)>(args)...); });
+        runGuarded([&] { fn(std::forward<decltype(args)>(args)...); });
     };
 }
 

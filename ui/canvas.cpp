@@ -101,12 +101,12 @@ Canvas::Canvas(int width, int height, const QColor& background)
 {
     if (!image_.isNull())
         image_.fill(background);
-    Begin();
+    begin();
 }
 
-Canvas::~Canvas() { End(); }
+Canvas::~Canvas() { end(); }
 
-void Canvas::Begin()
+void Canvas::begin()
 {
     stateValid_ = false;
     if (image_.isNull())
@@ -121,7 +121,7 @@ void Canvas::Begin()
     painter_.setFont(font_);
 }
 
-void Canvas::End()
+void Canvas::end()
 {
     if (painter_.isActive())
         painter_.end();
@@ -129,7 +129,7 @@ void Canvas::End()
     stateValid_ = false;
 }
 
-void Canvas::SetFont(const QFont& font)
+void Canvas::setFont(const QFont& font)
 {
     font_ = font;
     metrics_ = QFontMetrics(font_);
@@ -137,74 +137,74 @@ void Canvas::SetFont(const QFont& font)
         painter_.setFont(font_);
 }
 
-void Canvas::ApplyPen()
+void Canvas::applyPen()
 {
-    const CanvasPen& p = Pen;
-    if (stateValid_ && SameColour(p.Color, appliedPen_.Color) && p.Width == appliedPen_.Width &&
-        p.Style == appliedPen_.Style)
+    const CanvasPen& p = pen;
+    if (stateValid_ && SameColour(p.color, appliedPen_.color) && p.width == appliedPen_.width &&
+        p.style == appliedPen_.style)
         return;
-    QPen pen(p.Color, std::max(p.Width, 1), Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
-    if (p.Style == PenStyle::Dot && OnePixelPen())
+    QPen pen(p.color, std::max(p.width, 1), Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    if (p.style == PenStyle::Dot && onePixelPen())
         pen.setDashPattern({qreal(kDotOn), qreal(kDotPeriod - kDotOn)});
     painter_.setPen(pen);
     appliedPen_ = p;
     if (!stateValid_) {
-        painter_.setBrush(Brush.Color);
-        appliedBrush_ = Brush.Color;
+        painter_.setBrush(brush.color);
+        appliedBrush_ = brush.color;
         stateValid_ = true;
     }
 }
 
-void Canvas::ApplyBrush()
+void Canvas::applyBrush()
 {
-    ApplyPen();
-    if (SameColour(Brush.Color, appliedBrush_))
+    applyPen();
+    if (SameColour(brush.color, appliedBrush_))
         return;
-    painter_.setBrush(Brush.Color);
-    appliedBrush_ = Brush.Color;
+    painter_.setBrush(brush.color);
+    appliedBrush_ = brush.color;
 }
 
-bool Canvas::Touches(std::int64_t left, std::int64_t top, std::int64_t right,
+bool Canvas::touches(std::int64_t left, std::int64_t top, std::int64_t right,
                      std::int64_t bottom) const
 {
-    return painter_.isActive() && right > 0 && bottom > 0 && left < Width() && top < Height();
+    return painter_.isActive() && right > 0 && bottom > 0 && left < width() && top < height();
 }
 
-void Canvas::Notify(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom)
+void Canvas::notify(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom)
 {
-    if (!Changed)
+    if (!changed)
         return;
     left = std::max<std::int64_t>(left, 0);
     top = std::max<std::int64_t>(top, 0);
-    right = std::min<std::int64_t>(right, Width());
-    bottom = std::min<std::int64_t>(bottom, Height());
+    right = std::min<std::int64_t>(right, width());
+    bottom = std::min<std::int64_t>(bottom, height());
     if (left < right && top < bottom)
-        Changed(QRect(int(left), int(top), int(right - left), int(bottom - top)));
+        changed(QRect(int(left), int(top), int(right - left), int(bottom - top)));
 }
 
-void Canvas::MoveTo(int X, int Y) { penPos_ = PixelPoint{X, Y}; }
+void Canvas::moveTo(int x, int y) { penPos_ = PixelPoint{x, y}; }
 
-void Canvas::LineTo(int X, int Y)
+void Canvas::lineTo(int x, int y)
 {
     const PixelPoint from = penPos_;
-    penPos_ = PixelPoint{X, Y};
-    const int margin = std::max(Pen.Width, 1);
-    const std::int64_t left = std::int64_t{std::min(from.X, X)} - margin;
-    const std::int64_t top = std::int64_t{std::min(from.Y, Y)} - margin;
-    const std::int64_t right = std::int64_t{std::max(from.X, X)} + margin + 1;
-    const std::int64_t bottom = std::int64_t{std::max(from.Y, Y)} + margin + 1;
-    if (!Touches(left, top, right, bottom))
+    penPos_ = PixelPoint{x, y};
+    const int margin = std::max(pen.width, 1);
+    const std::int64_t left = std::int64_t{std::min(from.X, x)} - margin;
+    const std::int64_t top = std::int64_t{std::min(from.Y, y)} - margin;
+    const std::int64_t right = std::int64_t{std::max(from.X, x)} + margin + 1;
+    const std::int64_t bottom = std::int64_t{std::max(from.Y, y)} + margin + 1;
+    if (!touches(left, top, right, bottom))
         return;
-    if (OnePixelPen()) {
-        RasterLine(from.X, from.Y, X, Y, 0);
+    if (onePixelPen()) {
+        rasterLine(from.X, from.Y, x, y, 0);
     } else {
-        ApplyPen();
-        painter_.drawLine(QLineF(from.X, from.Y, X, Y));
+        applyPen();
+        painter_.drawLine(QLineF(from.X, from.Y, x, y));
     }
-    Notify(left, top, right, bottom);
+    notify(left, top, right, bottom);
 }
 
-void Canvas::RasterLine(int x0, int y0, int x1, int y1, std::int64_t phase)
+void Canvas::rasterLine(int x0, int y0, int x1, int y1, std::int64_t phase)
 {
     if (bits_ == nullptr)
         return;
@@ -219,8 +219,8 @@ void Canvas::RasterLine(int x0, int y0, int x1, int y1, std::int64_t phase)
     const int sMin = (xMajor ? dySigned : dxSigned) < 0 ? -1 : 1;
     const std::int64_t c0Maj = xMajor ? x0 : y0;
     const std::int64_t c0Min = xMajor ? y0 : x0;
-    const std::int64_t sizeMaj = xMajor ? Width() : Height();
-    const std::int64_t sizeMin = xMajor ? Height() : Width();
+    const std::int64_t sizeMaj = xMajor ? width() : height();
+    const std::int64_t sizeMin = xMajor ? height() : width();
 
     // Pixel i (0 … dMaj−1) lies at major c0Maj + sMaj·i and minor c0Min + sMin·m(i) with
     // m(i) = floor((2·i·dMin + dMaj) / (2·dMaj)), which never decreases: the visible pixels
@@ -256,8 +256,8 @@ void Canvas::RasterLine(int x0, int y0, int x1, int y1, std::int64_t phase)
         rest -= 2 * dMaj;
         ++m;
     }
-    const QRgb colour = Pen.Color.rgb();
-    const bool dotted = Pen.Style == PenStyle::Dot;
+    const QRgb colour = pen.color.rgb();
+    const bool dotted = pen.style == PenStyle::Dot;
     for (std::int64_t i = lo; i <= hi; ++i) {
         if (!dotted || (phase + i) % kDotPeriod < kDotOn) {
             const std::int64_t major = c0Maj + sMaj * i;
@@ -274,169 +274,169 @@ void Canvas::RasterLine(int x0, int y0, int x1, int y1, std::int64_t phase)
     }
 }
 
-void Canvas::FillRect(const PixelRect& Rect)
+void Canvas::fillRect(const PixelRect& rect)
 {
-    const std::int64_t left = std::max<std::int64_t>(Rect.Left, 0);
-    const std::int64_t top = std::max<std::int64_t>(Rect.Top, 0);
-    const std::int64_t right = std::min<std::int64_t>(Rect.Right, Width());
-    const std::int64_t bottom = std::min<std::int64_t>(Rect.Bottom, Height());
+    const std::int64_t left = std::max<std::int64_t>(rect.left, 0);
+    const std::int64_t top = std::max<std::int64_t>(rect.top, 0);
+    const std::int64_t right = std::min<std::int64_t>(rect.right, width());
+    const std::int64_t bottom = std::min<std::int64_t>(rect.bottom, height());
     if (!painter_.isActive() || left >= right || top >= bottom)
         return;
     painter_.fillRect(QRect(int(left), int(top), int(right - left), int(bottom - top)),
-                      Brush.Color);
-    Notify(left, top, right, bottom);
+                      brush.color);
+    notify(left, top, right, bottom);
 }
 
-bool Canvas::VisibleShape(int X1, int Y1, int X2, int Y2, ShapeBounds& b) const
+bool Canvas::visibleShape(int x1, int y1, int x2, int y2, ShapeBounds& b) const
 {
-    b.Left = std::min(X1, X2);
-    b.Right = std::max(X1, X2);
-    b.Top = std::min(Y1, Y2);
-    b.Bottom = std::max(Y1, Y2);
-    b.Margin = std::max(Pen.Width, 1);
-    return b.Right > b.Left && b.Bottom > b.Top &&
-           Touches(b.Left - b.Margin, b.Top - b.Margin, b.Right + b.Margin, b.Bottom + b.Margin);
+    b.left = std::min(x1, x2);
+    b.right = std::max(x1, x2);
+    b.top = std::min(y1, y2);
+    b.bottom = std::max(y1, y2);
+    b.margin = std::max(pen.width, 1);
+    return b.right > b.left && b.bottom > b.top &&
+           touches(b.left - b.margin, b.top - b.margin, b.right + b.margin, b.bottom + b.margin);
 }
 
-void Canvas::Ellipse(int X1, int Y1, int X2, int Y2)
+void Canvas::ellipse(int x1, int y1, int x2, int y2)
 {
     ShapeBounds b;
-    if (!VisibleShape(X1, Y1, X2, Y2, b))
+    if (!visibleShape(x1, y1, x2, y2, b))
         return;
-    const std::int64_t left = b.Left, top = b.Top, right = b.Right, bottom = b.Bottom;
-    ApplyBrush();
+    const std::int64_t left = b.left, top = b.top, right = b.right, bottom = b.bottom;
+    applyBrush();
     // With a 1-pixel pen Qt's outline of (x, y, w, h) covers columns x … x+w: one less
-    // than the rectangle's width gives columns Left … Right−1.
+    // than the rectangle's width gives columns left … right−1.
     painter_.drawEllipse(QRectF(double(left), double(top), double(right - left - 1),
                                 double(bottom - top - 1)));
-    Notify(left - b.Margin, top - b.Margin, right + b.Margin, bottom + b.Margin);
+    notify(left - b.margin, top - b.margin, right + b.margin, bottom + b.margin);
 }
 
-void Canvas::Polyline(std::span<const PixelPoint> Points)
+void Canvas::polyline(std::span<const PixelPoint> points)
 {
-    if (Points.size() < 2 || !painter_.isActive())
+    if (points.size() < 2 || !painter_.isActive())
         return;
     std::int64_t left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
-    for (const PixelPoint& p : Points) {
+    for (const PixelPoint& p : points) {
         left = std::min<std::int64_t>(left, p.X);
         top = std::min<std::int64_t>(top, p.Y);
         right = std::max<std::int64_t>(right, p.X);
         bottom = std::max<std::int64_t>(bottom, p.Y);
     }
-    const int margin = std::max(Pen.Width, 1);
+    const int margin = std::max(pen.width, 1);
     left -= margin;
     top -= margin;
     right += margin + 1;
     bottom += margin + 1;
-    if (!Touches(left, top, right, bottom))
+    if (!touches(left, top, right, bottom))
         return;
-    if (OnePixelPen()) {
+    if (onePixelPen()) {
         std::int64_t phase = 0;
-        for (std::size_t k = 1; k < Points.size(); ++k) {
-            const PixelPoint& a = Points[k - 1];
-            const PixelPoint& b = Points[k];
-            RasterLine(a.X, a.Y, b.X, b.Y, phase);
+        for (std::size_t k = 1; k < points.size(); ++k) {
+            const PixelPoint& a = points[k - 1];
+            const PixelPoint& b = points[k];
+            rasterLine(a.X, a.Y, b.X, b.Y, phase);
             phase += std::max(std::abs(std::int64_t{b.X} - a.X), std::abs(std::int64_t{b.Y} - a.Y));
         }
     } else {
-        ApplyPen();
-        QPolygon polygon(int(Points.size()));
-        for (std::size_t k = 0; k < Points.size(); ++k)
-            polygon[int(k)] = QPoint(Points[k].X, Points[k].Y);
+        applyPen();
+        QPolygon polygon(int(points.size()));
+        for (std::size_t k = 0; k < points.size(); ++k)
+            polygon[int(k)] = QPoint(points[k].X, points[k].Y);
         painter_.drawPolyline(polygon);
     }
-    Notify(left, top, right, bottom);
+    notify(left, top, right, bottom);
 }
 
-void Canvas::Polygon(std::span<const PixelPoint> Points)
+void Canvas::polygon(std::span<const PixelPoint> points)
 {
-    if (Points.empty() || !painter_.isActive())
+    if (points.empty() || !painter_.isActive())
         return;
     std::int64_t left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
-    QPolygon polygon(int(Points.size()));
-    for (std::size_t k = 0; k < Points.size(); ++k) {
-        const PixelPoint& p = Points[k];
+    QPolygon polygon(int(points.size()));
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        const PixelPoint& p = points[k];
         polygon[int(k)] = QPoint(p.X, p.Y);
         left = std::min<std::int64_t>(left, p.X);
         top = std::min<std::int64_t>(top, p.Y);
         right = std::max<std::int64_t>(right, p.X);
         bottom = std::max<std::int64_t>(bottom, p.Y);
     }
-    const int margin = std::max(Pen.Width, 1);
-    if (!Touches(left - margin, top - margin, right + margin + 1, bottom + margin + 1))
+    const int margin = std::max(pen.width, 1);
+    if (!touches(left - margin, top - margin, right + margin + 1, bottom + margin + 1))
         return;
-    ApplyBrush();
+    applyBrush();
     painter_.drawPolygon(polygon);
-    Notify(left - margin, top - margin, right + margin + 1, bottom + margin + 1);
+    notify(left - margin, top - margin, right + margin + 1, bottom + margin + 1);
 }
 
-void Canvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4)
+void Canvas::arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4)
 {
     ShapeBounds b;
-    if (!VisibleShape(X1, Y1, X2, Y2, b))
+    if (!visibleShape(x1, y1, x2, y2, b))
         return;
-    const std::int64_t left = b.Left, top = b.Top, right = b.Right, bottom = b.Bottom;
-    // The outline runs through pixel centres from Left to Right−1, as for Ellipse.
+    const std::int64_t left = b.left, top = b.top, right = b.right, bottom = b.bottom;
+    // The outline runs through pixel centres from left to right−1, as for ellipse.
     const double w = double(right - left - 1);
     const double h = double(bottom - top - 1);
     const double cx = double(left) + w / 2;
     const double cy = double(top) + h / 2;
-    const double start = ParameterAngle(X3, Y3, cx, cy, w / 2, h / 2);
-    const double end = ParameterAngle(X4, Y4, cx, cy, w / 2, h / 2);
+    const double start = ParameterAngle(x3, y3, cx, cy, w / 2, h / 2);
+    const double end = ParameterAngle(x4, y4, cx, cy, w / 2, h / 2);
     double span = std::fmod(end - start, 360.0);
     if (span <= 0)
         span += 360.0;
-    ApplyPen();
+    applyPen();
     // Qt measures arcs in sixteenths of a degree, counter-clockwise on the screen.
     painter_.drawArc(QRectF(double(left), double(top), w, h), int(std::lround(start * 16)),
                      int(std::lround(span * 16)));
-    Notify(left - b.Margin, top - b.Margin, right + b.Margin, bottom + b.Margin);
+    notify(left - b.margin, top - b.margin, right + b.margin, bottom + b.margin);
 }
 
-int Canvas::TextWidth(const QString& Text) const { return metrics_.horizontalAdvance(Text); }
+int Canvas::textWidth(const QString& text) const { return metrics_.horizontalAdvance(text); }
 
-int Canvas::TextHeight(const QString&) const { return metrics_.height(); }
+int Canvas::textHeight(const QString&) const { return metrics_.height(); }
 
-void Canvas::TextOut(int X, int Y, const QString& Text)
+void Canvas::textOut(int x, int y, const QString& text)
 {
-    const int w = TextWidth(Text);
+    const int w = textWidth(text);
     const int h = metrics_.height();
-    const std::int64_t right = std::int64_t{X} + w;
-    const std::int64_t bottom = std::int64_t{Y} + h;
-    penPos_ = PixelPoint{Saturate(right), Y};
-    if (!Touches(X, Y, right, bottom))
+    const std::int64_t right = std::int64_t{x} + w;
+    const std::int64_t bottom = std::int64_t{y} + h;
+    penPos_ = PixelPoint{Saturate(right), y};
+    if (!touches(x, y, right, bottom))
         return;
-    painter_.fillRect(QRect(X, Y, w, h), Brush.Color);
-    painter_.setPen(FontColor);
-    painter_.drawText(X, Y + metrics_.ascent(), Text);
+    painter_.fillRect(QRect(x, y, w, h), brush.color);
+    painter_.setPen(fontColor);
+    painter_.drawText(x, y + metrics_.ascent(), text);
     stateValid_ = false;
-    Notify(X, Y, right, bottom);
+    notify(x, y, right, bottom);
 }
 
-void Canvas::CopyRect(const PixelRect& Dest, const Canvas& Source, const PixelRect& SourceRect)
+void Canvas::copyRect(const PixelRect& dest, const Canvas& source, const PixelRect& sourceRect)
 {
-    if (Dest.Width() <= 0 || Dest.Height() <= 0 || SourceRect.Width() <= 0 ||
-        SourceRect.Height() <= 0 || Source.image_.isNull() ||
-        !Touches(Dest.Left, Dest.Top, Dest.Right, Dest.Bottom))
+    if (dest.width() <= 0 || dest.height() <= 0 || sourceRect.width() <= 0 ||
+        sourceRect.height() <= 0 || source.image_.isNull() ||
+        !touches(dest.left, dest.top, dest.right, dest.bottom))
         return;
 
-    if (Dest.Width() != SourceRect.Width() || Dest.Height() != SourceRect.Height()) {
-        const QRectF target(Dest.Left, Dest.Top, double(Dest.Width()), double(Dest.Height()));
-        const QRectF source(SourceRect.Left, SourceRect.Top, double(SourceRect.Width()),
-                            double(SourceRect.Height()));
-        if (&Source == this)
-            painter_.drawImage(target, image_.copy(), source);
+    if (dest.width() != sourceRect.width() || dest.height() != sourceRect.height()) {
+        const QRectF target(dest.left, dest.top, double(dest.width()), double(dest.height()));
+        const QRectF from(sourceRect.left, sourceRect.top, double(sourceRect.width()),
+                          double(sourceRect.height()));
+        if (&source == this)
+            painter_.drawImage(target, image_.copy(), from);
         else
-            painter_.drawImage(target, Source.image_, source);
-        Notify(Dest.Left, Dest.Top, Dest.Right, Dest.Bottom);
+            painter_.drawImage(target, source.image_, from);
+        notify(dest.left, dest.top, dest.right, dest.bottom);
         return;
     }
 
     // Same size: clip the source to its image and the destination to ours, moving the
     // other rectangle along so that pixels keep their correspondence.
-    std::int64_t sl = SourceRect.Left, st = SourceRect.Top;
-    std::int64_t sr = SourceRect.Right, sb = SourceRect.Bottom;
-    std::int64_t dl = Dest.Left, dt = Dest.Top;
+    std::int64_t sl = sourceRect.left, st = sourceRect.top;
+    std::int64_t sr = sourceRect.right, sb = sourceRect.bottom;
+    std::int64_t dl = dest.left, dt = dest.top;
     auto clipLow = [](std::int64_t& a, std::int64_t& b) {  // a, b: corresponding starts
         if (a < 0) {
             b -= a;
@@ -447,37 +447,37 @@ void Canvas::CopyRect(const PixelRect& Dest, const Canvas& Source, const PixelRe
     clipLow(st, dt);
     clipLow(dl, sl);
     clipLow(dt, st);
-    sr = std::min<std::int64_t>(sr, Source.Width());
-    sb = std::min<std::int64_t>(sb, Source.Height());
-    sr = std::min<std::int64_t>(sr, sl + (Width() - dl));
-    sb = std::min<std::int64_t>(sb, st + (Height() - dt));
+    sr = std::min<std::int64_t>(sr, source.width());
+    sb = std::min<std::int64_t>(sb, source.height());
+    sr = std::min<std::int64_t>(sr, sl + (width() - dl));
+    sb = std::min<std::int64_t>(sb, st + (height() - dt));
     if (sl >= sr || st >= sb)
         return;
-    const QRect source{int(sl), int(st), int(sr - sl), int(sb - st)};
+    const QRect from{int(sl), int(st), int(sr - sl), int(sb - st)};
     const QPoint target{int(dl), int(dt)};
-    if (&Source == this)
-        painter_.drawImage(target, image_.copy(source));
+    if (&source == this)
+        painter_.drawImage(target, image_.copy(from));
     else
-        painter_.drawImage(target, Source.image_, source);
-    Notify(dl, dt, dl + (sr - sl), dt + (sb - st));
+        painter_.drawImage(target, source.image_, from);
+    notify(dl, dt, dl + (sr - sl), dt + (sb - st));
 }
 
-void Canvas::Resize(int width, int height, const QColor& background)
+void Canvas::resize(int newWidth, int newHeight, const QColor& background)
 {
-    width = std::max(width, 0);
-    height = std::max(height, 0);
-    if (width == Width() && height == Height())
+    newWidth = std::max(newWidth, 0);
+    newHeight = std::max(newHeight, 0);
+    if (newWidth == width() && newHeight == height())
         return;
-    QImage next(width, height, kFormat);
+    QImage next(newWidth, newHeight, kFormat);
     if (!next.isNull())
         next.fill(background);
-    End();
+    end();
     if (!next.isNull() && !image_.isNull()) {
         QPainter copier(&next);
         copier.drawImage(0, 0, image_);
     }
     image_ = std::move(next);
-    Begin();
+    begin();
 }
 
 Bitmap::Bitmap(int width, int height) : canvas_(width, height, QColor(255, 255, 255)) {}

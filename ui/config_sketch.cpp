@@ -60,7 +60,7 @@ std::array<PixelPoint, 3> ArrowHeadAt(WorldPoint tip, double angle)
 
 }  // namespace
 
-void DrawConfigSketch(PaintBox& view, double angleDeg)
+void drawConfigSketch(PaintBox& view, double angleDeg)
 {
     const double a = angleDeg;
     SetFrame(view, -10, 10, 10, -10);
@@ -68,29 +68,29 @@ void DrawConfigSketch(PaintBox& view, double angleDeg)
     const int W = view.ClientWidth();
     const int H = view.ClientHeight();
 
-    c.Brush.Color = White;
-    c.FillRect(c.ClipRect());
+    c.brush.color = White;
+    c.fillRect(c.clipRect());
     // Width as well as colour: the dotted orbit needs a 1-pixel pen whatever drew last.
-    c.Pen.Color = Black;
-    c.Pen.Width = 1;
+    c.pen.color = Black;
+    c.pen.width = 1;
 
     // Parking orbit, dotted, white inside.
     const PixelPoint O = XYToPixel(0, 0);
     PixelPoint A = XYToPixel(-5, 5);
     PixelPoint B = XYToPixel(5, -5);
-    c.Pen.Style = PenStyle::Dot;
-    c.Ellipse(A.X, A.Y, B.X, B.Y);
-    c.TextOut(Shift(A.X, -15), A.Y, "Parking orbit");
+    c.pen.style = PenStyle::Dot;
+    c.ellipse(A.X, A.Y, B.X, B.Y);
+    c.textOut(Shift(A.X, -15), A.Y, "Parking orbit");
 
     // The Earth.
-    c.Pen.Style = PenStyle::Solid;
+    c.pen.style = PenStyle::Solid;
     A = XYToPixel(-4, 4);
     B = XYToPixel(4, -4);
-    c.Pen.Width = 2;
-    c.Brush.Color = Silver;
-    c.Ellipse(A.X, A.Y, B.X, B.Y);
-    c.TextOut(O.X - 10, O.Y - 20, "E");
-    c.Pen.Width = 1;
+    c.pen.width = 2;
+    c.brush.color = Silver;
+    c.ellipse(A.X, A.Y, B.X, B.Y);
+    c.textOut(O.X - 10, O.Y - 20, "E");
+    c.pen.width = 1;
 
     // Radius to the blast-off point and the velocity arrow, tangent counter-clockwise.
     const WorldPoint R1 = RotatePoint(OrbitPoint, Radians(a, 0));
@@ -99,22 +99,22 @@ void DrawConfigSketch(PaintBox& view, double angleDeg)
     const PixelPoint P1 = WorldToPixel(R1);
     const PixelPoint P2 = WorldToPixel(S);
     const std::array<PixelPoint, 3> V = ArrowHeadAt(S, Radians(a, -180));
-    c.Brush.Color = White;
+    c.brush.color = White;
     const std::array<PixelPoint, 3> radiusAndShaft{O, P1, P2};
-    c.Polyline(radiusAndShaft);
-    c.Polygon(V);
-    c.TextOut(Shift(V[2].X, c.TextWidth("V") / 2), V[2].Y, "V");
+    c.polyline(radiusAndShaft);
+    c.polygon(V);
+    c.textOut(Shift(V[2].X, c.textWidth("V") / 2), V[2].Y, "V");
 
     // Blast-off dot and its label, left of it and centred on it vertically.
-    c.Brush.Color = Navy;
-    c.Ellipse(Shift(P1.X, -DotRadius), Shift(P1.Y, -DotRadius), Shift(P1.X, DotRadius),
+    c.brush.color = Navy;
+    c.ellipse(Shift(P1.X, -DotRadius), Shift(P1.Y, -DotRadius), Shift(P1.X, DotRadius),
               Shift(P1.Y, DotRadius));
     {
         const QString label = "Blast-off";
-        const int w = c.TextWidth(label);
-        const int h = c.TextHeight(label);
-        c.Brush.Color = White;
-        c.TextOut(Shift(P1.X, -std::int64_t{w} - 15), Shift(P1.Y, -(h / 2)), label);
+        const int w = c.textWidth(label);
+        const int h = c.textHeight(label);
+        c.brush.color = White;
+        c.textOut(Shift(P1.X, -std::int64_t{w} - 15), Shift(P1.Y, -(h / 2)), label);
     }
 
     // Angle arc from the x axis to the launch direction, counter-clockwise on the screen
@@ -133,33 +133,33 @@ void DrawConfigSketch(PaintBox& view, double angleDeg)
         } else {
             phi = Radians(a, 175);
         }
-        c.Arc(C1.X, C1.Y, C2.X, C2.Y, Q1.X, Q1.Y, Q2.X, Q2.Y);
+        c.arc(C1.X, C1.Y, C2.X, C2.Y, Q1.X, Q1.Y, Q2.X, Q2.Y);
         const std::array<PixelPoint, 3> U = ArrowHeadAt(R3, phi);
-        c.Brush.Color = White;
-        c.Polygon(U);
+        c.brush.color = White;
+        c.polygon(U);
     }
-    c.Brush.Color = White;
+    c.brush.color = White;
 
     // Horizontal axis towards the Moon, its arrowhead at the right edge.
     const std::array<PixelPoint, 2> xAxis{{{0, O.Y}, {W, O.Y}}};
     const std::array<PixelPoint, 3> xHead{{{W, O.Y},
                                             {W - AxisHeadLength, O.Y - AxisHeadHalfWidth},
                                             {W - AxisHeadLength, O.Y + AxisHeadHalfWidth}}};
-    c.Polyline(xAxis);
-    c.Polygon(xHead);
+    c.polyline(xAxis);
+    c.polygon(xHead);
     const QString moon = "To the Moon";
-    const int w = c.TextWidth(moon);
-    const int h = c.TextHeight(moon);
-    c.TextOut(W - w - 4, O.Y - h - 5, moon);
+    const int w = c.textWidth(moon);
+    const int h = c.textHeight(moon);
+    c.textOut(W - w - 4, O.Y - h - 5, moon);
 
     // Vertical axis, its arrowhead at the top edge.
     const std::array<PixelPoint, 2> yAxis{{{O.X, 0}, {O.X, H}}};
     const std::array<PixelPoint, 3> yHead{{{O.X, 0},
                                             {O.X - AxisHeadHalfWidth, AxisHeadLength},
                                             {O.X + AxisHeadHalfWidth, AxisHeadLength}}};
-    c.Polyline(yAxis);
-    c.Polygon(yHead);
-    c.TextOut(O.X + 10, h, "Y");
+    c.polyline(yAxis);
+    c.polygon(yHead);
+    c.textOut(O.X + 10, h, "Y");
 }
 
 }  // namespace orrimar

@@ -12,6 +12,6 @@ namespace orrimar {
 // parking orbit radius 5 in a world of −10 … 10 on both axes. Leaves the pen black, solid,
 // 1 pixel wide and the brush white. Any angle is drawn; a non-finite one puts the
 // blast-off point and its arrow off the view instead of failing.
-void DrawConfigSketch(PaintBox& view, double angleDeg);
+void drawConfigSketch(PaintBox& view, double angleDeg);
 
 }  // namespace orrimar

@@ -19,7 +19,7 @@ std::function<void(const QString&)>& Handler()
 
 }  // namespace
 
-void ShowErrorBox(const QString& message)
+void showErrorBox(const QString& message)
 {
     const QString text = QString::fromStdString(WithFinalDot(message.toStdString()));
     if (Handler()) {
@@ -31,7 +31,7 @@ void ShowErrorBox(const QString& message)
     box.exec();
 }
 
-void SetErrorBoxHandler(std::function<void(const QString& text)> handler)
+void setErrorBoxHandler(std::function<void(const QString& text)> handler)
 {
     Handler() = std::move(handler);
 }

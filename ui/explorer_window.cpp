@@ -195,7 +195,7 @@ ExplorerWindow::ExplorerWindow(std::function<QImage()> picture,
         csvButton_->setEnabled(lastLaunch_.has_value());
         const QString error = csvJob_.result();
         if (!error.isEmpty())
-            ShowErrorBox(error);
+            showErrorBox(error);
         emit csvSaved(error);
     });
     showReport();
@@ -333,7 +333,7 @@ void ExplorerWindow::savePicture()
     QSaveFile file(path);
     if (image.isNull() || !file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") ||
         !file.commit())
-        ShowErrorBox(QString("Saving the picture as %1 failed: %2").arg(path, file.errorString()));
+        showErrorBox(QString("Saving the picture as %1 failed: %2").arg(path, file.errorString()));
 }
 
 void ExplorerWindow::saveCsv()

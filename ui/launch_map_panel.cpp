@@ -269,7 +269,7 @@ void LaunchMapPanel::Compute()
         return;
     const MapRegion region = Region();
     if (!(region.Angle.To > region.Angle.From) || !(region.Velocity.To > region.Velocity.From)) {
-        ShowErrorBox(tr("The map needs each axis's \"to\" above its \"from\""));
+        showErrorBox(tr("The map needs each axis's \"to\" above its \"from\""));
         return;
     }
     if (maps_.empty() || !(maps_.back().Region == region)) {
@@ -386,7 +386,7 @@ void LaunchMapPanel::Finish()
     UpdateProgress();
     emit computationEnded();
     if (!error.empty())
-        ShowErrorBox(tr("The launch map stopped: %1").arg(QString::fromStdString(error)));
+        showErrorBox(tr("The launch map stopped: %1").arg(QString::fromStdString(error)));
 }
 
 void LaunchMapPanel::Back()
@@ -457,7 +457,7 @@ bool LaunchMapPanel::SaveBytes(const QString& path, const QByteArray& bytes)
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
         return true;
-    ShowErrorBox(tr("The map could not be saved as %1: %2").arg(path, file.errorString()));
+    showErrorBox(tr("The map could not be saved as %1: %2").arg(path, file.errorString()));
     return false;
 }
 

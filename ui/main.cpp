@@ -8,17 +8,17 @@
 
 int main(int argc, char* argv[])
 {
-    if (const auto exitCode = orrimar::HandleCommandLine(argc, argv))
+    if (const auto exitCode = orrimar::handleCommandLine(argc, argv))
         return *exitCode;
-    if (!orrimar::DisplayAvailable()) {
+    if (!orrimar::displayAvailable()) {
         std::fprintf(stderr,
                      "orrimar: no display available (set DISPLAY, or QT_QPA_PLATFORM=offscreen)\n");
         return 1;
     }
-    orrimar::InstallFatalMessageExit();
+    orrimar::installFatalMessageExit();
 
     orrimar::Application app(argc, argv);
-    orrimar::SetProgramIdentity(app);
+    orrimar::setProgramIdentity(app);
     orrimar::MainWindow window;
     window.show();
     return app.exec();

@@ -1,17 +1,17 @@
 // The main window: the drawing area with the full view and its two insets, the
-// control column, the status bar with the speed bar, and the flight run.
+// control column, the status bar with the speed bar. A FlightController runs the flight;
+// the window draws what it hands over, and so does the Explorer.
 #pragma once
 
 #include "fields/stepper.h"
-#include "flight/flight_csv.h"
-#include "ui/canvas.h"
+#include "ui/flight_controller.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
-#include <cstdint>
 #include <memory>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -19,23 +19,22 @@ class QGroupBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QShortcut;
 class QSlider;
 class QToolButton;
 
 namespace orrimar {
 
 class ExplorerWindow;
+class FlightDrawing;
 class MaskedField;
 class PaintBox;
 class RepaintPacer;
 class StatusBar;
 class StepperButtons;
 struct FlightPoint;
-struct FlightStep;
 
 // The widgets carry object names by role ("fullView", "startButton", "altitudeField",
-// ...) for findChild.
+// ...) for findChild; so do the actions ("startAction", "pauseAction", ...).
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -45,26 +44,20 @@ public:
     explicit MainWindow(bool openingSequence = true, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Ticks per second of the pacing clock.
-    static std::int64_t counterFrequency();
+    // The controls' enabled states and the maximise button for a flight's state: while
+    // a flight runs, only what acts on it (and on the view) stays enabled.
+    void showControlsFor(FlightController::State state);
+    bool flying() const { return controller_->flying(); }
+    bool paused() const { return controller_->paused(); }
+    FlightController* flightController() const { return controller_; }
 
-    // Flips the enabled state of every control tagged for it, and the maximise button.
-    // Called in pairs around a flight.
-    void toggleControls();
-    bool flying() const { return flying_; }
-
-    // The window's part of an output point: paces, draws, shows and sounds it.
-    void paceFlight();
-    void showFlightStep(const FlightStep& step);
+    // Draws one output point as the flight does (for tests of the drawing).
     void drawFlightPoint(const FlightPoint& point);
-    bool flightCancelRequested() const { return cancelRequested_; }
     // Index of the last output point drawn (-1 before the first flight).
-    int lastPointIndex() const { return lastPointIndex_; }
+    int lastPointIndex() const;
 
     // The Explorer window, once opened (null before, or after it was destroyed).
     ExplorerWindow* explorer() const;
-    // A paused flight waits in paceFlight(), handling events, until resumed.
-    bool paused() const { return paused_; }
     // What ClipBoard copies: the full view with the insets over it.
     QImage fullViewPicture();
 
@@ -90,6 +83,7 @@ private slots:
     void chooseMapLaunch(const QString& angleText, const QString& velocityText, bool fly);
 
 private:
+    void createActions();
     void createDrawingArea();
     void createControlColumn();
     QGroupBox* createParamsGroup();
@@ -99,15 +93,25 @@ private:
     void setObjectNames();
     void setAccessibleTexts();
     void createConnections();
+    void connectController();
+    void connectExplorer();
     void setInitialState();
     void placeLunocentricInset();
-    void setUpViews();
-    void setUpInset(PaintBox& box, const QString& label, const QColor& disc, double radius);
     MaskedField* launchField(LaunchField field) const;
     StepperButtons* launchStepper(LaunchField field) const;
     bool fieldsIncomplete();
-    void endFlight();
-    void followFlightEnd(const Dop853Result& result, const CsvLaunch& launch);
+    bool isLaunchField(const QObject* object) const;
+    void endFlight(const Dop853Result& result);
+
+    // Actions, shared by the buttons and the keys.
+    QAction* startAction_ = nullptr;
+    QAction* cancelAction_ = nullptr;   // Escape
+    QAction* configAction_ = nullptr;
+    QAction* clipboardAction_ = nullptr;
+    QAction* explorerAction_ = nullptr;  // Ctrl+E
+    QAction* pauseAction_ = nullptr;     // P
+    QAction* aboutAction_ = nullptr;
+    QAction* exitAction_ = nullptr;
 
     // Drawing area.
     QFrame* drawingArea_ = nullptr;
@@ -145,27 +149,17 @@ private:
     QToolButton* clipboardButton_ = nullptr;
     QToolButton* explorerButton_ = nullptr;
     QPointer<ExplorerWindow> explorer_;  // a child window: destroyed with this one
-    bool paused_ = false;
 
     StatusBar* statusBar_ = nullptr;
     RepaintPacer* repaintPacer_ = nullptr;  // "repaintPacer"
-    QShortcut* cancelShortcut_ = nullptr;  // Escape, during a flight
     QProgressBar* speedBar_ = nullptr;
 
+    FlightController* controller_ = nullptr;  // "flightController"
+    std::unique_ptr<FlightDrawing> drawing_;
+
     bool firstResizeDone_ = false;
-    std::unique_ptr<Bitmap> moonBackground_;
-    bool cancelRequested_ = false;
     bool stepReportOpen_ = false;  // a step's error box is on the screen
-    int moonRadiusPx_ = 0;
-
-    std::int64_t nextPointDeadline_ = 0;
-    PixelRect moonBufferRect_;
-    PixelRect moonScreenRect_;
-
     bool openingSequence_;
-    bool flying_ = false;
-    bool closeAfterFlight_ = false;  // the window was closed during a flight
-    int lastPointIndex_ = -1;
 };
 
 }  // namespace orrimar

@@ -361,7 +361,7 @@ bool MaskedField::refuseIncomplete()
 void MaskedField::reportInvalidInput(int position)
 {
     const QPointer<MaskedField> self(this);
-    ShowErrorBox(invalidInputMessage());
+    showErrorBox(invalidInputMessage());
     // The box may have taken the focus and moved the caret; put it back.
     if (!self.isNull() && hasFocus())
         setCursorPosition(position);

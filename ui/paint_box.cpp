@@ -13,8 +13,8 @@ PaintBox::PaintBox(QWidget* parent)
 {
     // paintEvent covers every pixel from the image: no background erase needed.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    canvas_.SetFont(font());
-    canvas_.Changed = [this](const QRect& area) { changed(area); };
+    canvas_.setFont(font());
+    canvas_.changed = [this](const QRect& area) { changed(area); };
 }
 
 void PaintBox::changed(const QRect& area)
@@ -60,22 +60,22 @@ void PaintBox::setFontPixelSize(int pixels)
     QFont f = font();
     f.setPixelSize(pixels);
     setFont(f);
-    canvas_.SetFont(font());
+    canvas_.setFont(font());
 }
 
 // A hidden widget gets its resize event only when shown, but its size changes at once:
 // the canvas follows the size whenever it is asked for.
 void PaintBox::syncSize()
 {
-    if (canvas_.Width() != width() || canvas_.Height() != height())
-        canvas_.Resize(width(), height(), color_);
+    if (canvas_.width() != width() || canvas_.height() != height())
+        canvas_.resize(width(), height(), color_);
 }
 
 void PaintBox::paintEvent(QPaintEvent* event)
 {
     syncSize();
     QPainter painter(this);
-    painter.drawImage(event->rect(), canvas_.Image(), event->rect());
+    painter.drawImage(event->rect(), canvas_.image(), event->rect());
 }
 
 void PaintBox::resizeEvent(QResizeEvent* event)
@@ -87,7 +87,7 @@ void PaintBox::resizeEvent(QResizeEvent* event)
 void PaintBox::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange)
-        canvas_.SetFont(font());
+        canvas_.setFont(font());
     QWidget::changeEvent(event);
 }
 

@@ -33,7 +33,7 @@ public:
     void setFontPixelSize(int pixels);
 
     // A copy of everything drawn so far.
-    QImage snapshot() { return canvas().Snapshot(); }
+    QImage snapshot() { return canvas().snapshot(); }
 
     // While held, drawing collects the areas it changed instead of asking for a repaint
     // each time; flushRepaints() asks for one repaint of them. Releasing flushes too.

@@ -30,7 +30,7 @@ int FlushedOutput()
 
 }  // namespace
 
-std::optional<int> HandleCommandLine(int argc, char** argv)
+std::optional<int> handleCommandLine(int argc, char** argv)
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -89,7 +89,7 @@ std::optional<int> HandleCommandLine(int argc, char** argv)
     return std::nullopt;
 }
 
-void SetProgramIdentity(QApplication& app)
+void setProgramIdentity(QApplication& app)
 {
     app.setApplicationVersion(QString::fromLatin1(OrrimarVersion));
     app.setOrganizationName("Orrimar developers");

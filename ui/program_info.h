@@ -12,9 +12,9 @@ namespace orrimar {
 // when the program should stop here: 0 after --help or --version (printed on standard
 // output), 2 after one line on standard error for an unknown option or an argument.
 // Qt's own window options (-platform, -style ...) are let through.
-std::optional<int> HandleCommandLine(int argc, char** argv);
+std::optional<int> handleCommandLine(int argc, char** argv);
 
 // Name, version, organisation, desktop file name and window icon of the application.
-void SetProgramIdentity(QApplication& app);
+void setProgramIdentity(QApplication& app);
 
 }  // namespace orrimar

@@ -36,7 +36,7 @@ QSoundEffect* Effect(ProgramSound& sound)
 
 }  // namespace
 
-bool PlayProgramSound(QStringView name)
+bool playProgramSound(QStringView name)
 {
     ProgramSound* wanted = nullptr;
     for (ProgramSound& sound : sounds)

@@ -11,6 +11,6 @@ namespace orrimar {
 // whether `name` names one of the program's sounds. Unknown names, a missing sound
 // device or a missing application object play nothing and report nothing. The
 // sounds are loaded on first use, once for the life of the application object.
-bool PlayProgramSound(QStringView name);
+bool playProgramSound(QStringView name);
 
 }  // namespace orrimar

@@ -32,12 +32,12 @@ void FatalToExit(QtMsgType type, const QMessageLogContext& context, const QStrin
 
 }  // namespace
 
-bool DisplayAvailable()
+bool displayAvailable()
 {
     return EnvSet("QT_QPA_PLATFORM") || EnvSet("DISPLAY") || EnvSet("WAYLAND_DISPLAY");
 }
 
-void InstallFatalMessageExit()
+void installFatalMessageExit()
 {
     previousHandler = qInstallMessageHandler(FatalToExit);
 }

@@ -5,10 +5,10 @@ namespace orrimar {
 
 // True when Qt can be expected to find a screen: a platform was named in
 // QT_QPA_PLATFORM, or an X11 or Wayland display is set.
-bool DisplayAvailable();
+bool displayAvailable();
 
 // Makes a fatal Qt message (such as an unreachable display) end the program
 // with one clear line and exit code 1 instead of an abort.
-void InstallFatalMessageExit();
+void installFatalMessageExit();
 
 }  // namespace orrimar

@@ -19,11 +19,11 @@ template <typename Match>
 PixelRect ExtentOf(const QImage& image, Match match, PixelRect area = {0, 0, INT_MAX, INT_MAX})
 {
     PixelRect r{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
-    for (int y = std::max(area.Top, 0); y < std::min(area.Bottom, image.height()); ++y)
-        for (int x = std::max(area.Left, 0); x < std::min(area.Right, image.width()); ++x)
+    for (int y = std::max(area.top, 0); y < std::min(area.bottom, image.height()); ++y)
+        for (int x = std::max(area.left, 0); x < std::min(area.right, image.width()); ++x)
             if (match(image.pixel(x, y)))
-                r = PixelRect{std::min(r.Left, x), std::min(r.Top, y), std::max(r.Right, x + 1),
-                          std::max(r.Bottom, y + 1)};
+                r = PixelRect{std::min(r.left, x), std::min(r.top, y), std::max(r.right, x + 1),
+                          std::max(r.bottom, y + 1)};
     return r;
 }
 

@@ -1,5 +1,5 @@
 // The About box: its layout and texts, the Moon-phase animation tick by tick, and
-// ShowAboutBox creating a fresh box each time and releasing it.
+// showAboutBox creating a fresh box each time and releasing it.
 #include "ui/about_dialog.h"
 
 #include <QApplication>
@@ -222,7 +222,7 @@ void TestAboutDialog::ReopeningStartsAtFrameZeroAndReleasesTheBox()
         Tick(dialog, 7);
         QCOMPARE(dialog.nextFrame(), 7);
     });
-    ShowAboutBox();
+    showAboutBox();
     QVERIFY2(opened, "the box was shown modally");
     QVERIFY2(first.isNull(), "the box is released when it closes");
 
@@ -234,7 +234,7 @@ void TestAboutDialog::ReopeningStartsAtFrameZeroAndReleasesTheBox()
         Tick(dialog, 1);
         QCOMPARE(Canvas(dialog), Over(BlackBox(), dialog.frames()[0]));
     });
-    ShowAboutBox();
+    showAboutBox();
     QVERIFY(reopened);
     QVERIFY(QApplication::activeModalWidget() == nullptr);
 }

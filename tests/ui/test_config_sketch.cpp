@@ -72,9 +72,9 @@ std::vector<QPoint> OrbitPixels(const QImage& image)
 PixelPoint DotCentre(const QImage& image)
 {
     const PixelRect r = Extent(image, kNavy);
-    if (r.Left > r.Right)
+    if (r.left > r.right)
         return PixelPoint{-1, -1};
-    return PixelPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+    return PixelPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
 }  // namespace
@@ -103,7 +103,7 @@ void TestConfigSketch::frameAndFixedGeometry()
 {
     PaintBox box;
     Prepare(box);
-    DrawConfigSketch(box, 0.0);
+    drawConfigSketch(box, 0.0);
     QCOMPARE(PixelsPerUnit(), 26.4);
     QCOMPARE(XYToPixel(0, 0), (PixelPoint{264, 314}));
     QVERIFY(CurrentFrame().PaintBox == &box);
@@ -114,26 +114,26 @@ void TestConfigSketch::frameAndFixedGeometry()
     // outline of that rectangle (up to a pixel: dashes are rasterised on their own), and
     // about half of that outline is there.
     Bitmap solid(528, 628);
-    solid.GetCanvas().Ellipse(132, 182, 396, 446);
+    solid.canvas().ellipse(132, 182, 396, 446);
     const std::vector<QPoint> dotted = OrbitPixels(im);
-    const std::size_t full = OrbitPixels(solid.Image()).size();
+    const std::size_t full = OrbitPixels(solid.image()).size();
     for (const QPoint& p : dotted)
-        QVERIFY2(InkNear(solid.Image(), p.x(), p.y()),
+        QVERIFY2(InkNear(solid.image(), p.x(), p.y()),
                  qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
     QVERIFY2(full > 300 && dotted.size() > full / 3 && dotted.size() < full * 2 / 3,
              qPrintable(QString("%1 of %2").arg(dotted.size()).arg(full)));
     const PixelRect left = Extent(im, kBlack, PixelRect{0, 200, 200, 300});
     const PixelRect top = Extent(im, kBlack, PixelRect{200, 20, 258, 240});
-    QVERIFY2(left.Left == 132 || left.Left == 133, qPrintable(QString::number(left.Left)));
-    QVERIFY2(top.Top == 182 || top.Top == 183, qPrintable(QString::number(top.Top)));
+    QVERIFY2(left.left == 132 || left.left == 133, qPrintable(QString::number(left.left)));
+    QVERIFY2(top.top == 182 || top.top == 183, qPrintable(QString::number(top.top)));
 
     // The Earth, silver inside a 2-pixel outline, in (158, 208)–(370, 420).
     const PixelRect earth = Extent(im, kSilver);
-    QVERIFY2(earth.Left >= 158 && earth.Left <= 160 && earth.Top >= 208 && earth.Top <= 210 &&
-                 earth.Right <= 370 && earth.Right >= 368 && earth.Bottom <= 420 &&
-                 earth.Bottom >= 418,
+    QVERIFY2(earth.left >= 158 && earth.left <= 160 && earth.top >= 208 && earth.top <= 210 &&
+                 earth.right <= 370 && earth.right >= 368 && earth.bottom <= 420 &&
+                 earth.bottom >= 418,
              qPrintable(QString("%1,%2-%3,%4")
-                            .arg(earth.Left).arg(earth.Top).arg(earth.Right).arg(earth.Bottom)));
+                            .arg(earth.left).arg(earth.top).arg(earth.right).arg(earth.bottom)));
     QCOMPARE(im.pixel(210, 360), kSilver);
 
     // The axes through the origin, from edge to edge, with their arrowheads at the right
@@ -149,7 +149,7 @@ void TestConfigSketch::frameAndFixedGeometry()
     // Another size gets the frame of its own: the height sets the scale.
     PaintBox wide;
     wide.resize(300, 200);
-    DrawConfigSketch(wide, 0.0);
+    drawConfigSketch(wide, 0.0);
     QCOMPARE(PixelsPerUnit(), 10.0);
     QCOMPARE(XYToPixel(0, 0), (PixelPoint{150, 100}));
     QCOMPARE(FrameList().size(), std::size_t{2});
@@ -159,10 +159,10 @@ void TestConfigSketch::textsAtTheirPlaces()
 {
     PaintBox box;
     Prepare(box);
-    DrawConfigSketch(box, 0.0);
+    drawConfigSketch(box, 0.0);
     const QImage im = box.snapshot();
     const Canvas& c = box.canvas();
-    const int hMoon = c.TextHeight("To the Moon");
+    const int hMoon = c.textHeight("To the Moon");
     const struct {
         QString Text;
         int X, Y;
@@ -170,15 +170,15 @@ void TestConfigSketch::textsAtTheirPlaces()
     } labels[] = {
         {"Parking orbit", 132 - 15, 182, kWhite},
         {"E", 264 - 10, 314 - 20, kSilver},
-        {"V", 396 + c.TextWidth("V") / 2, 182, kWhite},
-        {"Blast-off", 396 - c.TextWidth("Blast-off") - 15, 314 - c.TextHeight("Blast-off") / 2,
+        {"V", 396 + c.textWidth("V") / 2, 182, kWhite},
+        {"Blast-off", 396 - c.textWidth("Blast-off") - 15, 314 - c.textHeight("Blast-off") / 2,
          kWhite},
-        {"To the Moon", 528 - c.TextWidth("To the Moon") - 4, 314 - hMoon - 5, kWhite},
+        {"To the Moon", 528 - c.textWidth("To the Moon") - 4, 314 - hMoon - 5, kWhite},
         {"Y", 264 + 10, hMoon, kWhite},
     };
     for (const auto& l : labels) {
-        const int w = c.TextWidth(l.Text);
-        const int h = c.TextHeight(l.Text);
+        const int w = c.textWidth(l.Text);
+        const int h = c.textHeight(l.Text);
         int ink = 0;
         for (int y = l.Y; y < l.Y + h; ++y)
             for (int x = l.X; x < l.X + w; ++x)
@@ -215,7 +215,7 @@ void TestConfigSketch::launchAngle()
     QFETCH(PixelPoint, tip);
     PaintBox box;
     Prepare(box);
-    DrawConfigSketch(box, angle);
+    drawConfigSketch(box, angle);
     const QImage im = box.snapshot();
 
     QCOMPARE(DotCentre(im), dot);
@@ -276,7 +276,7 @@ void TestConfigSketch::arcArrowheadPointsAwayFromTheAxis()
     QFETCH(WorldPoint, wrongOuter);
     PaintBox box;
     Prepare(box);
-    DrawConfigSketch(box, angle);
+    drawConfigSketch(box, angle);
     const QImage im = box.snapshot();
     for (const WorldPoint& p : {outer, inner}) {
         const PixelPoint q = Pixel(p.X, p.Y);
@@ -293,16 +293,16 @@ void TestConfigSketch::replacesThePictureAndLeavesTheCanvasState()
     Prepare(used);
     Prepare(fresh);
     Canvas& c = used.canvas();
-    c.Brush.Color = QColor(0, 128, 128);
-    c.FillRect(c.ClipRect());
-    c.Pen = CanvasPen{QColor(255, 0, 0), 5, PenStyle::Dot};
-    c.MoveTo(0, 0);
-    c.LineTo(528, 628);
-    c.Brush.Color = QColor(255, 255, 0);
+    c.brush.color = QColor(0, 128, 128);
+    c.fillRect(c.clipRect());
+    c.pen = CanvasPen{QColor(255, 0, 0), 5, PenStyle::Dot};
+    c.moveTo(0, 0);
+    c.lineTo(528, 628);
+    c.brush.color = QColor(255, 255, 0);
     SetFrameFill(used, -1.05, 1.05, 1.05, -1.05);  // the frame of a flight
 
-    DrawConfigSketch(used, 226.5);
-    DrawConfigSketch(fresh, 226.5);
+    drawConfigSketch(used, 226.5);
+    drawConfigSketch(fresh, 226.5);
     QVERIFY(used.snapshot() == fresh.snapshot());
     QCOMPARE(used.snapshot().pixel(0, 0), kWhite);
     QCOMPARE(PixelsPerUnit(), 26.4);
@@ -310,10 +310,10 @@ void TestConfigSketch::replacesThePictureAndLeavesTheCanvasState()
     QCOMPARE(PixelsPerUnit(), 26.4);
     QCOMPARE(FrameList().size(), std::size_t{2});
 
-    QCOMPARE(c.Pen.Color, QColor(0, 0, 0));
-    QCOMPARE(c.Pen.Width, 1);
-    QVERIFY(c.Pen.Style == PenStyle::Solid);
-    QCOMPARE(c.Brush.Color, QColor(255, 255, 255));
+    QCOMPARE(c.pen.color, QColor(0, 0, 0));
+    QCOMPARE(c.pen.width, 1);
+    QVERIFY(c.pen.style == PenStyle::Solid);
+    QCOMPARE(c.brush.color, QColor(255, 255, 255));
 }
 
 void TestConfigSketch::anglesBeyondReasonDoNotFail_data()
@@ -337,7 +337,7 @@ void TestConfigSketch::anglesBeyondReasonDoNotFail()
     QFETCH(bool, dotShown);
     PaintBox box;
     Prepare(box);
-    DrawConfigSketch(box, angle);
+    drawConfigSketch(box, angle);
     const QImage im = box.snapshot();
     QCOMPARE(im.pixel(210, 360), kSilver);
     QCOMPARE(im.pixel(5, 314), kBlack);
@@ -349,13 +349,13 @@ void TestConfigSketch::anglesBeyondReasonDoNotFail()
     } else {
         QCOMPARE(Count(im, kNavy), 0);
     }
-    QCOMPARE(box.canvas().Pen.Width, 1);
-    QCOMPARE(box.canvas().Brush.Color, QColor(255, 255, 255));
+    QCOMPARE(box.canvas().pen.width, 1);
+    QCOMPARE(box.canvas().brush.color, QColor(255, 255, 255));
 
     // A view with no room at all draws nothing and does not fail either.
     PaintBox empty;
     empty.resize(0, 0);
-    DrawConfigSketch(empty, angle);
+    drawConfigSketch(empty, angle);
     QCOMPARE(PixelsPerUnit(), 0.0);
 }
 

@@ -84,8 +84,8 @@ class TestExplorer : public QObject {
 private slots:
     void initTestCase()
     {
-        UseDotDecimalSeparator();
-        SetErrorBoxHandler([this](const QString& text) { errors_.append(text); });
+        useDotDecimalSeparator();
+        setErrorBoxHandler([this](const QString& text) { errors_.append(text); });
         SetSavePathAsker([this](const QString&, const QString&, const QString&) { return savePath_; });
     }
     void init()
@@ -126,7 +126,7 @@ private slots:
         for (int i = 0; i < static_cast<int>(LaunchPresets.size()); ++i) {
             const LaunchPreset& p = LaunchPresets[static_cast<std::size_t>(i)];
             applyPreset(i);
-            QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
+            fly();
             const HeadlessViews views(fullView->width(), fullView->height(), true);
             const FlightSummary summary =
                 FlySummary(LaunchFromTexts(p.Altitude, p.Velocity, p.Angle), views);
@@ -154,7 +154,7 @@ private slots:
     void PausedFlightResumesAsTheSameFlight()
     {
         applyPreset(4);  // "Escape 58": long enough to be caught mid-flight
-        QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
+        fly();
         const int unpausedLast = window_->lastPointIndex();
 
         ExplorerWindow* explorer = openExplorer();
@@ -184,7 +184,7 @@ private slots:
             });
         });
         poll.start();
-        QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
+        fly();
         QVERIFY(pausedSeen);
         QVERIFY(atPause >= 0 && atPause < unpausedLast);
         QCOMPARE(later, atPause);  // nothing drawn while paused
@@ -205,7 +205,7 @@ private slots:
         QTimer::singleShot(50, window_, [this] {
             Part<QToolButton>(*window_, "cancelButton")->click();
         });
-        QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
+        fly();
         QVERIFY(!window_->flying() && !window_->paused());
         QCOMPARE(QString::fromStdString(explorer->report().EndingText()), QString("cancelled"));
         window_->togglePause();  // no flight: nothing to pause
@@ -221,7 +221,7 @@ private slots:
         auto* fullViewCheck = window_->findChild<QWidget*>("fullViewCheck");
         QMetaObject::invokeMethod(fullViewCheck, "setChecked", Q_ARG(bool, false));
         applyPreset(1);
-        QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
+        fly();
 
         savePath_ = dir.filePath("window.csv");
         QSignalSpy saved(explorer, &ExplorerWindow::csvSaved);
@@ -282,7 +282,7 @@ private slots:
             QTimer::singleShot(120, window_, [this] { Part<QToolButton>(*window_, "cancelButton")->click(); });
         });
         poll.start();
-        QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
+        fly();
         QVERIFY(!window_->flying());
         // Opened mid-flight: it waits for the next flight's launch.
         QVERIFY(window_->explorer() && !window_->explorer()->report().HasPoints());
@@ -296,7 +296,7 @@ private slots:
         window_->setAttribute(Qt::WA_DeleteOnClose);
         QTimer::singleShot(50, window_, [this] { window_->togglePause(); });
         QTimer::singleShot(100, window_, [this] { window_->close(); });
-        QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
+        fly();
         QTRY_COMPARE(destroyed.count(), 1);
         QVERIFY(explorer.isNull());
         window_ = nullptr;
@@ -387,7 +387,7 @@ private slots:
             QTest::mouseDClick(view, Qt::LeftButton, {}, view->CellRect(0).center());
             Part<QToolButton>(*window_, "cancelButton")->click();
         });
-        QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
+        fly();
         QVERIFY(chosen.count() >= 1);
         const int cancelledAt = window_->lastPointIndex();
         QCoreApplication::processEvents();  // a fly queued by mistake would run here
@@ -432,6 +432,14 @@ private slots:
     }
 
 private:
+    // Starts a flight as Start does and waits for its end: the flight runs from the
+    // event loop. The window may be gone by then (closed mid-flight).
+    void fly()
+    {
+        QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
+        const QPointer<MainWindow> window = window_;
+        QTRY_VERIFY_WITH_TIMEOUT(!window || !window->flying(), Patience);
+    }
     ExplorerWindow* openExplorer()
     {
         window_->showExplorer();

@@ -53,10 +53,10 @@ class TestLaunchMapPanel : public QObject {
 private slots:
     void init()
     {
-        SetErrorBoxHandler([this](const QString& text) { errors_ << text; });
+        setErrorBoxHandler([this](const QString& text) { errors_ << text; });
         errors_.clear();
     }
-    void cleanup() { SetErrorBoxHandler({}); }
+    void cleanup() { setErrorBoxHandler({}); }
 
     void defaultsAroundTheLaunch()
     {

@@ -6,6 +6,8 @@
 #include "flight/flight_run.h"
 #include "flight/view_frames.h"
 #include "ui/error_box.h"
+#include "ui/explorer_window.h"
+#include "ui/flight_controller.h"
 #include "ui/main_window.h"
 #include "ui/masked_field.h"
 #include "ui/paint_box.h"
@@ -22,6 +24,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -59,8 +62,8 @@ class TestMainWindow : public QObject {
 private slots:
     void initTestCase()
     {
-        UseDotDecimalSeparator();
-        SetErrorBoxHandler([this](const QString& text) {
+        useDotDecimalSeparator();
+        setErrorBoxHandler([this](const QString& text) {
             errors_.append(text);
             if (whileErrorShown_)
                 whileErrorShown_();
@@ -119,14 +122,14 @@ private slots:
         QWidget* const untouched[] = {altitudeField(), velocityField(), angleField(),
                                       altitudeStepper(),   velocityStepper(),   angleStepper(),
                                       speedSlider(), clipboardButton()};
-        window_->toggleControls();
+        window_->showControlsFor(FlightController::State::Flying);
         for (QWidget* w : tagged)
             QVERIFY2(!w->isEnabled(), qPrintable(w->metaObject()->className()));
         for (QWidget* w : untouched)
             QVERIFY(w->isEnabled());
         QVERIFY(cancelButton()->isEnabled());
         QVERIFY(!(window_->windowFlags() & Qt::WindowMaximizeButtonHint));
-        window_->toggleControls();
+        window_->showControlsFor(FlightController::State::Idle);
         for (QWidget* w : tagged)
             QVERIFY(w->isEnabled());
         QVERIFY(!cancelButton()->isEnabled());
@@ -281,7 +284,7 @@ private slots:
         QTimer::singleShot(0, window_, [] {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         });
-        Invoke("startFlight");
+        Fly();
         QVERIFY(!window_->flying());
         QVERIFY2(statusBar()->panelText(0).toInt() <= 2, qPrintable(statusBar()->panelText(0)));
 
@@ -292,7 +295,7 @@ private slots:
             QTest::keyClick(angleField(), Qt::Key_Backspace);
             QTest::keyClick(angleField(), Qt::Key_Escape);
         });
-        Invoke("startFlight");
+        Fly();
         QVERIFY(!window_->flying());
         QVERIFY2(statusBar()->panelText(0).toInt() <= 2, qPrintable(statusBar()->panelText(0)));
         QCOMPARE(angleField()->text(), QString("+229.70_"));  // the change stays
@@ -301,6 +304,38 @@ private slots:
         QTest::keyClick(angleField(), Qt::Key_Escape);
         QCOMPARE(angleField()->text(), QString("+229.700"));
         QCOMPARE(statusBar()->panelText(0), QString("Step"));
+        QVERIFY(errors_.isEmpty());
+    }
+
+    // P and Ctrl+E reach the window from a launch field, which takes no letter, and P and
+    // Escape reach it from the Explorer: typed as a user types them, into the focused widget.
+    void WindowKeysWorkFromAFieldAndFromTheExplorer()
+    {
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_));
+        speedSlider()->setValue(0);  // slow: the keys arrive mid-flight
+        Invoke("startFlight");
+        velocityField()->setFocus();
+        velocityField()->setCursorPosition(2);
+        const QString text = velocityField()->text();
+        QTest::keyClick(velocityField(), Qt::Key_P);
+        QVERIFY(window_->paused());
+        QTest::keyClick(velocityField(), Qt::Key_P);
+        QVERIFY(window_->flying() && !window_->paused());
+        QTest::keyClick(velocityField(), Qt::Key_E, Qt::ControlModifier);
+        ExplorerWindow* explorer = window_->explorer();
+        QVERIFY(explorer && explorer->isVisible());
+        QCOMPARE(velocityField()->text(), text);
+        QCOMPARE(velocityField()->cursorPosition(), 2);  // not moved to the end
+
+        explorer->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(explorer));
+        QWidget* focus = explorer->focusWidget() ? explorer->focusWidget() : explorer;
+        QTest::keyClick(focus, Qt::Key_P);
+        QVERIFY(window_->paused());
+        QTest::keyClick(focus, Qt::Key_Escape);
+        QTRY_VERIFY_WITH_TIMEOUT(!window_->flying(), 120000);
+        QCOMPARE(QString::fromStdString(explorer->report().EndingText()), QString("cancelled"));
         QVERIFY(errors_.isEmpty());
     }
 
@@ -371,9 +406,9 @@ private slots:
 
     void ExceptionsBecomeErrorBoxesWithTheFinalDotRule()
     {
-        RunGuarded([] { throw std::runtime_error("PaintBox 7 not found"); });
-        RunGuarded([] { throw std::runtime_error("Already a sentence."); });
-        RunGuarded([] { throw std::runtime_error("Gone!"); });
+        runGuarded([] { throw std::runtime_error("PaintBox 7 not found"); });
+        runGuarded([] { throw std::runtime_error("Already a sentence."); });
+        runGuarded([] { throw std::runtime_error("Gone!"); });
         QCOMPARE(errors_, (QStringList{"PaintBox 7 not found.", "Already a sentence.", "Gone!"}));
     }
 
@@ -381,9 +416,9 @@ private slots:
     void ClipboardHoldsTheFullViewsPixels()
     {
         QTimer::singleShot(0, window_, [this] { Invoke("cancelFlight"); });
-        Invoke("startFlight");  // draws the Earth in the geocentric inset
-        fullView()->canvas().Brush.Color = QColor(0, 0, 255);
-        fullView()->canvas().FillRect(PixelRect{300, 300, 310, 310});
+        Fly();  // draws the Earth in the geocentric inset
+        fullView()->canvas().brush.color = QColor(0, 0, 255);
+        fullView()->canvas().fillRect(PixelRect{300, 300, 310, 310});
         Invoke("copyToClipboard");
         const QImage copied = QGuiApplication::clipboard()->image();
         QCOMPARE(copied.size(), fullView()->size());
@@ -416,7 +451,7 @@ private slots:
         QTest::keyClick(velocityField(), Qt::Key_Delete);
         QCOMPARE(velocityField()->fieldText(), QString("+1 .9800"));
         const QString message = MaskedField::invalidInputMessage();
-        Invoke("startFlight");
+        Fly();
         QVERIFY(!window_->flying());
         QCOMPARE(statusBar()->panelText(0), QString("Step"));  // no flight
         QCOMPARE(errors_.size(), 1);
@@ -449,7 +484,7 @@ private slots:
     {
         speedSlider()->setValue(95);
         ApplyPreset(1);  // "Collision"
-        Invoke("startFlight");
+        Fly();
         QVERIFY(!window_->flying());
         QVERIFY(startButton()->isEnabled());
         QVERIFY(!startButton()->isChecked());
@@ -471,7 +506,7 @@ private slots:
         speedSlider()->setValue(95);
         fullViewCheck()->setChecked(false);
         QTimer::singleShot(0, window_, [this] { Invoke("cancelFlight"); });
-        Invoke("startFlight");
+        Fly();
         QVERIFY(lunocentricPanel()->isVisible());
         const QImage luno = lunocentricInset()->snapshot();
         const QImage geo = geocentricInset()->snapshot();
@@ -491,7 +526,7 @@ private slots:
     {
         speedSlider()->setValue(95);
         QTimer::singleShot(0, window_, [this] { cancelButton()->click(); });
-        Invoke("startFlight");
+        Fly();
         QVERIFY(!window_->flying());
         QVERIFY(statusBar()->panelText(0).toInt() <= 2);
         // The drawing and the panels keep what the flight showed.
@@ -507,9 +542,9 @@ private slots:
         const auto point = DiscTestPoint;
         window_->drawFlightPoint(point(0, {50, 100}, {300, 300}));
         window_->drawFlightPoint(point(1, {150, 100}, {100, 100}));
-        QCOMPARE(QColor(full.Image().pixel(100, 100)), QColor(0, 128, 128));
+        QCOMPARE(QColor(full.image().pixel(100, 100)), QColor(0, 128, 128));
         window_->drawFlightPoint(point(2, {200, 100}, {300, 200}));
-        const QImage image = full.Image();
+        const QImage image = full.image();
         for (int x = 50; x < 200; ++x)
             QCOMPARE(QColor(image.pixel(x, 100)), QColor(0, 0, 255));
         QCOMPARE(CountColour(image.copy(90, 90, 20, 20), QColor(0, 128, 128)), 0);
@@ -531,7 +566,7 @@ private slots:
         auto fly = [&](int preset, std::int64_t interval) {
             pacer->setFrameInterval(interval);
             ApplyPreset(preset);
-            Invoke("startFlight");
+            Fly();
             QCoreApplication::processEvents();
             Invoke("copyToClipboard");
             return Pictures{OnScreen(*fullView()), QGuiApplication::clipboard()->image(),
@@ -562,7 +597,7 @@ private slots:
         window_->drawFlightPoint(point(1, {60, 100}, {100, 100}));   // clear of the disc
         window_->drawFlightPoint(point(2, {150, 100}, {100, 100}));  // right under it
         window_->drawFlightPoint(point(3, {160, 100}, {100, 100}));
-        const QImage image = full.Image();
+        const QImage image = full.image();
         QCOMPARE(QColor(image.pixel(100, 100)), QColor(0, 128, 128));  // disc over the line
         QCOMPARE(QColor(image.pixel(96, 100)), QColor(0, 0, 0));       // its outline
         for (int x : {50, 90, 110, 159})
@@ -570,7 +605,7 @@ private slots:
         const QColor teal(0, 128, 128);
         QCOMPARE(CountColour(image, teal), CountColour(image.copy(92, 92, 16, 16), teal));
         window_->drawFlightPoint(point(4, {170, 100}, {300, 300}));  // moved: the line shows
-        QCOMPARE(QColor(full.Image().pixel(100, 100)), QColor(0, 0, 255));
+        QCOMPARE(QColor(full.image().pixel(100, 100)), QColor(0, 0, 255));
     }
 
     void ConfigRefusesLowAltitudeAndSlowVelocity()
@@ -602,7 +637,7 @@ private slots:
     {
         speedSlider()->setValue(95);
         ApplyPreset(1);
-        Invoke("startFlight");
+        Fly();
         QVERIFY(CountColour(fullView()->snapshot(), QColor(0, 0, 255)) > 200);
         configButton()->click();
         const QImage sketch = fullView()->snapshot();
@@ -617,8 +652,9 @@ private slots:
         QSignalSpy destroyed(window_, &QObject::destroyed);
         window_->setAttribute(Qt::WA_DeleteOnClose);
         QTimer::singleShot(50, window_, [this] { window_->close(); });
-        Invoke("startFlight");
-        QVERIFY(!window_->flying());
+        const QPointer<MainWindow> window = window_;
+        Fly();
+        QVERIFY(!window || !window->flying());
         QTRY_COMPARE(destroyed.count(), 1);
         window_ = nullptr;
     }
@@ -632,7 +668,7 @@ private slots:
             ++nested;
             Invoke("cancelFlight");
         });
-        Invoke("startFlight");
+        Fly();
         QCOMPARE(nested, 1);
         QVERIFY(!window_->flying());
         QVERIFY(startButton()->isEnabled());
@@ -646,6 +682,14 @@ private:
         return window_->screen()
             ->grabWindow(window_->winId(), at.x(), at.y(), widget.width(), widget.height())
             .toImage();
+    }
+    // Starts a flight as Start does and waits for its end: the flight runs from the
+    // event loop. The window may be gone by then (closed mid-flight).
+    void Fly()
+    {
+        Invoke("startFlight");
+        const QPointer<MainWindow> window = window_;
+        QTRY_VERIFY_WITH_TIMEOUT(!window || !window->flying(), 120000);
     }
     // Runs one of the window's slots as its button or list would.
     void Invoke(const char* slot) { QVERIFY2(QMetaObject::invokeMethod(window_, slot), slot); }
@@ -661,10 +705,10 @@ private:
     Canvas& clearedFullView()
     {
         QTimer::singleShot(0, window_, [this] { Invoke("cancelFlight"); });
-        Invoke("startFlight");
+        Fly();
         Canvas& full = fullView()->canvas();
-        full.Brush.Color = Qt::white;
-        full.FillRect(full.ClipRect());
+        full.brush.color = Qt::white;
+        full.fillRect(full.clipRect());
         return full;
     }
 

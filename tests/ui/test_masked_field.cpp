@@ -52,7 +52,7 @@ const QString invalidInput =
 void TestMaskedField::init()
 {
     messages_.clear();
-    orrimar::SetErrorBoxHandler([this](const QString& text) { messages_ << text; });
+    orrimar::setErrorBoxHandler([this](const QString& text) { messages_ << text; });
     window_ = std::make_unique<QWidget>();
     auto* layout = new QVBoxLayout(window_.get());
     altitude_ = new MaskedField(orrimar::AltitudeMask);
@@ -73,7 +73,7 @@ void TestMaskedField::init()
 void TestMaskedField::cleanup()
 {
     window_.reset();
-    orrimar::SetErrorBoxHandler({});
+    orrimar::setErrorBoxHandler({});
 }
 
 void TestMaskedField::Focus(QWidget* widget)

@@ -154,40 +154,40 @@ void TestPaintBox::ellipseCoversItsRectangle()
     QFETCH(PixelRect, rect);
     QFETCH(PixelRect, extent);
     Bitmap bitmap(180, 180);
-    Canvas& c = bitmap.GetCanvas();
-    c.Brush.Color = QColor(0, 0, 255);
-    c.Ellipse(rect);
-    QCOMPARE(Extent(bitmap.Image()), extent);
-    QCOMPARE(bitmap.Image().pixel((extent.Left + extent.Right) / 2, (extent.Top + extent.Bottom) / 2),
+    Canvas& c = bitmap.canvas();
+    c.brush.color = QColor(0, 0, 255);
+    c.ellipse(rect);
+    QCOMPARE(Extent(bitmap.image()), extent);
+    QCOMPARE(bitmap.image().pixel((extent.left + extent.right) / 2, (extent.top + extent.bottom) / 2),
              kBlue);
 }
 
 void TestPaintBox::lineLeavesItsEndPixel()
 {
     Bitmap bitmap(40, 40);
-    Canvas& c = bitmap.GetCanvas();
-    const QImage& im = bitmap.Image();
-    c.MoveTo(15, 8);
-    c.LineTo(5, 8);  // leftwards: the start is painted, the end is not
+    Canvas& c = bitmap.canvas();
+    const QImage& im = bitmap.image();
+    c.moveTo(15, 8);
+    c.lineTo(5, 8);  // leftwards: the start is painted, the end is not
     QCOMPARE(im.pixel(15, 8), kBlack);
     QCOMPARE(im.pixel(5, 8), kWhite);
     QCOMPARE(Count(im, kBlack), 10);
 
     // A zigzag drawn point by point: every vertex but the last is painted.
     const std::array<PixelPoint, 5> zig{{{20, 20}, {30, 25}, {22, 31}, {22, 36}, {35, 36}}};
-    c.MoveTo(zig[0].X, zig[0].Y);
+    c.moveTo(zig[0].X, zig[0].Y);
     for (std::size_t k = 1; k < zig.size(); ++k)
-        c.LineTo(zig[k].X, zig[k].Y);
-    QCOMPARE(c.PenPos(), zig.back());
+        c.lineTo(zig[k].X, zig[k].Y);
+    QCOMPARE(c.penPos(), zig.back());
     for (std::size_t k = 0; k + 1 < zig.size(); ++k)
         QCOMPARE(im.pixel(zig[k].X, zig[k].Y), kBlack);
     QCOMPARE(im.pixel(35, 36), kWhite);
 
     // The same, as one polyline; the pen position stays.
     Bitmap other(40, 40);
-    other.GetCanvas().Polyline(std::span(zig));
-    QCOMPARE(other.Image().copy(0, 16, 40, 24), im.copy(0, 16, 40, 24));
-    QCOMPARE(other.GetCanvas().PenPos(), (PixelPoint{0, 0}));
+    other.canvas().polyline(std::span(zig));
+    QCOMPARE(other.image().copy(0, 16, 40, 24), im.copy(0, 16, 40, 24));
+    QCOMPARE(other.canvas().penPos(), (PixelPoint{0, 0}));
 }
 
 void TestPaintBox::clippedLineMatchesUnclippedOne()
@@ -205,24 +205,24 @@ void TestPaintBox::clippedLineMatchesUnclippedOne()
     for (const auto& l : lines) {
         Bitmap small(60, 60);
         Bitmap large(660, 660);
-        small.GetCanvas().Pen.Style = PenStyle::Dot;
-        large.GetCanvas().Pen.Style = PenStyle::Dot;
-        small.GetCanvas().MoveTo(l[0], l[1]);
-        small.GetCanvas().LineTo(l[2], l[3]);
-        large.GetCanvas().MoveTo(l[0] + offset, l[1] + offset);
-        large.GetCanvas().LineTo(l[2] + offset, l[3] + offset);
-        QVERIFY2(large.Image().copy(offset, offset, 60, 60) == small.Image(),
+        small.canvas().pen.style = PenStyle::Dot;
+        large.canvas().pen.style = PenStyle::Dot;
+        small.canvas().moveTo(l[0], l[1]);
+        small.canvas().lineTo(l[2], l[3]);
+        large.canvas().moveTo(l[0] + offset, l[1] + offset);
+        large.canvas().lineTo(l[2] + offset, l[3] + offset);
+        QVERIFY2(large.image().copy(offset, offset, 60, 60) == small.image(),
                  qPrintable(QString("%1,%2 -> %3,%4").arg(l[0]).arg(l[1]).arg(l[2]).arg(l[3])));
     }
 
     // Clamped far points: only the visible part is walked.
     Bitmap bitmap(50, 50);
-    bitmap.GetCanvas().MoveTo(25, 25);
-    bitmap.GetCanvas().LineTo(INT_MAX, INT_MAX);
-    bitmap.GetCanvas().MoveTo(-INT_MAX, 10);
-    bitmap.GetCanvas().LineTo(INT_MAX, 10);
-    QCOMPARE(bitmap.Image().pixel(49, 49), kBlack);
-    QCOMPARE(Count(bitmap.Image(), kBlack), 75);
+    bitmap.canvas().moveTo(25, 25);
+    bitmap.canvas().lineTo(INT_MAX, INT_MAX);
+    bitmap.canvas().moveTo(-INT_MAX, 10);
+    bitmap.canvas().lineTo(INT_MAX, 10);
+    QCOMPARE(bitmap.image().pixel(49, 49), kBlack);
+    QCOMPARE(Count(bitmap.image(), kBlack), 75);
 }
 
 void TestPaintBox::extremeLinesMatchTheReference_data()
@@ -265,12 +265,12 @@ void TestPaintBox::extremeLinesMatchTheReference()
     QFETCH(bool, visible);
     for (const bool dotted : {false, true}) {
         Bitmap bitmap(64, 48);
-        Canvas& c = bitmap.GetCanvas();
-        c.Pen.Style = dotted ? PenStyle::Dot : PenStyle::Solid;
-        c.MoveTo(x0, y0);
-        c.LineTo(x1, y1);
+        Canvas& c = bitmap.canvas();
+        c.pen.style = dotted ? PenStyle::Dot : PenStyle::Solid;
+        c.moveTo(x0, y0);
+        c.lineTo(x1, y1);
         const QImage expected = ReferenceLine(64, 48, x0, y0, x1, y1, dotted);
-        QVERIFY2(bitmap.Image() == expected, dotted ? "dotted" : "solid");
+        QVERIFY2(bitmap.image() == expected, dotted ? "dotted" : "solid");
         QCOMPARE(Count(expected, kBlack) > 0, visible);
     }
 }
@@ -278,26 +278,26 @@ void TestPaintBox::extremeLinesMatchTheReference()
 void TestPaintBox::dottedPen()
 {
     Bitmap bitmap(40, 10);
-    Canvas& c = bitmap.GetCanvas();
-    c.Pen.Style = PenStyle::Dot;
-    c.MoveTo(2, 2);
-    c.LineTo(32, 2);
+    Canvas& c = bitmap.canvas();
+    c.pen.style = PenStyle::Dot;
+    c.moveTo(2, 2);
+    c.lineTo(32, 2);
     for (int i = 0; i < 30; ++i)
-        QCOMPARE(bitmap.Image().pixel(2 + i, 2), i % 6 < 3 ? kBlack : kWhite);
+        QCOMPARE(bitmap.image().pixel(2 + i, 2), i % 6 < 3 ? kBlack : kWhite);
 
     // A dotted ellipse: gaps in the outline, the inside still filled with the brush.
     Bitmap solid(80, 50);
     Bitmap dotted(80, 50);
     for (Bitmap* b : {&solid, &dotted}) {
-        b->GetCanvas().Brush.Color = QColor(0, 128, 128);
-        b->GetCanvas().Pen.Style = b == &dotted ? PenStyle::Dot : PenStyle::Solid;
-        b->GetCanvas().Ellipse(10, 2, 70, 48);
+        b->canvas().brush.color = QColor(0, 128, 128);
+        b->canvas().pen.style = b == &dotted ? PenStyle::Dot : PenStyle::Solid;
+        b->canvas().ellipse(10, 2, 70, 48);
     }
-    const int solidOutline = Count(solid.Image(), kBlack);
-    const int dottedOutline = Count(dotted.Image(), kBlack);
+    const int solidOutline = Count(solid.image(), kBlack);
+    const int dottedOutline = Count(dotted.image(), kBlack);
     QVERIFY2(dottedOutline > solidOutline / 3 && dottedOutline < solidOutline * 2 / 3,
              qPrintable(QString("%1 of %2").arg(dottedOutline).arg(solidOutline)));
-    QCOMPARE(dotted.Image().pixel(40, 25), kTeal);
+    QCOMPARE(dotted.image().pixel(40, 25), kTeal);
 }
 
 void TestPaintBox::copyToBitmapAndBackRestores()
@@ -305,28 +305,28 @@ void TestPaintBox::copyToBitmapAndBackRestores()
     PaintBox box;
     box.resize(120, 100);
     Canvas& c = box.canvas();
-    c.Pen.Color = QColor(0, 0, 255);
-    c.MoveTo(0, 0);
-    c.LineTo(119, 99);
+    c.pen.color = QColor(0, 0, 255);
+    c.moveTo(0, 0);
+    c.lineTo(119, 99);
     const QImage before = box.snapshot();
 
     // Inside, and partly or wholly past the edges of the box.
     for (const PixelRect& r : {PixelRect{50, 40, 70, 60}, PixelRect{-7, -4, 13, 16}, PixelRect{110, 90, 130, 110},
                            PixelRect{-40, 10, -20, 30}}) {
         Bitmap saved(20, 20);
-        saved.GetCanvas().CopyRect(PixelRect{0, 0, 20, 20}, c, r);
-        c.Brush.Color = QColor(0, 128, 128);
-        c.Ellipse(r);
-        if (r.Left == 50)
-            QCOMPARE(saved.Image(), before.copy(50, 40, 20, 20));
-        c.CopyRect(r, saved.GetCanvas(), PixelRect{0, 0, 20, 20});
+        saved.canvas().copyRect(PixelRect{0, 0, 20, 20}, c, r);
+        c.brush.color = QColor(0, 128, 128);
+        c.ellipse(r);
+        if (r.left == 50)
+            QCOMPARE(saved.image(), before.copy(50, 40, 20, 20));
+        c.copyRect(r, saved.canvas(), PixelRect{0, 0, 20, 20});
         QCOMPARE(box.snapshot(), before);
     }
 
     // Within one canvas, overlapping.
-    c.Brush.Color = QColor(0, 128, 128);
-    c.FillRect(PixelRect{0, 0, 10, 10});
-    c.CopyRect(PixelRect{5, 5, 15, 15}, c, PixelRect{0, 0, 10, 10});
+    c.brush.color = QColor(0, 128, 128);
+    c.fillRect(PixelRect{0, 0, 10, 10});
+    c.copyRect(PixelRect{5, 5, 15, 15}, c, PixelRect{0, 0, 10, 10});
     QCOMPARE(Count(box.snapshot(), kTeal), 175);
 }
 
@@ -344,16 +344,16 @@ void TestPaintBox::arcRunsCounterClockwiseBetweenRays()
     };
     for (const auto& k : cases) {
         Bitmap bitmap(41, 41);
-        bitmap.GetCanvas().Arc(0, 0, 41, 41, k.from.X, k.from.Y, k.to.X, k.to.Y);
-        const QImage& im = bitmap.Image();
+        bitmap.canvas().arc(0, 0, 41, 41, k.from.X, k.from.Y, k.to.X, k.to.Y);
+        const QImage& im = bitmap.image();
         QVERIFY(PaintedNear(im, k.endA.X, k.endA.Y));
         QVERIFY(PaintedNear(im, k.endB.X, k.endB.Y));
         QVERIFY(!PaintedNear(im, k.absent.X, k.absent.Y));
     }
     Bitmap whole(41, 41);
-    whole.GetCanvas().Arc(0, 0, 41, 41, 40, 20, 40, 20);  // equal rays
-    QCOMPARE(Extent(whole.Image()), (PixelRect{0, 0, 41, 41}));
-    QCOMPARE(whole.Image().pixel(20, 20), kWhite);  // never filled
+    whole.canvas().arc(0, 0, 41, 41, 40, 20, 40, 20);  // equal rays
+    QCOMPARE(Extent(whole.image()), (PixelRect{0, 0, 41, 41}));
+    QCOMPARE(whole.image().pixel(20, 20), kWhite);  // never filled
 }
 
 void TestPaintBox::textOnBrushBackground()
@@ -364,15 +364,15 @@ void TestPaintBox::textOnBrushBackground()
     inset.resize(120, 60);
     full.setFontPixelSize(11);
     inset.setFontPixelSize(13);
-    QVERIFY(full.canvas().TextHeight("Y") < inset.canvas().TextHeight("Y"));
+    QVERIFY(full.canvas().textHeight("Y") < inset.canvas().textHeight("Y"));
 
     Canvas& c = inset.canvas();
-    c.Brush.Color = QColor(0, 128, 128);
+    c.brush.color = QColor(0, 128, 128);
     const QString text = "Lunocentric";
-    const int w = c.TextWidth(text);
-    const int h = c.TextHeight(text);
+    const int w = c.textWidth(text);
+    const int h = c.textHeight(text);
     QVERIFY(w > 40 && h >= 13);
-    c.TextOut(7, 9, text);
+    c.textOut(7, 9, text);
     const QImage im = inset.snapshot();
     QCOMPARE(Extent(im), (PixelRect{7, 9, 7 + w, 9 + h}));
     QCOMPARE(im.pixel(7, 9), kTeal);
@@ -382,7 +382,7 @@ void TestPaintBox::textOnBrushBackground()
         for (int x = 7; x < 7 + w; ++x)
             ink += qGray(im.pixel(x, y)) < 40;
     QVERIFY(ink > 20);
-    QCOMPARE(c.PenPos(), (PixelPoint{7 + w, 9}));
+    QCOMPARE(c.penPos(), (PixelPoint{7 + w, 9}));
 }
 
 void TestPaintBox::contentSurvivesResizeAndRepaint()
@@ -392,10 +392,10 @@ void TestPaintBox::contentSurvivesResizeAndRepaint()
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
     Canvas& c = box.canvas();
-    c.Brush.Color = QColor(0, 0, 255);
-    c.FillRect(PixelRect{90, 70, 100, 80});
-    c.MoveTo(0, 40);
-    c.LineTo(100, 40);
+    c.brush.color = QColor(0, 0, 255);
+    c.fillRect(PixelRect{90, 70, 100, 80});
+    c.moveTo(0, 40);
+    c.lineTo(100, 40);
     QCOMPARE(box.grab().toImage().pixel(95, 75), kBlue);
 
     box.setColor(QColor(255, 255, 0));
@@ -412,11 +412,11 @@ void TestPaintBox::contentSurvivesResizeAndRepaint()
     // Hidden: the canvas follows the new size at once; shrinking keeps what still fits.
     box.hide();
     box.resize(60, 50);
-    QCOMPARE(box.canvas().ClipRect(), (PixelRect{0, 0, 60, 50}));
+    QCOMPARE(box.canvas().clipRect(), (PixelRect{0, 0, 60, 50}));
     QCOMPARE(box.snapshot().pixel(30, 40), kBlack);
     box.resize(0, 0);
-    box.canvas().LineTo(10, 10);  // nothing to draw on: no effect, no failure
-    QCOMPARE(box.canvas().PenPos(), (PixelPoint{10, 10}));
+    box.canvas().lineTo(10, 10);  // nothing to draw on: no effect, no failure
+    QCOMPARE(box.canvas().penPos(), (PixelPoint{10, 10}));
 }
 
 void TestPaintBox::paintBoxIsAFrameTarget()

@@ -300,11 +300,11 @@ void TestResources::ButtonPicture()
 void TestResources::PlayingKnownNamesIgnoresCase()
 {
     for (const char* name : {"Coll", "COLL", "coll", "ESC", "esc", "Esc"})
-        QVERIFY2(PlayProgramSound(QString::fromLatin1(name)), name);
+        QVERIFY2(playProgramSound(QString::fromLatin1(name)), name);
     // Both in a row, as at a point that collides and escapes: the second cuts off the first.
-    QVERIFY(PlayProgramSound(u"Coll"));
-    QVERIFY(PlayProgramSound(u"ESC"));
-    QVERIFY(PlayProgramSound(u"Coll"));
+    QVERIFY(playProgramSound(u"Coll"));
+    QVERIFY(playProgramSound(u"ESC"));
+    QVERIFY(playProgramSound(u"Coll"));
 
     // Each sound is loaded once and decodes from the compiled-in wave file.
     const auto effects = qApp->findChildren<QSoundEffect*>();
@@ -318,7 +318,7 @@ void TestResources::PlayingKnownNamesIgnoresCase()
 void TestResources::PlayingUnknownNamesDoesNothing()
 {
     for (const char* name : {"", "boom", "coll.wav", "COLLISION", "es", " esc", "sounds/esc"})
-        QVERIFY2(!PlayProgramSound(QString::fromLatin1(name)), name);
+        QVERIFY2(!playProgramSound(QString::fromLatin1(name)), name);
 }
 
 }  // namespace orrimar
