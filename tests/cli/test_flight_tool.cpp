@@ -813,7 +813,7 @@ TEST_F(FlightToolProgram, CsvReachesWhatThePathNamesOrChangesNothing)
 // A map killed while it flies has printed whole lines, exactly the first lines of the map.
 TEST_F(FlightToolProgram, KilledMapKeepsAnOrderedPrefix)
 {
-    const std::string map = "--preset 'Escape 58' --map-velocity 10.97 10.99 0.01 --max-days 30 --threads 2 "
+    const std::string map = "--preset 'Escape 58' --map-velocity 10.97 10.99 0.01 --max-days 3000 --threads 2 "
                             "--map-angle 220 ";
     ASSERT_EQ(Script(": >map && { \"$F\" " + map + "239.9 0.1 >map & } && i=0 && until [ \"$(wc -l <map)\" -ge 7 ] "
                      "|| [ $i -gt 2400 ]; do sleep 0.05; i=$((i+1)); done; kill -TERM $! && wait $!"),
