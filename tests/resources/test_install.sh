@@ -38,9 +38,19 @@ done
 # newest release and both man pages.
 version=$("$prefix/bin/orrimar-flight" --version | sed -n 's/^orrimar-flight \([0-9.]*\).*/\1/p')
 [ -n "$version" ] && ok || bad "no version from orrimar-flight"
-[ "$(gzip -dc "$prefix/share/doc/orrimar/changelog.gz" | head -1)" = "Orrimar $version" ] \
-    && ok || bad "changelog does not start with Orrimar $version"
-gzip -dc "$prefix/share/doc/orrimar/changelog.gz" | grep -qx 'Orrimar 0\.2\.0' && ok || bad "changelog lost 0.2.0"
+changelog=$(mktemp)
+gzip -dc "$prefix/share/doc/orrimar/changelog.gz" > "$changelog"
+[ "$(head -1 "$changelog")" = "orrimar ($version) unstable; urgency=medium" ] \
+    && ok || bad "changelog does not start with $version"
+grep -qx 'orrimar (0\.2\.0) unstable; urgency=medium' "$changelog" && ok || bad "changelog lost 0.2.0"
+if command -v dpkg-parsechangelog >/dev/null; then
+    # Debian's own parser reads every entry, with its version and date.
+    [ "$(dpkg-parsechangelog -l "$changelog" -S Version 2>&1)" = "$version" ] \
+        && ok || bad "dpkg-parsechangelog: newest entry is not $version"
+    [ "$(dpkg-parsechangelog -l "$changelog" --offset 1 --count 1 -S Date 2>&1)" = "Mon, 07 Dec 2026 00:00:00 +0000" ] \
+        && ok || bad "dpkg-parsechangelog: 0.2.0's date"
+fi
+rm -f "$changelog"
 grep -m1 '<release ' "$prefix/share/metainfo/$id.metainfo.xml" | grep -q "version=\"$version\"" \
     && ok || bad "metainfo's newest release is not $version"
 for page in orrimar orrimar-flight; do
