@@ -43,7 +43,14 @@ touch_to_epoch() {  # ARCHIVE.tar.gz TOP: rewritten with sorted names, fixed own
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
 touch_to_epoch "$build/orrimar-$version.tar.gz" "orrimar-$version"
 
+# CPack stamps the .deb's files with the build's time: rebuilt by dpkg-deb, which takes the
+# archive's own times from SOURCE_DATE_EPOCH, from a tree whose files carry it too.
 deb=$(ls "$build"/orrimar_"$version"_*.deb)
+tree=$(mktemp -d)
+dpkg-deb -R "$deb" "$tree/pkg"
+find "$tree/pkg" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+dpkg-deb --root-owner-group -Zxz --build "$tree/pkg" "$deb" >/dev/null
+rm -rf "$tree"
 echo "$deb"
 echo "$build/orrimar-$version.tar.gz"
 if command -v lintian >/dev/null; then
