@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libbenchmark-dev
-  qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-charts-dev libqt6opengl6-dev
+  qt6-base-dev qt6-charts-dev libcanberra-dev libasound2-dev libqt6opengl6-dev
   xvfb xauth fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev locales
 )
