@@ -105,7 +105,7 @@ QString Km(double km) { return QString::number(km, 'f', 3) + " km"; }
 
 }  // namespace
 
-void SetSavePathAsker(SavePathAsker asker) { PathAsker() = std::move(asker); }
+void setSavePathAsker(SavePathAsker asker) { PathAsker() = std::move(asker); }
 
 ExplorerWindow::ExplorerWindow(std::function<QImage()> picture,
                                std::function<MapLaunch()> mapLaunch,
@@ -214,23 +214,23 @@ ExplorerWindow::~ExplorerWindow()
 void ExplorerWindow::closeEvent(QCloseEvent* event)
 {
     // A map's flights would go on unseen: they stop with the window.
-    mapPanel_->Cancel();
+    mapPanel_->cancel();
     QWidget::closeEvent(event);
 }
 
 void ExplorerWindow::updateLaunchMap()
 {
-    if (!mapLaunch_ || mapPanel_->Computing())
+    if (!mapLaunch_ || mapPanel_->computing())
         return;
     const MapLaunch launch = mapLaunch_();
-    mapPanel_->SetView(launch.ViewWidth, launch.ViewHeight, launch.FullView);
+    mapPanel_->setView(launch.ViewWidth, launch.ViewHeight, launch.FullView);
     if (launch.AltitudeKm == mapAltitude_ && launch.AngleDeg == mapAngle_ &&
         launch.VelocityKms == mapVelocity_)
         return;
     mapAltitude_ = launch.AltitudeKm;
     mapAngle_ = launch.AngleDeg;
     mapVelocity_ = launch.VelocityKms;
-    mapPanel_->SetLaunch(launch.AltitudeKm, launch.AngleDeg, launch.VelocityKms);
+    mapPanel_->setLaunch(launch.AltitudeKm, launch.AngleDeg, launch.VelocityKms);
 }
 
 void ExplorerWindow::followStep(const FlightStep& step)

@@ -43,7 +43,7 @@ struct MapLaunch {
 // cancelled. The standard dialog unless replaced (tests replace it).
 using SavePathAsker =
     std::function<QString(const QString& caption, const QString& name, const QString& filter)>;
-void SetSavePathAsker(SavePathAsker asker);
+void setSavePathAsker(SavePathAsker asker);
 
 class ExplorerWindow : public QWidget {
     Q_OBJECT

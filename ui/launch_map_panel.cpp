@@ -65,13 +65,13 @@ LaunchMapPanel::LaunchMapPanel(double altitudeKm, double angleDeg, double veloci
     : QWidget(parent), altitude_(altitudeKm), viewWidth_(viewWidth), viewHeight_(viewHeight),
       fullView_(fullView), flightRunning_(std::move(flightRunning))
 {
-    BuildControls();
-    ShowRegion(RegionAround(altitudeKm, angleDeg, velocityKms));
-    SetLaunch(altitudeKm, angleDeg, velocityKms);
+    buildControls();
+    showRegion(RegionAround(altitudeKm, angleDeg, velocityKms));
+    setLaunch(altitudeKm, angleDeg, velocityKms);
     pollTimer_.setInterval(PollMilliseconds);
-    connect(&pollTimer_, &QTimer::timeout, this, &LaunchMapPanel::Poll);
-    UpdateButtons();
-    UpdateProgress();
+    connect(&pollTimer_, &QTimer::timeout, this, &LaunchMapPanel::poll);
+    updateButtons();
+    updateProgress();
 }
 
 LaunchMapPanel::~LaunchMapPanel()
@@ -82,7 +82,7 @@ LaunchMapPanel::~LaunchMapPanel()
         worker_.join();
 }
 
-void LaunchMapPanel::BuildControls()
+void LaunchMapPanel::buildControls()
 {
     angleFrom_ = NumberBox(4, 10000.0, 0.1, tr(" °"), tr("Launch angle from"));
     angleTo_ = NumberBox(4, 10000.0, 0.1, tr(" °"), tr("Launch angle to"));
@@ -123,12 +123,12 @@ void LaunchMapPanel::BuildControls()
     back_->setToolTip(tr("Return to the map before the last zoom"));
     connect(compute_, &QPushButton::clicked, this, [this] {
         emit computeRequested();
-        Compute();
+        compute();
     });
-    connect(cancelButton_, &QPushButton::clicked, this, &LaunchMapPanel::Cancel);
-    connect(back_, &QPushButton::clicked, this, &LaunchMapPanel::Back);
-    connect(savePng_, &QPushButton::clicked, this, &LaunchMapPanel::SavePngAs);
-    connect(saveCsv_, &QPushButton::clicked, this, &LaunchMapPanel::SaveCsvAs);
+    connect(cancelButton_, &QPushButton::clicked, this, &LaunchMapPanel::cancel);
+    connect(back_, &QPushButton::clicked, this, &LaunchMapPanel::back);
+    connect(savePng_, &QPushButton::clicked, this, &LaunchMapPanel::savePngAs);
+    connect(saveCsv_, &QPushButton::clicked, this, &LaunchMapPanel::saveCsvAs);
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {compute_, cancelButton_, back_, savePng_, saveCsv_})
         buttons->addWidget(button);
@@ -136,9 +136,9 @@ void LaunchMapPanel::BuildControls()
 
     view_ = new LaunchMapView;
     view_->setToolTip(QString());
-    connect(view_, &LaunchMapView::cellsSelected, this, &LaunchMapPanel::Zoom);
+    connect(view_, &LaunchMapView::cellsSelected, this, &LaunchMapPanel::zoom);
     const auto fieldTexts = [this](int cell) {
-        const FieldTexts texts = CellFieldTexts(Map()->Grid.Cell(static_cast<std::size_t>(cell)));
+        const FieldTexts texts = CellFieldTexts(map()->Grid.Cell(static_cast<std::size_t>(cell)));
         return std::pair{QString::fromStdString(texts.Angle), QString::fromStdString(texts.Velocity)};
     };
     connect(view_, &LaunchMapView::cellClicked, this, [this, fieldTexts](int cell) {
@@ -165,28 +165,28 @@ void LaunchMapPanel::BuildControls()
     layout->addLayout(progressRow);
 }
 
-void LaunchMapPanel::SetLaunch(double altitudeKm, double angleDeg, double velocityKms)
+void LaunchMapPanel::setLaunch(double altitudeKm, double angleDeg, double velocityKms)
 {
     // Keeps the spans, cell counts and day limit of the spin boxes.
-    const MapRegion current = Region();
+    const MapRegion current = region();
     altitude_ = altitudeKm;
     altitudeLabel_->setText(tr("at altitude %1 km").arg(altitudeKm, 0, 'f', 2));
-    ShowRegion(RegionAround(altitudeKm, angleDeg, velocityKms,
+    showRegion(RegionAround(altitudeKm, angleDeg, velocityKms,
                             (current.Angle.To - current.Angle.From) / 2,
                             (current.Velocity.To - current.Velocity.From) / 2,
                             current.Angle.Count, current.Velocity.Count, current.MaxDays));
 }
 
-void LaunchMapPanel::SetRegion(const MapRegion& region)
+void LaunchMapPanel::setRegion(const MapRegion& region)
 {
     altitude_ = region.Altitude;
     altitudeLabel_->setText(tr("at altitude %1 km").arg(region.Altitude, 0, 'f', 2));
-    ShowRegion(region);
+    showRegion(region);
 }
 
 void LaunchMapPanel::closeEvent(QCloseEvent* event)
 {
-    Cancel();
+    cancel();
     QWidget::closeEvent(event);
 }
 
@@ -207,28 +207,28 @@ void LaunchMapPanel::showEvent(QShowEvent* event)
 bool LaunchMapPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == watchedWindow_ && event->type() == QEvent::Close)
-        Cancel();
+        cancel();
     return QWidget::eventFilter(watched, event);
 }
 
-void LaunchMapPanel::SetView(int viewWidth, int viewHeight, bool fullView)
+void LaunchMapPanel::setView(int viewWidth, int viewHeight, bool fullView)
 {
     viewWidth_ = viewWidth;
     viewHeight_ = viewHeight;
     fullView_ = fullView;
 }
 
-void LaunchMapPanel::SetFlightRunning(std::function<bool()> flightRunning)
+void LaunchMapPanel::setFlightRunning(std::function<bool()> flightRunning)
 {
     flightRunning_ = std::move(flightRunning);
 }
 
-void LaunchMapPanel::SetSavePathHook(std::function<QString(const QString&, const QString&)> hook)
+void LaunchMapPanel::setSavePathHook(std::function<QString(const QString&, const QString&)> hook)
 {
     savePathHook_ = std::move(hook);
 }
 
-MapRegion LaunchMapPanel::Region() const
+MapRegion LaunchMapPanel::region() const
 {
     if (!edited_) {
         MapRegion region = shownRegion_;
@@ -241,7 +241,7 @@ MapRegion LaunchMapPanel::Region() const
                      days_->value()};
 }
 
-void LaunchMapPanel::ShowRegion(const MapRegion& region)
+void LaunchMapPanel::showRegion(const MapRegion& region)
 {
     const QSignalBlocker b1(angleFrom_), b2(angleTo_), b3(velocityFrom_), b4(velocityTo_),
         b5(angleCells_), b6(velocityCells_), b7(days_);
@@ -256,29 +256,29 @@ void LaunchMapPanel::ShowRegion(const MapRegion& region)
     edited_ = false;
 }
 
-void LaunchMapPanel::ShowMap()
+void LaunchMapPanel::showMap()
 {
-    view_->SetMap(Map());
-    UpdateButtons();
-    UpdateProgress();
+    view_->setMap(map());
+    updateButtons();
+    updateProgress();
 }
 
-void LaunchMapPanel::Compute()
+void LaunchMapPanel::compute()
 {
-    if (Computing())
+    if (computing())
         return;
-    const MapRegion region = Region();
-    if (!(region.Angle.To > region.Angle.From) || !(region.Velocity.To > region.Velocity.From)) {
+    const MapRegion wanted = region();
+    if (!(wanted.Angle.To > wanted.Angle.From) || !(wanted.Velocity.To > wanted.Velocity.From)) {
         ShowErrorBox(tr("The map needs each axis's \"to\" above its \"from\""));
         return;
     }
-    if (maps_.empty() || !(maps_.back().Region == region)) {
+    if (maps_.empty() || !(maps_.back().Region == wanted)) {
         // A map of which nothing was flown is replaced rather than kept for Back.
         if (!maps_.empty() && maps_.back().FlownCount == 0)
             maps_.pop_back();
-        maps_.emplace_back(region);
-        ShowRegion(region);
-        ShowMap();
+        maps_.emplace_back(wanted);
+        showRegion(wanted);
+        showMap();
     }
     std::vector<std::size_t> cells;
     const LaunchMapCells& map = maps_.back();
@@ -288,10 +288,10 @@ void LaunchMapPanel::Compute()
     if (cells.empty())
         return;
     const int cores = static_cast<int>(std::thread::hardware_concurrency());
-    StartWorker(std::move(cells), MapThreads(std::max(1, cores), flightRunning_ && flightRunning_()));
+    startWorker(std::move(cells), MapThreads(std::max(1, cores), flightRunning_ && flightRunning_()));
 }
 
-void LaunchMapPanel::StartWorker(std::vector<std::size_t> cells, int threads)
+void LaunchMapPanel::startWorker(std::vector<std::size_t> cells, int threads)
 {
     const LaunchMapCells& map = maps_.back();
     std::vector<LaunchValues> launches;
@@ -332,20 +332,20 @@ void LaunchMapPanel::StartWorker(std::vector<std::size_t> cells, int threads)
         finished_ = true;
     });
     pollTimer_.start();
-    UpdateButtons();
-    UpdateProgress();
+    updateButtons();
+    updateProgress();
 }
 
-void LaunchMapPanel::Poll()
+void LaunchMapPanel::poll()
 {
-    TakeResults();
+    takeResults();
     if (finished_)
-        Finish();
+        finish();
     else
-        UpdateProgress();
+        updateProgress();
 }
 
-void LaunchMapPanel::TakeResults()
+void LaunchMapPanel::takeResults()
 {
     std::vector<std::pair<std::size_t, FlightSummary>> results;
     {
@@ -361,77 +361,77 @@ void LaunchMapPanel::TakeResults()
         cells.push_back(cell);
     }
     runFlown_ += results.size();
-    view_->UpdateCells(cells);
+    view_->updateCells(cells);
 }
 
-void LaunchMapPanel::Cancel()
+void LaunchMapPanel::cancel()
 {
-    if (!Computing())
+    if (!computing())
         return;
     cancel_ = true;
-    Finish();
+    finish();
 }
 
-void LaunchMapPanel::Finish()
+void LaunchMapPanel::finish()
 {
     worker_.join();
     pollTimer_.stop();
-    TakeResults();
+    takeResults();
     std::string error;
     {
         const std::lock_guard lock(mutex_);
         error.swap(error_);
     }
-    UpdateButtons();
-    UpdateProgress();
+    updateButtons();
+    updateProgress();
     emit computationEnded();
     if (!error.empty())
         ShowErrorBox(tr("The launch map stopped: %1").arg(QString::fromStdString(error)));
 }
 
-void LaunchMapPanel::Back()
+void LaunchMapPanel::back()
 {
-    Cancel();
+    cancel();
     if (maps_.size() < 2)
         return;
     maps_.pop_back();
-    ShowRegion(maps_.back().Region);
-    ShowMap();
+    showRegion(maps_.back().Region);
+    showMap();
 }
 
-void LaunchMapPanel::Zoom(int a0, int a1, int v0, int v1)
+void LaunchMapPanel::zoom(int a0, int a1, int v0, int v1)
 {
     if (maps_.empty())
         return;
-    Cancel();
-    ShowRegion(ZoomRegion(maps_.back().Region, a0, a1, v0, v1));
-    Compute();
+    cancel();
+    showRegion(ZoomRegion(maps_.back().Region, a0, a1, v0, v1));
+    compute();
 }
 
-void LaunchMapPanel::UpdateButtons()
+void LaunchMapPanel::updateButtons()
 {
-    const bool computing = Computing();
-    compute_->setEnabled(!computing);
-    cancelButton_->setEnabled(computing);
+    const bool busy = computing();
+    compute_->setEnabled(!busy);
+    cancelButton_->setEnabled(busy);
     back_->setEnabled(maps_.size() > 1);
     savePng_->setEnabled(!maps_.empty());
     saveCsv_->setEnabled(!maps_.empty());
     for (QWidget* box : std::initializer_list<QWidget*>{angleFrom_, angleTo_, velocityFrom_,
                                                         velocityTo_, angleCells_, velocityCells_, days_})
-        box->setEnabled(!computing);
+        box->setEnabled(!busy);
 }
 
-void LaunchMapPanel::UpdateProgress()
+void LaunchMapPanel::updateProgress()
 {
-    const LaunchMapCells* map = Map();
-    const std::size_t total = map ? map->Grid.CellCount() : 0;
-    const std::size_t flown = map ? map->FlownCount : 0;
+    const LaunchMapCells* shown = map();
+    const std::size_t total = shown ? shown->Grid.CellCount() : 0;
+    const std::size_t flown = shown ? shown->FlownCount : 0;
     progress_->setRange(0, static_cast<int>(std::max<std::size_t>(total, 1)));
     progress_->setValue(static_cast<int>(flown));
     progress_->setFormat(tr("%v of %m cells"));
-    if (!map) {
+    if (!shown) {
         progressText_->setText(tr("Press Compute to fly the map's launches"));
-    } else if (Computing()) {
+    } else if (computing()) {
         const double seconds = elapsed_.elapsed() / 1000.0;
         progressText_->setText(
             runFlown_ == 0 ? tr("Flying…")
@@ -444,14 +444,14 @@ void LaunchMapPanel::UpdateProgress()
     }
 }
 
-QString LaunchMapPanel::SavePath(const QString& caption, const QString& filter)
+QString LaunchMapPanel::savePath(const QString& caption, const QString& filter)
 {
     if (savePathHook_)
         return savePathHook_(caption, filter);
     return QFileDialog::getSaveFileName(this, caption, QString(), filter);
 }
 
-bool LaunchMapPanel::SaveBytes(const QString& path, const QByteArray& bytes)
+bool LaunchMapPanel::saveBytes(const QString& path, const QByteArray& bytes)
 {
     // Written under a temporary name and renamed when complete.
     QSaveFile file(path);
@@ -461,40 +461,40 @@ bool LaunchMapPanel::SaveBytes(const QString& path, const QByteArray& bytes)
     return false;
 }
 
-bool LaunchMapPanel::SaveCsv(const QString& path)
+bool LaunchMapPanel::saveCsv(const QString& path)
 {
-    const LaunchMapCells* map = Map();
-    if (!map)
+    const LaunchMapCells* shown = map();
+    if (!shown)
         return false;
     std::string text = MapCsvHeader() + "\n";
-    for (std::size_t i = 0; i < map->Grid.CellCount(); ++i)
-        text += (map->Flown[i] ? MapCsvRow(map->Grid.Cell(i), map->Summaries[i])
-                               : MapCsvRowNotFlown(map->Grid.Cell(i))) +
+    for (std::size_t i = 0; i < shown->Grid.CellCount(); ++i)
+        text += (shown->Flown[i] ? MapCsvRow(shown->Grid.Cell(i), shown->Summaries[i])
+                               : MapCsvRowNotFlown(shown->Grid.Cell(i))) +
                 "\n";
-    return SaveBytes(path, QByteArray::fromStdString(text));
+    return saveBytes(path, QByteArray::fromStdString(text));
 }
 
-bool LaunchMapPanel::SavePng(const QString& path)
+bool LaunchMapPanel::savePng(const QString& path)
 {
-    if (!Map())
+    if (!map())
         return false;
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     view_->grab().toImage().save(&buffer, "PNG");
-    return SaveBytes(path, bytes);
+    return saveBytes(path, bytes);
 }
 
-bool LaunchMapPanel::SaveCsvAs()
+bool LaunchMapPanel::saveCsvAs()
 {
-    const QString path = SavePath(tr("Save map as CSV"), tr("CSV files (*.csv)"));
-    return !path.isEmpty() && SaveCsv(path);
+    const QString path = savePath(tr("Save map as CSV"), tr("CSV files (*.csv)"));
+    return !path.isEmpty() && saveCsv(path);
 }
 
-bool LaunchMapPanel::SavePngAs()
+bool LaunchMapPanel::savePngAs()
 {
-    const QString path = SavePath(tr("Save map as PNG"), tr("PNG images (*.png)"));
-    return !path.isEmpty() && SavePng(path);
+    const QString path = savePath(tr("Save map as PNG"), tr("PNG images (*.png)"));
+    return !path.isEmpty() && savePng(path);
 }
 
 }  // namespace orrimar

@@ -40,41 +40,41 @@ public:
     ~LaunchMapPanel() override;
 
     // A new centre: the axes' spin boxes are set around it (the shown map stays).
-    void SetLaunch(double altitudeKm, double angleDeg, double velocityKms);
+    void setLaunch(double altitudeKm, double angleDeg, double velocityKms);
     // The spin boxes set to region exactly (its altitude included).
-    void SetRegion(const MapRegion& region);
-    void SetView(int viewWidth, int viewHeight, bool fullView);
-    void SetFlightRunning(std::function<bool()> flightRunning);
+    void setRegion(const MapRegion& region);
+    void setView(int viewWidth, int viewHeight, bool fullView);
+    void setFlightRunning(std::function<bool()> flightRunning);
 
     // Compute: flies the region of the spin boxes, the map shown when it is the same
     // region (its cells not yet flown), otherwise a new map on the stack.
-    void Compute();
+    void compute();
     // Stops the computation: no flight starts any more; returns when the threads ended.
-    void Cancel();
+    void cancel();
     // Back to the previous map of the stack.
-    void Back();
+    void back();
     // A finer map of cells a0…a1 × v0…v1 of the map shown, computed at once.
-    void Zoom(int a0, int a1, int v0, int v1);
+    void zoom(int a0, int a1, int v0, int v1);
 
-    bool Computing() const { return worker_.joinable(); }
+    bool computing() const { return worker_.joinable(); }
     // Threads of the computation under way or last started.
-    int Threads() const { return threads_; }
+    int threads() const { return threads_; }
     // The map shown (valid until it is popped by Back or replaced by Compute).
-    const LaunchMapCells* Map() const { return maps_.empty() ? nullptr : &maps_.back(); }
-    int MapCount() const { return static_cast<int>(maps_.size()); }
+    const LaunchMapCells* map() const { return maps_.empty() ? nullptr : &maps_.back(); }
+    int mapCount() const { return static_cast<int>(maps_.size()); }
     // The region the spin boxes describe.
-    MapRegion Region() const;
-    LaunchMapView* View() const { return view_; }
+    MapRegion region() const;
+    LaunchMapView* view() const { return view_; }
 
     // Save as…: the file chosen with a dialog; false when cancelled or failed (a failure
     // is said in an error box).
-    bool SaveCsvAs();
-    bool SavePngAs();
-    bool SaveCsv(const QString& path);
-    bool SavePng(const QString& path);
+    bool saveCsvAs();
+    bool savePngAs();
+    bool saveCsv(const QString& path);
+    bool savePng(const QString& path);
 
     // For tests: replaces the file dialog; returns the path, or empty for Cancel.
-    void SetSavePathHook(std::function<QString(const QString& caption, const QString& filter)> hook);
+    void setSavePathHook(std::function<QString(const QString& caption, const QString& filter)> hook);
 
 signals:
     // A cell clicked: its angle and velocity as the fields' texts.
@@ -93,17 +93,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildControls();
-    void ShowRegion(const MapRegion& region);
-    void ShowMap();
-    void StartWorker(std::vector<std::size_t> cells, int threads);
-    void Finish();
-    void Poll();
-    void TakeResults();
-    void UpdateButtons();
-    void UpdateProgress();
-    QString SavePath(const QString& caption, const QString& filter);
-    bool SaveBytes(const QString& path, const QByteArray& bytes);
+    void buildControls();
+    void showRegion(const MapRegion& region);
+    void showMap();
+    void startWorker(std::vector<std::size_t> cells, int threads);
+    void finish();
+    void poll();
+    void takeResults();
+    void updateButtons();
+    void updateProgress();
+    QString savePath(const QString& caption, const QString& filter);
+    bool saveBytes(const QString& path, const QByteArray& bytes);
 
     double altitude_;
     int viewWidth_;

@@ -53,7 +53,7 @@ void LaunchMapCells::Set(std::size_t index, const FlightSummary& summary)
     }
 }
 
-QRgb CellColour(const CellShade& shade)
+QRgb cellColour(const CellShade& shade)
 {
     switch (shade.Class) {
     case CellClass::MoonCollision: return MoonColour;
@@ -72,7 +72,7 @@ LaunchMapView::LaunchMapView(QWidget* parent) : QWidget(parent)
     setAccessibleDescription(tr("Outcome of each launch: angle to the right, velocity upwards"));
 }
 
-void LaunchMapView::SetMap(const LaunchMapCells* map)
+void LaunchMapView::setMap(const LaunchMapCells* map)
 {
     map_ = map;
     dragging_ = pressed_ = false;
@@ -81,39 +81,39 @@ void LaunchMapView::SetMap(const LaunchMapCells* map)
     } else {
         image_ = QImage(map_->Region.Angle.Count, map_->Region.Velocity.Count, QImage::Format_RGB32);
         for (std::size_t i = 0; i < map_->Grid.CellCount(); ++i)
-            PaintCell(i);
+            paintCell(i);
     }
     update();
 }
 
-void LaunchMapView::UpdateCells(const std::vector<std::size_t>& cells)
+void LaunchMapView::updateCells(const std::vector<std::size_t>& cells)
 {
     if (!map_)
         return;
     for (const std::size_t i : cells)
-        PaintCell(i);
-    update(MapArea());
+        paintCell(i);
+    update(mapArea());
 }
 
-void LaunchMapView::PaintCell(std::size_t index)
+void LaunchMapView::paintCell(std::size_t index)
 {
     const int velocities = map_->Region.Velocity.Count;
     const int a = static_cast<int>(index / velocities);
     const int v = static_cast<int>(index % velocities);
     image_.setPixel(a, velocities - 1 - v,
-                    map_->Flown[index] ? CellColour(MapCellShade(map_->Summaries[index]))
+                    map_->Flown[index] ? cellColour(MapCellShade(map_->Summaries[index]))
                                        : NotFlownColour);
 }
 
-QRect LaunchMapView::MapArea() const
+QRect LaunchMapView::mapArea() const
 {
     return QRect(LeftMargin, TopMargin, std::max(1, width() - LeftMargin - RightMargin),
                  std::max(1, height() - TopMargin - BottomMargin));
 }
 
-int LaunchMapView::CellAt(QPoint point) const
+int LaunchMapView::cellAt(QPoint point) const
 {
-    const QRect area = MapArea();
+    const QRect area = mapArea();
     if (!map_ || !area.contains(point))
         return -1;
     const int angles = map_->Region.Angle.Count;
@@ -123,16 +123,16 @@ int LaunchMapView::CellAt(QPoint point) const
     return a * velocities + (velocities - 1 - row);
 }
 
-QRect LaunchMapView::CellRect(std::size_t index) const
+QRect LaunchMapView::cellRect(std::size_t index) const
 {
     if (!map_)
         return {};
-    const QRect area = MapArea();
+    const QRect area = mapArea();
     const int angles = map_->Region.Angle.Count;
     const int velocities = map_->Region.Velocity.Count;
     const int a = static_cast<int>(index / velocities);
     const int row = velocities - 1 - static_cast<int>(index % velocities);
-    // Edges rounded up, as CellAt's division rounds down.
+    // Edges rounded up, as cellAt's division rounds down.
     const auto edge = [](int start, int length, int i, int n) { return start + (i * length + n - 1) / n; };
     const int left = edge(area.left(), area.width(), a, angles);
     const int right = edge(area.left(), area.width(), a + 1, angles);
@@ -141,7 +141,7 @@ QRect LaunchMapView::CellRect(std::size_t index) const
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
-QString LaunchMapView::CellToolTip(std::size_t index) const
+QString LaunchMapView::cellToolTip(std::size_t index) const
 {
     if (!map_ || index >= map_->Grid.CellCount())
         return {};
@@ -158,13 +158,13 @@ bool LaunchMapView::event(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
-        const int cell = dragging_ ? -1 : CellAt(help->pos());
+        const int cell = dragging_ ? -1 : cellAt(help->pos());
         if (cell < 0) {
             QToolTip::hideText();
             event->ignore();
         } else {
-            QToolTip::showText(help->globalPos(), CellToolTip(static_cast<std::size_t>(cell)), this,
-                               CellRect(static_cast<std::size_t>(cell)));
+            QToolTip::showText(help->globalPos(), cellToolTip(static_cast<std::size_t>(cell)), this,
+                               cellRect(static_cast<std::size_t>(cell)));
         }
         return true;
     }
@@ -175,7 +175,7 @@ void LaunchMapView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
-    const QRect area = MapArea();
+    const QRect area = mapArea();
     if (image_.isNull()) {
         painter.drawText(area, Qt::AlignCenter, tr("No map yet: press Compute"));
         return;
@@ -221,7 +221,7 @@ void LaunchMapView::paintEvent(QPaintEvent*)
 
 void LaunchMapView::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || CellAt(event->position().toPoint()) < 0)
+    if (event->button() != Qt::LeftButton || cellAt(event->position().toPoint()) < 0)
         return QWidget::mousePressEvent(event);
     pressed_ = true;
     dragging_ = false;
@@ -246,7 +246,7 @@ void LaunchMapView::mouseReleaseEvent(QMouseEvent* event)
     if (!pressed_ || event->button() != Qt::LeftButton)
         return QWidget::mouseReleaseEvent(event);
     pressed_ = false;
-    const int first = CellAt(pressPoint_);
+    const int first = cellAt(pressPoint_);
     if (!dragging_) {
         if (first >= 0)
             emit cellClicked(first);
@@ -255,10 +255,10 @@ void LaunchMapView::mouseReleaseEvent(QMouseEvent* event)
     dragging_ = false;
     update();
     // The release point clamped into the map, so that a drag past its edge still counts.
-    const QRect area = MapArea();
+    const QRect area = mapArea();
     const QPoint end(std::clamp(event->position().toPoint().x(), area.left(), area.right()),
                      std::clamp(event->position().toPoint().y(), area.top(), area.bottom()));
-    const int last = CellAt(end);
+    const int last = cellAt(end);
     if (first < 0 || last < 0 || !map_)
         return;
     const int velocities = map_->Region.Velocity.Count;
@@ -269,7 +269,7 @@ void LaunchMapView::mouseReleaseEvent(QMouseEvent* event)
 
 void LaunchMapView::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    const int cell = CellAt(event->position().toPoint());
+    const int cell = cellAt(event->position().toPoint());
     if (event->button() == Qt::LeftButton && cell >= 0)
         emit cellDoubleClicked(cell);
     else
@@ -315,7 +315,7 @@ void LaunchMapLegend::paintEvent(QPaintEvent*)
     const int barWidth = std::max(40, width() - left - metrics.horizontalAdvance(far) - 10);
     for (int i = 0; i < barWidth; ++i)
         painter.fillRect(left + i, y, 1, box,
-                         QColor(CellColour(CellShade{CellClass::Escape, 1.0 - double(i) / (barWidth - 1)})));
+                         QColor(cellColour(CellShade{CellClass::Escape, 1.0 - double(i) / (barWidth - 1)})));
     painter.drawText(left + barWidth + 6, y + metrics.ascent() - 1, far);
 }
 

@@ -26,7 +26,7 @@ struct LaunchMapCells {
 };
 
 // The colour of a flown cell; NotFlownColour for the others.
-QRgb CellColour(const CellShade& shade);
+QRgb cellColour(const CellShade& shade);
 inline constexpr QRgb NotFlownColour = 0xfff0f0f0;
 
 class LaunchMapView : public QWidget {
@@ -36,16 +36,16 @@ public:
     explicit LaunchMapView(QWidget* parent = nullptr);
 
     // Shows map (which must outlive the view or be replaced), all cells redrawn.
-    void SetMap(const LaunchMapCells* map);
+    void setMap(const LaunchMapCells* map);
     // Redraws these cells of the map shown; the widget repaints once per call.
-    void UpdateCells(const std::vector<std::size_t>& cells);
+    void updateCells(const std::vector<std::size_t>& cells);
 
     // The cell under a widget point, or -1; a cell's rectangle in the widget.
-    int CellAt(QPoint point) const;
-    QRect CellRect(std::size_t index) const;
-    QString CellToolTip(std::size_t index) const;
+    int cellAt(QPoint point) const;
+    QRect cellRect(std::size_t index) const;
+    QString cellToolTip(std::size_t index) const;
     // One pixel per cell, velocity upwards.
-    const QImage& CellImage() const { return image_; }
+    const QImage& cellImage() const { return image_; }
 
     QSize sizeHint() const override { return {560, 400}; }
     QSize minimumSizeHint() const override { return {200, 150}; }
@@ -65,8 +65,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    QRect MapArea() const;
-    void PaintCell(std::size_t index);
+    QRect mapArea() const;
+    void paintCell(std::size_t index);
 
     const LaunchMapCells* map_ = nullptr;
     QImage image_;

@@ -86,7 +86,7 @@ private slots:
     {
         UseDotDecimalSeparator();
         SetErrorBoxHandler([this](const QString& text) { errors_.append(text); });
-        SetSavePathAsker([this](const QString&, const QString&, const QString&) { return savePath_; });
+        setSavePathAsker([this](const QString&, const QString&, const QString&) { return savePath_; });
     }
     void init()
     {
@@ -314,26 +314,26 @@ private slots:
         QCOMPARE(tabs->count(), 3);
         QCOMPARE(tabs->indexOf(map), 2);
         QCOMPARE(tabs->tabText(2), QString("Launch map"));
-        QVERIFY(CentredOn(map->Region(), LaunchPresets[4]));
-        QCOMPARE(map->Region().Angle.Count, 160);
+        QVERIFY(CentredOn(map->region(), LaunchPresets[4]));
+        QCOMPARE(map->region().Angle.Count, 160);
 
         applyPreset(0);
         tabs->setCurrentWidget(map);
-        QVERIFY(CentredOn(map->Region(), LaunchPresets[0]));
+        QVERIFY(CentredOn(map->region(), LaunchPresets[0]));
         applyPreset(1);
         ButtonWithText(*map, "&Compute")->click();
-        QVERIFY(map->Computing());
-        QVERIFY(CentredOn(map->Map()->Region, LaunchPresets[1]));
-        map->Cancel();
+        QVERIFY(map->computing());
+        QVERIFY(CentredOn(map->map()->Region, LaunchPresets[1]));
+        map->cancel();
 
         const LaunchPreset& p = LaunchPresets[1];
-        map->SetRegion(RegionAround(LaunchValue(p.Altitude), LaunchValue(p.Angle),
+        map->setRegion(RegionAround(LaunchValue(p.Altitude), LaunchValue(p.Angle),
                                     LaunchValue(p.Velocity), 1.0, 0.01, 2, 2, 2.0));
-        map->Compute();
-        QTRY_VERIFY_WITH_TIMEOUT(!map->Computing(), Patience);
-        LaunchMapView* view = map->View();
+        map->compute();
+        QTRY_VERIFY_WITH_TIMEOUT(!map->computing(), Patience);
+        LaunchMapView* view = map->view();
         QSignalSpy chosen(map, &LaunchMapPanel::cellChosen);
-        QTest::mouseClick(view, Qt::LeftButton, {}, view->CellRect(3).center());
+        QTest::mouseClick(view, Qt::LeftButton, {}, view->cellRect(3).center());
         QCOMPARE(chosen.count(), 1);
         const auto expectFields = [this, &p](const LaunchValues& cell) {
             const QString angle = QString::fromStdString(FormatFloat("+000.000;-000.000", cell.Angle));
@@ -344,18 +344,18 @@ private slots:
             QCOMPARE(field("altitudeField")->fieldText(), QString::fromUtf8(p.Altitude.data(), 8));
             QVERIFY(!field("velocityField")->changedByUser() && !field("angleField")->changedByUser());
         };
-        expectFields(map->Map()->Grid.Cell(3));
+        expectFields(map->map()->Grid.Cell(3));
         if (QTest::currentTestFailed())
             return;
         // The map's own choice keeps its region when the tab opens again.
-        const MapRegion region = map->Region();
+        const MapRegion region = map->region();
         tabs->setCurrentIndex(0);
         tabs->setCurrentWidget(map);
-        QCOMPARE(map->Region(), region);
+        QCOMPARE(map->region(), region);
 
-        QTest::mouseDClick(view, Qt::LeftButton, {}, view->CellRect(0).center());
+        QTest::mouseDClick(view, Qt::LeftButton, {}, view->cellRect(0).center());
         QTRY_VERIFY_WITH_TIMEOUT(explorer->report().Finished() && !window_->flying(), Patience);
-        expectFields(map->Map()->Grid.Cell(0));
+        expectFields(map->map()->Grid.Cell(0));
         if (QTest::currentTestFailed())
             return;
         const auto* fullView = Part<PaintBox>(*window_, "fullView");
@@ -376,15 +376,15 @@ private slots:
         ExplorerWindow* explorer = openExplorer();
         auto* map = Part<LaunchMapPanel>(*explorer, "launchMapPanel");
         Part<QTabWidget>(*explorer, "explorerTabs")->setCurrentWidget(map);
-        map->SetRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 2, 2, 2.0));
-        map->Compute();
-        QTRY_VERIFY_WITH_TIMEOUT(!map->Computing(), Patience);
-        LaunchMapView* view = map->View();
+        map->setRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 2, 2, 2.0));
+        map->compute();
+        QTRY_VERIFY_WITH_TIMEOUT(!map->computing(), Patience);
+        LaunchMapView* view = map->view();
         QSignalSpy chosen(map, &LaunchMapPanel::cellChosen);
         QTimer::singleShot(0, window_, [&] {
             QVERIFY(window_->flying());
-            QTest::mouseClick(view, Qt::LeftButton, {}, view->CellRect(3).center());
-            QTest::mouseDClick(view, Qt::LeftButton, {}, view->CellRect(0).center());
+            QTest::mouseClick(view, Qt::LeftButton, {}, view->cellRect(3).center());
+            QTest::mouseDClick(view, Qt::LeftButton, {}, view->cellRect(0).center());
             Part<QToolButton>(*window_, "cancelButton")->click();
         });
         QVERIFY(QMetaObject::invokeMethod(window_, "startFlight"));
@@ -404,28 +404,28 @@ private slots:
         QPointer<ExplorerWindow> explorer = openExplorer();
         auto* map = Part<LaunchMapPanel>(*explorer, "launchMapPanel");
         Part<QTabWidget>(*explorer, "explorerTabs")->setCurrentWidget(map);
-        map->SetRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 4, 4, 30.0));
-        map->Compute();
-        QVERIFY(map->Computing());
+        map->setRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 4, 4, 30.0));
+        map->compute();
+        QVERIFY(map->computing());
         explorer->close();
-        QVERIFY(!map->Computing());
+        QVERIFY(!map->computing());
 
         window_->showExplorer();
-        map->SetRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 4, 4, 20.0));
-        map->Compute();
-        QVERIFY(map->Computing());
+        map->setRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 4, 4, 20.0));
+        map->compute();
+        QVERIFY(map->computing());
         delete explorer.data();
         QCOMPARE(window_->explorer(), nullptr);
 
         map = Part<LaunchMapPanel>(*openExplorer(), "launchMapPanel");
-        map->SetRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 4, 4, 30.0));
-        map->Compute();
-        QVERIFY(map->Computing());
+        map->setRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 4, 4, 30.0));
+        map->compute();
+        QVERIFY(map->computing());
         QPointer<LaunchMapPanel> panel = map;
         QSignalSpy destroyed(window_, &QObject::destroyed);
         window_->setAttribute(Qt::WA_DeleteOnClose);
         window_->close();
-        QVERIFY(panel.isNull() || !panel->Computing());
+        QVERIFY(panel.isNull() || !panel->computing());
         QTRY_COMPARE(destroyed.count(), 1);
         QVERIFY(panel.isNull());
         window_ = nullptr;
