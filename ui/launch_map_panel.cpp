@@ -1,6 +1,7 @@
 #include "ui/launch_map_panel.h"
 
 #include "ui/error_box.h"
+#include "ui/save_file.h"
 
 #include <QBuffer>
 #include <QCloseEvent>
@@ -9,9 +10,9 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -116,10 +117,10 @@ void LaunchMapPanel::buildControls()
         connect(box, &QSpinBox::valueChanged, this, [this] { edited_ = true; });
 
     compute_ = new QPushButton(tr("&Compute"));
-    cancelButton_ = new QPushButton(tr("Cancel"));
+    cancelButton_ = new QPushButton(tr("Cance&l"));
     back_ = new QPushButton(tr("&Back"));
-    savePng_ = new QPushButton(tr("Save map as PNG…"));
-    saveCsv_ = new QPushButton(tr("Save map as CSV…"));
+    savePng_ = new QPushButton(tr("Save map as P&NG…"));
+    saveCsv_ = new QPushButton(tr("Save map as C&SV…"));
     back_->setToolTip(tr("Return to the map before the last zoom"));
     connect(compute_, &QPushButton::clicked, this, [this] {
         emit computeRequested();
@@ -161,7 +162,8 @@ void LaunchMapPanel::buildControls()
     layout->addLayout(grid);
     layout->addLayout(buttons);
     layout->addWidget(view_, 1);
-    layout->addWidget(new LaunchMapLegend);
+    legend_ = new LaunchMapLegend;
+    layout->addWidget(legend_);
     layout->addLayout(progressRow);
 }
 
@@ -453,11 +455,12 @@ QString LaunchMapPanel::savePath(const QString& caption, const QString& filter)
 
 bool LaunchMapPanel::saveBytes(const QString& path, const QByteArray& bytes)
 {
-    // Written under a temporary name and renamed when complete.
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    const QString reason = saveFile(path, [&bytes](QIODevice& device) {
+        return device.write(bytes) == bytes.size();
+    });
+    if (reason.isEmpty())
         return true;
-    ShowErrorBox(tr("The map could not be saved as %1: %2").arg(path, file.errorString()));
+    ShowErrorBox(tr("The map could not be saved as %1: %2").arg(path, reason));
     return false;
 }
 
@@ -474,6 +477,48 @@ bool LaunchMapPanel::saveCsv(const QString& path)
     return saveBytes(path, QByteArray::fromStdString(text));
 }
 
+QString LaunchMapPanel::parametersText() const
+{
+    const MapRegion r = map() ? map()->Region : region();
+    return tr("Altitude %1 km; angle %2° to %3° in %4 cells; velocity %5 to %6 km/s in %7 cells; "
+              "each flight stopped after %8 days")
+        .arg(r.Altitude, 0, 'f', 2)
+        .arg(r.Angle.From, 0, 'f', 4)
+        .arg(r.Angle.To, 0, 'f', 4)
+        .arg(r.Angle.Count)
+        .arg(r.Velocity.From, 0, 'f', 6)
+        .arg(r.Velocity.To, 0, 'f', 6)
+        .arg(r.Velocity.Count)
+        .arg(r.MaxDays, 0, 'f', 1);
+}
+
+QImage LaunchMapPanel::picture()
+{
+    // Behind another tab the map has no size of its own yet: the one it would be shown at.
+    if (!view_->isVisible())
+        view_->resize(view_->size().expandedTo(view_->sizeHint()));
+    if (!legend_->isVisible())
+        legend_->resize(view_->width(), legend_->sizeHint().height());
+    const QImage mapImage = view_->grab().toImage();
+    const QSize legendSize(mapImage.width(), legend_->sizeHint().height());
+    const QFontMetrics metrics(font());
+    const QString parameters = parametersText();
+    const QRect textBox = metrics.boundingRect(QRect(0, 0, mapImage.width() - 8, 1000),
+                                               Qt::TextWordWrap, parameters);
+    QImage image(mapImage.width(), mapImage.height() + legendSize.height() + textBox.height() + 8,
+                 QImage::Format_RGB32);
+    image.fill(palette().window().color());
+    QPainter painter(&image);
+    painter.drawImage(0, 0, mapImage);
+    legend_->render(&painter, QPoint(0, mapImage.height()), QRegion(QRect(QPoint(), legendSize)));
+    painter.setPen(palette().windowText().color());
+    painter.setFont(font());
+    painter.drawText(QRect(4, mapImage.height() + legendSize.height() + 4, mapImage.width() - 8,
+                           textBox.height()),
+                     Qt::TextWordWrap, parameters);
+    return image;
+}
+
 bool LaunchMapPanel::savePng(const QString& path)
 {
     if (!map())
@@ -481,20 +526,23 @@ bool LaunchMapPanel::savePng(const QString& path)
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    view_->grab().toImage().save(&buffer, "PNG");
+    if (!picture().save(&buffer, "PNG")) {
+        ShowErrorBox(tr("The map could not be saved as %1: the picture could not be made").arg(path));
+        return false;
+    }
     return saveBytes(path, bytes);
 }
 
 bool LaunchMapPanel::saveCsvAs()
 {
     const QString path = savePath(tr("Save map as CSV"), tr("CSV files (*.csv)"));
-    return !path.isEmpty() && saveCsv(path);
+    return !path.isEmpty() && saveCsv(withExtension(path, "csv"));
 }
 
 bool LaunchMapPanel::savePngAs()
 {
     const QString path = savePath(tr("Save map as PNG"), tr("PNG images (*.png)"));
-    return !path.isEmpty() && savePng(path);
+    return !path.isEmpty() && savePng(withExtension(path, "png"));
 }
 
 }  // namespace orrimar

@@ -72,6 +72,8 @@ public:
     bool savePngAs();
     bool saveCsv(const QString& path);
     bool savePng(const QString& path);
+    // The map as saved: the map with its axes, the legend, and the region's parameters.
+    QImage picture();
 
     // For tests: replaces the file dialog; returns the path, or empty for Cancel.
     void setSavePathHook(std::function<QString(const QString& caption, const QString& filter)> hook);
@@ -104,6 +106,7 @@ private:
     void updateProgress();
     QString savePath(const QString& caption, const QString& filter);
     bool saveBytes(const QString& path, const QByteArray& bytes);
+    QString parametersText() const;
 
     double altitude_;
     int viewWidth_;
@@ -149,6 +152,7 @@ private:
     QProgressBar* progress_ = nullptr;
     QLabel* progressText_ = nullptr;
     LaunchMapView* view_ = nullptr;
+    LaunchMapLegend* legend_ = nullptr;
 };
 
 }  // namespace orrimar
