@@ -201,6 +201,9 @@ ExplorerWindow::ExplorerWindow(std::function<QImage()>, std::function<MapLaunch(
     connect(refreshTimer_, &QTimer::timeout, this, [this] {
         if (dirty_)
             refresh();
+        // Fields changed while the map is in front: the map says it no longer matches.
+        if (tabs_->currentWidget() == mapPanel_ && isVisible())
+            updateLaunchMap();
     });
     refreshTimer_->start();
     connect(pauseButton_, &QPushButton::clicked, this, &ExplorerWindow::pauseClicked);

@@ -112,9 +112,15 @@ void LaunchMapPanel::buildControls()
     daysRow->addWidget(days_);
     grid->addLayout(daysRow, 1, 5);
     for (QDoubleSpinBox* box : {angleFrom_, angleTo_, velocityFrom_, velocityTo_, days_})
-        connect(box, &QDoubleSpinBox::valueChanged, this, [this] { edited_ = true; });
+        connect(box, &QDoubleSpinBox::valueChanged, this, [this] {
+            edited_ = true;
+            updateStale();
+        });
     for (QSpinBox* box : {angleCells_, velocityCells_})
-        connect(box, &QSpinBox::valueChanged, this, [this] { edited_ = true; });
+        connect(box, &QSpinBox::valueChanged, this, [this] {
+            edited_ = true;
+            updateStale();
+        });
 
     compute_ = new QPushButton(tr("&Compute"));
     cancelButton_ = new QPushButton(tr("Cance&l"));
@@ -143,6 +149,7 @@ void LaunchMapPanel::buildControls()
         return std::pair{QString::fromStdString(texts.Angle), QString::fromStdString(texts.Velocity)};
     };
     connect(view_, &LaunchMapView::cellClicked, this, [this, fieldTexts](int cell) {
+        view_->setChosenCell(cell);
         const auto [angle, velocity] = fieldTexts(cell);
         emit cellChosen(angle, velocity);
     });
@@ -172,11 +179,15 @@ void LaunchMapPanel::setLaunch(double altitudeKm, double angleDeg, double veloci
     // Keeps the spans, cell counts and day limit of the spin boxes.
     const MapRegion current = region();
     altitude_ = altitudeKm;
+    launchAngle_ = angleDeg;
+    launchVelocity_ = velocityKms;
+    view_->setLaunchMark(angleDeg, velocityKms);
     altitudeLabel_->setText(tr("at altitude %1 km").arg(altitudeKm, 0, 'f', 2));
     showRegion(RegionAround(altitudeKm, angleDeg, velocityKms,
                             (current.Angle.To - current.Angle.From) / 2,
                             (current.Velocity.To - current.Velocity.From) / 2,
                             current.Angle.Count, current.Velocity.Count, current.MaxDays));
+    updateStale();
 }
 
 void LaunchMapPanel::setRegion(const MapRegion& region)
@@ -184,6 +195,7 @@ void LaunchMapPanel::setRegion(const MapRegion& region)
     altitude_ = region.Altitude;
     altitudeLabel_->setText(tr("at altitude %1 km").arg(region.Altitude, 0, 'f', 2));
     showRegion(region);
+    updateStale();
 }
 
 void LaunchMapPanel::closeEvent(QCloseEvent* event)
@@ -261,8 +273,40 @@ void LaunchMapPanel::showRegion(const MapRegion& region)
 void LaunchMapPanel::showMap()
 {
     view_->setMap(map());
+    view_->setChosenCell(-1);
+    updateStale();
     updateButtons();
     updateProgress();
+}
+
+void LaunchMapPanel::updateStale()
+{
+    view_->setStale(current_ && !computing() && !(current_->Region == region())
+                        ? tr("This map is not the one the settings ask for: press Compute for theirs")
+                        : QString());
+}
+
+int LaunchMapPanel::keptMaps() const
+{
+    return static_cast<int>(std::count_if(history_.begin(), history_.end(),
+                                          [](const PastMap& past) { return past.Cells != nullptr; }));
+}
+
+void LaunchMapPanel::pushHistory(std::unique_ptr<LaunchMapCells> map)
+{
+    const MapRegion region = map->Region;
+    history_.push_back(PastMap{region, std::move(map)});
+    if (history_.size() > MaxHistory)
+        history_.pop_front();
+    // The latest maps keep their cells; older ones only their regions.
+    std::size_t bytes = 0;
+    for (auto past = history_.rbegin(); past != history_.rend(); ++past) {
+        if (!past->Cells)
+            continue;
+        bytes += past->Cells->KeptBytes();
+        if (bytes > MaxKeptHistoryBytes)
+            past->Cells.reset();
+    }
 }
 
 void LaunchMapPanel::compute()
@@ -274,32 +318,27 @@ void LaunchMapPanel::compute()
         ShowErrorBox(tr("The map needs each axis's \"to\" above its \"from\""));
         return;
     }
-    if (maps_.empty() || !(maps_.back().Region == wanted)) {
+    if (!current_ || !(current_->Region == wanted)) {
         // A map of which nothing was flown is replaced rather than kept for Back.
-        if (!maps_.empty() && maps_.back().FlownCount == 0)
-            maps_.pop_back();
-        maps_.emplace_back(wanted);
+        if (current_ && current_->FlownCount > 0)
+            pushHistory(std::move(current_));
+        current_ = std::make_unique<LaunchMapCells>(wanted);
         showRegion(wanted);
         showMap();
     }
-    std::vector<std::size_t> cells;
-    const LaunchMapCells& map = maps_.back();
-    for (std::size_t i = 0; i < map.Flown.size(); ++i)
-        if (!map.Flown[i])
-            cells.push_back(i);
-    if (cells.empty())
+    if (current_->FlownCount == current_->Grid.CellCount())
         return;
     const int cores = static_cast<int>(std::thread::hardware_concurrency());
-    startWorker(std::move(cells), MapThreads(std::max(1, cores), flightRunning_ && flightRunning_()));
+    startWorker(MapThreads(std::max(1, cores), flightRunning_ && flightRunning_()));
 }
 
-void LaunchMapPanel::startWorker(std::vector<std::size_t> cells, int threads)
+void LaunchMapPanel::startWorker(int threads)
 {
-    const LaunchMapCells& map = maps_.back();
-    std::vector<LaunchValues> launches;
-    launches.reserve(cells.size());
-    for (const std::size_t i : cells)
-        launches.push_back(map.Grid.Cell(i));
+    const LaunchMapCells& map = *current_;
+    // The cells still to fly, one bit each: the worker never reads the map itself.
+    std::vector<bool> toFly(map.Grid.CellCount());
+    for (std::size_t i = 0; i < toFly.size(); ++i)
+        toFly[i] = !map.Flown(i);
     FlightSetup setup;
     setup.ViewWidth = viewWidth_;
     setup.ViewHeight = viewHeight_;
@@ -314,19 +353,22 @@ void LaunchMapPanel::startWorker(std::vector<std::size_t> cells, int threads)
         error_.clear();
     }
     threads_ = threads;
-    runTotal_ = cells.size();
+    runTotal_ = map.Grid.CellCount() - map.FlownCount;
     runFlown_ = 0;
     elapsed_.start();
-    // The worker touches only the queue, the error and the flags, never a widget.
-    worker_ = std::thread([this, cells = std::move(cells), launches = std::move(launches), setup,
-                           threads] {
+    // The worker touches only the queue, the error and the flags, never a widget; the
+    // cells' launches are made as they are flown, so memory does not grow with the map.
+    worker_ = std::thread([this, toFly = std::move(toFly), grid = map.Grid, setup, threads] {
         try {
-            FlyLaunches(launches, setup, threads,
-                        [&](std::size_t i, const FlightSummary& summary) {
-                            const std::lock_guard lock(mutex_);
-                            results_.emplace_back(cells[i], summary);
-                        },
-                        &cancel_);
+            ParallelFlights(static_cast<int>(toFly.size()), threads, setup,
+                            [&](int i, const HeadlessViews& views) {
+                                const auto cell = static_cast<std::size_t>(i);
+                                if (!toFly[cell] || cancel_)
+                                    return;
+                                const FlightSummary summary = FlyLaunch(grid.Cell(cell), views, setup);
+                                const std::lock_guard lock(mutex_);
+                                results_.emplace_back(cell, summary);
+                            });
         } catch (const std::exception& e) {
             const std::lock_guard lock(mutex_);
             error_ = e.what();
@@ -334,6 +376,7 @@ void LaunchMapPanel::startWorker(std::vector<std::size_t> cells, int threads)
         finished_ = true;
     });
     pollTimer_.start();
+    updateStale();
     updateButtons();
     updateProgress();
 }
@@ -354,12 +397,12 @@ void LaunchMapPanel::takeResults()
         const std::lock_guard lock(mutex_);
         results.swap(results_);
     }
-    if (results.empty() || maps_.empty())
+    if (results.empty() || !current_)
         return;
     std::vector<std::size_t> cells;
     cells.reserve(results.size());
     for (auto& [cell, summary] : results) {
-        maps_.back().Set(cell, summary);
+        current_->Set(cell, summary);
         cells.push_back(cell);
     }
     runFlown_ += results.size();
@@ -384,6 +427,7 @@ void LaunchMapPanel::finish()
         const std::lock_guard lock(mutex_);
         error.swap(error_);
     }
+    updateStale();
     updateButtons();
     updateProgress();
     emit computationEnded();
@@ -394,19 +438,35 @@ void LaunchMapPanel::finish()
 void LaunchMapPanel::back()
 {
     cancel();
-    if (maps_.size() < 2)
+    if (history_.empty())
         return;
-    maps_.pop_back();
-    showRegion(maps_.back().Region);
+    PastMap past = std::move(history_.back());
+    history_.pop_back();
+    const bool kept = past.Cells != nullptr;
+    current_ = kept ? std::move(past.Cells) : std::make_unique<LaunchMapCells>(past.Region);
+    note_.clear();
+    showRegion(current_->Region);
     showMap();
+    // A map kept only as its region is flown again.
+    if (!kept)
+        compute();
 }
 
 void LaunchMapPanel::zoom(int a0, int a1, int v0, int v1)
 {
-    if (maps_.empty())
+    if (!current_)
         return;
     cancel();
-    showRegion(ZoomRegion(maps_.back().Region, a0, a1, v0, v1));
+    const ZoomResult zoomed = ZoomRegionWithin(current_->Region, a0, a1, v0, v1);
+    note_ = zoomed.Limited ? tr("Zoom stopped at the fields' resolution: cells of %1° and %2 km/s at least")
+                                 .arg(AngleResolution)
+                                 .arg(VelocityResolution)
+                           : QString();
+    if (zoomed.Region == current_->Region) {
+        updateProgress();
+        return;
+    }
+    showRegion(zoomed.Region);
     compute();
 }
 
@@ -415,35 +475,39 @@ void LaunchMapPanel::updateButtons()
     const bool busy = computing();
     compute_->setEnabled(!busy);
     cancelButton_->setEnabled(busy);
-    back_->setEnabled(maps_.size() > 1);
-    savePng_->setEnabled(!maps_.empty());
-    saveCsv_->setEnabled(!maps_.empty());
+    back_->setEnabled(!history_.empty());
+    savePng_->setEnabled(current_ != nullptr);
+    saveCsv_->setEnabled(current_ != nullptr);
     for (QWidget* box : std::initializer_list<QWidget*>{angleFrom_, angleTo_, velocityFrom_,
                                                         velocityTo_, angleCells_, velocityCells_, days_})
         box->setEnabled(!busy);
 }
 
+QString LaunchMapPanel::progressText() const { return progressText_->text(); }
+
 void LaunchMapPanel::updateProgress()
 {
     const LaunchMapCells* shown = map();
-    const std::size_t total = shown ? shown->Grid.CellCount() : 0;
+    // Before the first Compute: the cells the settings ask for.
+    const std::size_t total = shown ? shown->Grid.CellCount() : region().CellCount();
     const std::size_t flown = shown ? shown->FlownCount : 0;
     progress_->setRange(0, static_cast<int>(std::max<std::size_t>(total, 1)));
     progress_->setValue(static_cast<int>(flown));
-    progress_->setFormat(tr("%v of %m cells"));
+    progress_->setFormat(tr("%1 of %2 cells").arg(flown).arg(total));
+    QString text;
     if (!shown) {
-        progressText_->setText(tr("Press Compute to fly the map's launches"));
+        text = tr("Press Compute to fly the map's %1 launches").arg(total);
     } else if (computing()) {
         const double seconds = elapsed_.elapsed() / 1000.0;
-        progressText_->setText(
-            runFlown_ == 0 ? tr("Flying…")
-                           : tr("About %1 left").arg(DurationText(
-                                 seconds * static_cast<double>(runTotal_ - runFlown_) / runFlown_)));
+        text = runFlown_ == 0 ? tr("Flying…")
+                              : tr("About %1 left").arg(DurationText(
+                                    seconds * static_cast<double>(runTotal_ - runFlown_) / runFlown_));
     } else if (flown < total) {
-        progressText_->setText(tr("Stopped: %1 cells not flown (Compute goes on)").arg(total - flown));
+        text = tr("Stopped: %1 cells not flown (Compute goes on)").arg(total - flown);
     } else {
-        progressText_->setText(tr("Done"));
+        text = tr("Done");
     }
+    progressText_->setText(note_.isEmpty() ? text : note_ + ". " + text);
 }
 
 QString LaunchMapPanel::savePath(const QString& caption, const QString& filter)
@@ -469,12 +533,26 @@ bool LaunchMapPanel::saveCsv(const QString& path)
     const LaunchMapCells* shown = map();
     if (!shown)
         return false;
-    std::string text = MapCsvHeader() + "\n";
-    for (std::size_t i = 0; i < shown->Grid.CellCount(); ++i)
-        text += (shown->Flown[i] ? MapCsvRow(shown->Grid.Cell(i), shown->Summaries[i])
-                               : MapCsvRowNotFlown(shown->Grid.Cell(i))) +
-                "\n";
-    return saveBytes(path, QByteArray::fromStdString(text));
+    // Row by row: a map of millions of cells is never one string in memory.
+    const QString reason = saveFile(path, [shown](QIODevice& device) {
+        std::string text = MapCsvHeader() + "\n";
+        for (std::size_t i = 0; i < shown->Grid.CellCount(); ++i) {
+            text += (shown->Flown(i) ? MapCsvRow(shown->Grid.Cell(i), shown->Summary(i))
+                                     : MapCsvRowNotFlown(shown->Grid.Cell(i))) +
+                    "\n";
+            if (text.size() > (1u << 16) || i + 1 == shown->Grid.CellCount()) {
+                if (device.write(text.data(), static_cast<qint64>(text.size())) !=
+                    static_cast<qint64>(text.size()))
+                    return false;
+                text.clear();
+            }
+        }
+        return true;
+    });
+    if (reason.isEmpty())
+        return true;
+    ShowErrorBox(tr("The map could not be saved as %1: %2").arg(path, reason));
+    return false;
 }
 
 QString LaunchMapPanel::parametersText() const

@@ -1,7 +1,8 @@
 // The "Launch map" panel: a region of launch angle × launch velocity at the given
 // altitude flown cell by cell in background threads, shown as it fills in; zooming by a
-// dragged rectangle with Back to the previous map; a cell's launch chosen or flown by a
-// click or double-click; the map saved as PNG or CSV.
+// dragged rectangle, down to what the fields can express, with Back to the previous map
+// (a bounded history: old maps are kept as their regions and flown again); a cell's
+// launch chosen or flown by a click or double-click; the map saved as PNG or CSV.
 #pragma once
 
 #include "ui/launch_map_view.h"
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -60,8 +62,18 @@ public:
     // Threads of the computation under way or last started.
     int threads() const { return threads_; }
     // The map shown (valid until it is popped by Back or replaced by Compute).
-    const LaunchMapCells* map() const { return maps_.empty() ? nullptr : &maps_.back(); }
-    int mapCount() const { return static_cast<int>(maps_.size()); }
+    const LaunchMapCells* map() const { return current_.get(); }
+    // Maps Back can return to, the one shown included.
+    int mapCount() const { return static_cast<int>(history_.size()) + (current_ ? 1 : 0); }
+    // Past maps kept whole (the others are kept as their regions).
+    int keptMaps() const;
+    // The progress line under the map.
+    QString progressText() const;
+
+    // Back returns through at most this many maps, and keeps the cells of the latest ones
+    // up to this many bytes.
+    static constexpr std::size_t MaxHistory = 32;
+    static constexpr std::size_t MaxKeptHistoryBytes = std::size_t{64} << 20;
     // The region the spin boxes describe.
     MapRegion region() const;
     LaunchMapView* view() const { return view_; }
@@ -98,7 +110,9 @@ private:
     void buildControls();
     void showRegion(const MapRegion& region);
     void showMap();
-    void startWorker(std::vector<std::size_t> cells, int threads);
+    void startWorker(int threads);
+    void pushHistory(std::unique_ptr<LaunchMapCells> map);
+    void updateStale();
     void finish();
     void poll();
     void takeResults();
@@ -115,7 +129,17 @@ private:
     std::function<bool()> flightRunning_;
     std::function<QString(const QString&, const QString&)> savePathHook_;
 
-    std::deque<LaunchMapCells> maps_;  // the stack of maps; Back pops
+    // The map shown, and those before it (a map's cells dropped when over the bound: the
+    // region stays, to be flown again).
+    struct PastMap {
+        MapRegion Region;
+        std::unique_ptr<LaunchMapCells> Cells;
+    };
+    std::unique_ptr<LaunchMapCells> current_;
+    std::deque<PastMap> history_;
+    double launchAngle_ = 0.0;
+    double launchVelocity_ = 0.0;
+    QString note_;  // said once on the progress line (a zoom stopped at the resolution)
     // The region last written to the spin boxes, exactly (their decimals round); used
     // while the user has not edited them.
     MapRegion shownRegion_;

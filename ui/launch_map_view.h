@@ -13,18 +13,6 @@
 
 namespace orrimar {
 
-// A map's cells and what is known of them so far.
-struct LaunchMapCells {
-    MapRegion Region;
-    LaunchGrid Grid;
-    std::vector<FlightSummary> Summaries;
-    std::vector<char> Flown;
-    std::size_t FlownCount = 0;
-
-    explicit LaunchMapCells(const MapRegion& region);
-    void Set(std::size_t index, const FlightSummary& summary);
-};
-
 // The colour of a flown cell; NotFlownColour for the others.
 QRgb cellColour(const CellShade& shade);
 inline constexpr QRgb NotFlownColour = 0xfff0f0f0;
@@ -37,6 +25,14 @@ public:
 
     // Shows map (which must outlive the view or be replaced), all cells redrawn.
     void setMap(const LaunchMapCells* map);
+    // The launch the fields hold (angle °, velocity km/s), marked by a cross where it lies
+    // on the map; none when NaN.
+    void setLaunchMark(double angleDeg, double velocityKms);
+    // The cell last clicked, outlined; -1 for none.
+    void setChosenCell(int index);
+    // A map that no longer matches the settings is dimmed, with note saying so.
+    void setStale(const QString& note);
+    bool stale() const { return !staleNote_.isEmpty(); }
     // Redraws these cells of the map shown; the widget repaints once per call.
     void updateCells(const std::vector<std::size_t>& cells);
 
@@ -70,13 +66,18 @@ private:
 
     const LaunchMapCells* map_ = nullptr;
     QImage image_;
+    double markAngle_;
+    double markVelocity_;
+    int chosenCell_ = -1;
+    QString staleNote_;
     bool pressed_ = false;
     bool dragging_ = false;
     QPoint pressPoint_;
     QPoint dragPoint_;
 };
 
-// The colours' key: the three flat classes and the escapes' scale by closest approach.
+// The colours' key: a hue per outcome, each from dark (far from the Moon) to bright
+// (close to it), and the scale of closest approach.
 class LaunchMapLegend : public QWidget {
     Q_OBJECT
 

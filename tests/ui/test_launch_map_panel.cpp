@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QSignalSpy>
+#include <QProgressBar>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -89,7 +90,7 @@ private slots:
             QCOMPARE(launch.Angle, 224.5 + (static_cast<double>(i / 2) + 0.5) * 4.0 / 3.0);
             const FlightSummary single = FlySummary(
                 LaunchState(launch.Altitude, launch.Velocity, launch.Angle), views, FlightLimit{30.0});
-            QCOMPARE(SummaryLine(map->Summaries[i]), SummaryLine(single));
+            QCOMPARE(SummaryLine(map->Summary(i)), SummaryLine(single));
             QVERIFY(panel->view()->cellToolTip(i).contains(QString::fromStdString(OutcomeText(single))));
         }
 
@@ -141,7 +142,7 @@ private slots:
         QCOMPARE(lines[0], "altitude_km,velocity_kms,angle_deg,outcome,index,t,step,time,"
                            "error_jacobi,jacobi0,velocity,bar,moon_min_km,moon_min_time,"
                            "earth_min_km,points");
-        QCOMPARE(lines[5], QString::fromStdString(MapCsvRow(map->Grid.Cell(4), map->Summaries[4])));
+        QCOMPARE(lines[5], QString::fromStdString(MapCsvRow(map->Grid.Cell(4), map->Summary(4))));
         next = dir.filePath("map.png");
         QVERIFY(panel->savePngAs());
         QVERIFY(!QImage(next).isNull());
@@ -169,7 +170,7 @@ private slots:
         QCOMPARE(image.size(), QSize(2, 2));
         for (std::size_t i = 0; i < 4; ++i)  // cell i: angle i / 2, velocity i % 2 (upwards)
             QCOMPARE(image.pixel(static_cast<int>(i / 2), 1 - static_cast<int>(i % 2)),
-                     cellColour(MapCellShade(first->Summaries[i])));
+                     cellColour(MapCellShade(first->Summary(i))));
 
         auto* angleCells = panel.findChild<QSpinBox*>();
         QVERIFY(angleCells);
@@ -184,7 +185,7 @@ private slots:
         QCOMPARE(panel.mapCount(), 2);
         QCOMPARE(panel.view()->cellImage().size(), QSize(3, 2));
         for (std::size_t i = 0; i < 6; ++i)
-            if (!panel.map()->Flown[i])
+            if (!panel.map()->Flown(i))
                 QCOMPARE(panel.view()->cellImage().pixel(static_cast<int>(i / 2), 1 - static_cast<int>(i % 2)),
                          NotFlownColour);
         panel.back();
@@ -233,6 +234,43 @@ private slots:
 
         const std::unique_ptr<LaunchMapPanel> immediate(NewPanel());
         immediate->compute();
+    }
+
+    // Before Compute the progress counts the cells asked for; a map the settings no longer
+    // describe is dimmed; zooming stops at the fields' resolution; Back's history is bounded.
+    void progressStaleMapsZoomLimitAndHistory()
+    {
+        const std::unique_ptr<LaunchMapPanel> panel(NewPanel());
+        QCOMPARE(panel->findChild<QProgressBar*>()->text(), QString("0 of 16000 cells"));
+        QVERIFY(panel->progressText().contains("16000"));
+
+        panel->setRegion(RegionAround(100.17, 226.5, 10.98, 0.001, 0.0001, 2, 2, 0.2));
+        panel->compute();
+        QTRY_VERIFY_WITH_TIMEOUT(!panel->computing(), Patience);
+        QVERIFY(!panel->view()->stale());
+        panel->setLaunch(100.17, 227.0, 10.98);
+        QVERIFY(panel->view()->stale());
+        panel->setLaunch(100.17, 226.5, 10.98);
+        QVERIFY(!panel->view()->stale());
+        // Cells of 0.001° and 0.0001 km/s: no finer map.
+        const MapRegion finest = panel->map()->Region;
+        panel->zoom(0, 0, 0, 0);
+        QCOMPARE(panel->map()->Region, finest);
+        QCOMPARE(panel->mapCount(), 1);
+        QVERIFY(panel->progressText().contains("resolution"));
+        QVERIFY(errors_.isEmpty());
+
+        const int maps = static_cast<int>(LaunchMapPanel::MaxHistory) + 8;
+        for (int k = 1; k < maps; ++k) {
+            panel->setRegion(RegionAround(100.17, 226.5 + k, 10.98, 0.01, 0.001, 1, 1, 0.1));
+            panel->compute();
+            QTRY_VERIFY_WITH_TIMEOUT(!panel->computing(), Patience);
+        }
+        QCOMPARE(panel->mapCount(), static_cast<int>(LaunchMapPanel::MaxHistory) + 1);
+        while (panel->mapCount() > 1)
+            panel->back();
+        QTRY_VERIFY_WITH_TIMEOUT(!panel->computing(), Patience);
+        QCOMPARE(panel->map()->Region.Angle.From, 226.5 + (maps - 1 - 32) - 0.01);
     }
 
 private:
