@@ -54,7 +54,10 @@ TEST_P(RecordCsv, IsTheToolsCsvCutWhereTheFlightEnded)
 {
     const RecordCase& c = GetParam();
     const LaunchPreset& p = LaunchPresets[static_cast<std::size_t>(c.Preset)];
-    CsvLaunch launch{std::string(p.Altitude), std::string(p.Velocity), std::string(p.Angle)};
+    CsvLaunch launch;
+    launch.Altitude = std::string(p.Altitude);
+    launch.Velocity = std::string(p.Velocity);
+    launch.Angle = std::string(p.Angle);
     const HeadlessViews views(launch.ViewWidth, launch.ViewHeight, launch.FullView);
     FlightRecord record(c.MaxKeptPoints);
     RecordDisplay display(record, c.CancelAtStep);

@@ -114,8 +114,9 @@ TEST(LaunchMapCells, ZoomStopsAtTheFieldsResolution)
         EXPECT_GT(zoomed.Region.Angle.To, zoomed.Region.Angle.From);
         if (zoomed.Limited && limitedAt < 0)
             limitedAt = depth;
-        if (limitedAt < 0)
+        if (limitedAt < 0) {
             EXPECT_EQ(zoomed.Region, ZoomRegion(region, 4, 7, 2, 4)) << depth;
+        }
         // Always within the map zoomed from.
         EXPECT_GE(zoomed.Region.Angle.From, region.Angle.From);
         EXPECT_LE(zoomed.Region.Angle.To, region.Angle.To);

@@ -565,7 +565,10 @@ private slots:
     void ARecordShowsAndSavesTheFlightAsFollowed()
     {
         const LaunchPreset& p = LaunchPresets[4];
-        const CsvLaunch launch{std::string(p.Altitude), std::string(p.Velocity), std::string(p.Angle)};
+        CsvLaunch launch;
+        launch.Altitude = std::string(p.Altitude);
+        launch.Velocity = std::string(p.Velocity);
+        launch.Angle = std::string(p.Angle);
         ExplorerWindow followed({});
         const HeadlessViews views(launch.ViewWidth, launch.ViewHeight, launch.FullView);
         ExplorerDisplay display(followed, 300);
