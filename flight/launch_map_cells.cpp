@@ -2,6 +2,7 @@
 
 #include "formats/decimal_text.h"
 #include "formats/number_format.h"
+#include "model/earth_moon.h"
 
 #include <algorithm>
 #include <cmath>
@@ -80,22 +81,151 @@ int MapThreads(int cores, bool flightRunning) { return std::max(1, cores - (flig
 
 CellShade MapCellShade(const FlightSummary& summary)
 {
-    switch (summary.Outcome) {
-    case FlightOutcome::CollisionMoon:
-        return {CellClass::MoonCollision, 1.0};
-    case FlightOutcome::CollisionEarth:
-        return {CellClass::EarthCollision, 1.0};
-    case FlightOutcome::TimeLimit:
-        return {CellClass::TimeLimit, 1.0};
-    case FlightOutcome::Integrator:
-        return {CellClass::Integrator, 1.0};
-    case FlightOutcome::Escape:
-        break;
+    return MapCellShade(summary.Outcome, summary.MoonMinKm);
+}
+
+CellShade MapCellShade(FlightOutcome outcome, double moonMinKm)
+{
+    CellClass cellClass = CellClass::Integrator;
+    switch (outcome) {
+    case FlightOutcome::CollisionMoon: cellClass = CellClass::MoonCollision; break;
+    case FlightOutcome::CollisionEarth: cellClass = CellClass::EarthCollision; break;
+    case FlightOutcome::TimeLimit: cellClass = CellClass::TimeLimit; break;
+    case FlightOutcome::Integrator: cellClass = CellClass::Integrator; break;
+    case FlightOutcome::Escape: cellClass = CellClass::Escape; break;
     }
     // Decades between the near and far ends: 10 km and 500,000 km span 4.7 decades.
-    const double km = std::max(summary.MoonMinKm, ShadeNearKm);
+    const double km = std::max(moonMinKm, ShadeNearKm);
     const double shade = 1.0 - std::log10(km / ShadeNearKm) / std::log10(ShadeFarKm / ShadeNearKm);
-    return {CellClass::Escape, std::isfinite(shade) ? std::clamp(shade, 0.0, 1.0) : 0.0};
+    return {cellClass, std::isfinite(shade) ? std::clamp(shade, 0.0, 1.0) : 0.0};
+}
+
+namespace {
+
+// text into a kept array; false when it does not fit.
+bool Keep(const std::string& text, std::array<char, 16>& kept)
+{
+    if (text.size() >= kept.size())
+        return false;
+    std::copy(text.begin(), text.end(), kept.begin());
+    kept[text.size()] = '\0';
+    return true;
+}
+
+std::string Kept(const std::array<char, 16>& kept) { return std::string(kept.data()); }
+
+double DaysOfT(double t) { return static_cast<double>(t * DaysPerTimeUnit); }
+
+// The zoomed axis widened about its middle to at least count cells of resolution, within
+// the axis it was zoomed from; that axis itself when it is already at the resolution.
+MapAxis AtLeast(const MapAxis& zoomed, const MapAxis& from, double resolution, bool& limited)
+{
+    const double least = zoomed.Count * resolution;
+    if (zoomed.To - zoomed.From >= least * (1.0 - 1e-9))
+        return zoomed;
+    limited = true;
+    if (from.To - from.From <= least * (1.0 + 1e-9))
+        return from;
+    const double middle = (zoomed.From + zoomed.To) / 2;
+    // Ends on the resolution's grid where that stays inside, so that centres are short decimals.
+    double start = std::round((middle - least / 2) / resolution) * resolution;
+    start = std::clamp(start, from.From, from.To - least);
+    return MapAxis{start, start + least, zoomed.Count};
+}
+
+}  // namespace
+
+ZoomResult ZoomRegionWithin(const MapRegion& region, int a0, int a1, int v0, int v1)
+{
+    ZoomResult result{ZoomRegion(region, a0, a1, v0, v1), false};
+    result.Region.Angle = AtLeast(result.Region.Angle, region.Angle, AngleResolution, result.Limited);
+    result.Region.Velocity =
+        AtLeast(result.Region.Velocity, region.Velocity, VelocityResolution, result.Limited);
+    return result;
+}
+
+MapCell::MapCell(const FlightSummary& s)
+    : t_(s.T), moonMinKm_(s.MoonMinKm), moonMinT_(s.MoonMinT), earthMinKm_(s.EarthMinKm),
+      index_(s.Index), step_(s.Step), points_(s.Points), integratorCode_(s.IntegratorCode),
+      bar_(s.Bar), outcome_(static_cast<std::uint8_t>(s.Outcome))
+{
+    complete_ = Keep(s.ErrorJacobiText, errorJacobiText_) && Keep(s.Jacobi0Text, jacobi0Text_) &&
+                Keep(s.VelocityText, velocityText_) && s.TimeText == TimeText(DaysOfT(s.T)) &&
+                s.MoonMinTime == (s.Points > 0 ? TimeText(DaysOfT(s.MoonMinT)) : std::string());
+}
+
+FlightSummary MapCell::Summary() const
+{
+    FlightSummary s;
+    s.Outcome = Outcome();
+    s.IntegratorCode = integratorCode_;
+    s.Integration.Code = integratorCode_;
+    s.Index = index_;
+    s.T = t_;
+    s.Step = step_;
+    s.TimeText = TimeText(DaysOfT(t_));
+    s.ErrorJacobiText = Kept(errorJacobiText_);
+    s.Jacobi0Text = Kept(jacobi0Text_);
+    s.VelocityText = Kept(velocityText_);
+    s.Bar = bar_;
+    s.MoonMinKm = moonMinKm_;
+    s.MoonMinT = moonMinT_;
+    s.MoonMinTime = points_ > 0 ? TimeText(DaysOfT(moonMinT_)) : std::string();
+    s.EarthMinKm = earthMinKm_;
+    s.Points = points_;
+    return s;
+}
+
+LaunchMapCells::LaunchMapCells(const MapRegion& region)
+    : Region(region), Grid(MapGrid(region)),
+      blocks_((region.CellCount() + BlockCells - 1) / BlockCells)
+{
+}
+
+void LaunchMapCells::Set(std::size_t index, const FlightSummary& summary)
+{
+    std::unique_ptr<Block>& block = blocks_.at(index / BlockCells);
+    if (!block)
+        block = std::make_unique<Block>();
+    const std::size_t i = index % BlockCells;
+    block->Cells[i] = MapCell(summary);
+    if (!block->Cells[i].Complete())
+        whole_[index] = summary;
+    if (!block->Flown[i]) {
+        block->Flown[i] = true;
+        ++FlownCount;
+    }
+}
+
+bool LaunchMapCells::Flown(std::size_t index) const
+{
+    const std::unique_ptr<Block>& block = blocks_.at(index / BlockCells);
+    return block && block->Flown[index % BlockCells];
+}
+
+FlightSummary LaunchMapCells::Summary(std::size_t index) const
+{
+    if (!Flown(index))
+        return {};
+    const MapCell& cell = blocks_[index / BlockCells]->Cells[index % BlockCells];
+    if (!cell.Complete())
+        return whole_.at(index);
+    return cell.Summary();
+}
+
+CellShade LaunchMapCells::Shade(std::size_t index) const
+{
+    const MapCell& cell = blocks_.at(index / BlockCells)->Cells[index % BlockCells];
+    return MapCellShade(cell.Outcome(), cell.MoonMinKm());
+}
+
+std::size_t LaunchMapCells::KeptBytes() const
+{
+    std::size_t blocks = 0;
+    for (const std::unique_ptr<Block>& block : blocks_)
+        blocks += block ? 1 : 0;
+    return blocks * sizeof(Block) + blocks_.size() * sizeof(blocks_[0]) +
+           whole_.size() * (sizeof(FlightSummary) + 64);
 }
 
 bool FieldTexts::OffCentre() const
@@ -119,19 +249,17 @@ FieldTexts CellFieldTexts(const LaunchValues& launch)
 
 std::string CellDescription(const LaunchValues& launch, const FlightSummary& summary)
 {
+    const FieldTexts fields = CellFieldTexts(launch);
     std::string text = "Launch: altitude " + FixedText(launch.Altitude, 2) + " km, angle " +
-                       ShortestText(launch.Angle) + "°, velocity " +
-                       ShortestText(launch.Velocity) + " km/s\n";
+                       fields.Angle + "°, velocity " + fields.Velocity + " km/s\n";
     text += "Outcome: " + OutcomeText(summary) + "\n";
     text += "Closest to the Moon: " + FixedText(summary.MoonMinKm, 1) + " km above the surface at " +
             summary.MoonMinTime + "\n";
     text += "Flight time: " + summary.TimeText + " (days - hours)";
-    const FieldTexts fields = CellFieldTexts(launch);
     if (fields.OffCentre())
-        text += "\nThe fields (" + fields.Angle + "°, " + fields.Velocity +
-                " km/s) round the launch off the cell's centre by " +
-                ShortestText(fields.AngleOffset) + "° and " + ShortestText(fields.VelocityOffset) +
-                " km/s";
+        text += "\nThe fields round the launch off the cell's centre (" +
+                FixedText(fields.AngleOffset, 6) + "°, " + FixedText(fields.VelocityOffset, 7) +
+                " km/s)";
     return text;
 }
 

@@ -1,11 +1,17 @@
 // The launch map's cells without a window: a region of launch angle × launch velocity cut
-// into cells flown at their centres, the colour class and brightness of a cell's flight,
-// the texts of a cell (tooltip, the fields' texts, a CSV row), and zooming into cells.
+// into cells flown at their centres, what a map keeps of each cell's flight, the colour
+// class and brightness of a cell's flight, the texts of a cell (tooltip, the fields'
+// texts, a CSV row), and zooming into cells.
 #pragma once
 
 #include "flight/launch_map.h"
 
+#include <array>
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace orrimar {
 
@@ -50,9 +56,9 @@ int MapThreads(int cores, bool flightRunning);
 
 enum class CellClass { MoonCollision, EarthCollision, TimeLimit, Escape, Integrator };
 
-// How a cell is coloured: its class and, for an escape, a brightness 0…1 from the
-// closest approach to the Moon's surface on a log scale (1 at ShadeNearKm or closer,
-// 0 at ShadeFarKm or farther); other classes have brightness 1.
+// How a cell is coloured: its class, and a brightness 0…1 from the closest approach to the
+// Moon's surface on a log scale (1 at ShadeNearKm or closer, 0 at ShadeFarKm or farther),
+// whatever the class: flights that end alike still differ in how near the Moon they pass.
 struct CellShade {
     CellClass Class = CellClass::Integrator;
     double Brightness = 1.0;
@@ -60,6 +66,78 @@ struct CellShade {
 inline constexpr double ShadeNearKm = 10.0;
 inline constexpr double ShadeFarKm = 500000.0;
 CellShade MapCellShade(const FlightSummary& summary);
+CellShade MapCellShade(FlightOutcome outcome, double moonMinKm);
+
+// The smallest cell each axis may be cut into: what its field can express (0.001°,
+// 0.0001 km/s), so that every cell's launch can be taken into the fields.
+inline constexpr double AngleResolution = 0.001;
+inline constexpr double VelocityResolution = 0.0001;
+// ZoomRegion, each axis kept at least Count cells of its resolution wide around the cells
+// chosen; Limited tells whether that widened either axis.
+struct ZoomResult {
+    MapRegion Region;
+    bool Limited = false;
+};
+ZoomResult ZoomRegionWithin(const MapRegion& region, int a0, int a1, int v0, int v1);
+
+// What a map keeps of one cell's flight: the summary's numbers, and the status texts that
+// are not made again from them; about a hundred bytes instead of a summary's several
+// hundred. Summary() gives back the very summary it was made from.
+class MapCell {
+public:
+    MapCell() = default;
+    explicit MapCell(const FlightSummary& summary);
+    FlightSummary Summary() const;
+    FlightOutcome Outcome() const { return static_cast<FlightOutcome>(outcome_); }
+    double MoonMinKm() const { return moonMinKm_; }
+    // False when a text was too long to keep here (the map keeps that summary whole).
+    bool Complete() const { return complete_; }
+
+private:
+    double t_ = 0.0;
+    double moonMinKm_ = 0.0;
+    double moonMinT_ = 0.0;
+    double earthMinKm_ = 0.0;
+    std::int32_t index_ = 0;
+    std::int32_t step_ = 0;
+    std::int32_t points_ = 0;
+    std::int32_t integratorCode_ = 0;
+    std::int32_t bar_ = 0;
+    std::uint8_t outcome_ = 0;
+    bool complete_ = true;
+    std::array<char, 16> errorJacobiText_{};
+    std::array<char, 16> jacobi0Text_{};
+    std::array<char, 16> velocityText_{};
+};
+
+// A map's cells and what is known of them so far. Cells are kept in blocks made when the
+// first of their cells is flown: an empty map of any size costs almost nothing.
+class LaunchMapCells {
+public:
+    explicit LaunchMapCells(const MapRegion& region);
+
+    MapRegion Region;
+    LaunchGrid Grid;
+    std::size_t FlownCount = 0;
+
+    void Set(std::size_t index, const FlightSummary& summary);
+    bool Flown(std::size_t index) const;
+    // A flown cell's summary, its shade and closest approach.
+    FlightSummary Summary(std::size_t index) const;
+    CellShade Shade(std::size_t index) const;
+    // Bytes the kept cells take, for the history's bound.
+    std::size_t KeptBytes() const;
+
+    static constexpr std::size_t BlockCells = 4096;
+
+private:
+    struct Block {
+        std::array<MapCell, BlockCells> Cells;
+        std::array<bool, BlockCells> Flown{};
+    };
+    std::vector<std::unique_ptr<Block>> blocks_;
+    std::unordered_map<std::size_t, FlightSummary> whole_;  // the rare incomplete cells
+};
 
 // The launch as the angle and velocity fields would hold it, and whether that rounding
 // moves the launch off the cell's centre (by more than a centre's own rounding error,

@@ -5,13 +5,15 @@
 #include "ui/flight_charts.h"
 #include "ui/launch_map_panel.h"
 #include "ui/moon_frame_view.h"
+#include "ui/save_file.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
+#include <QScrollArea>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -43,11 +45,10 @@ QString AskSavePath(QWidget* parent, const QString& caption, const QString& name
     return QFileDialog::getSaveFileName(parent, caption, name, filter);
 }
 
-// A stream buffer writing through to a file being saved.
+// A stream buffer writing through to a file being saved; a failed write fails the stream.
 class DeviceBuffer : public std::streambuf {
 public:
     explicit DeviceBuffer(QIODevice& device) : device_(device) { setp(buffer_, buffer_ + Size); }
-    ~DeviceBuffer() override { sync(); }
 
 protected:
     int overflow(int c) override
@@ -75,29 +76,26 @@ private:
     char buffer_[Size];
 };
 
-// Flies the launch headless and writes the tool's CSV under a temporary name, renamed
-// when complete. Runs on a pool thread: touches nothing of the window.
-QString WriteCsvFile(const QString& path, const CsvLaunch& launch)
+// Writes the record's CSV. Runs on a pool thread: touches nothing of the window, and the
+// record, finished, no longer changes.
+QString WriteCsvFile(const QString& path, std::shared_ptr<const FlightRecord> record)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QString("Cannot write %1: %2").arg(path, file.errorString());
-    try {
-        auto buffer = std::make_unique<DeviceBuffer>(file);
-        std::ostream csv(buffer.get());
-        WriteFlightCsv(launch, csv);
-        csv.flush();
-        if (!csv) {
-            file.cancelWriting();
-            return QString("Writing %1 failed: %2").arg(path, file.errorString());
+    QString failure;
+    const QString reason = saveFile(path, [&](QIODevice& device) {
+        try {
+            auto buffer = std::make_unique<DeviceBuffer>(device);
+            std::ostream csv(buffer.get());
+            record->WriteCsv(csv);
+            csv.flush();
+            return static_cast<bool>(csv);
+        } catch (const std::exception& e) {
+            failure = QString::fromUtf8(e.what());
+            return false;
         }
-    } catch (const std::exception& e) {
-        file.cancelWriting();
-        return QString("Writing %1 failed: %2").arg(path, QString::fromUtf8(e.what()));
-    }
-    if (!file.commit())
-        return QString("Writing %1 failed: %2").arg(path, file.errorString());
-    return QString();
+    });
+    if (reason.isEmpty() && failure.isEmpty())
+        return QString();
+    return QString("Saving the flight as %1 failed: %2").arg(path, failure.isEmpty() ? reason : failure);
 }
 
 QString Text(const std::string& s) { return QString::fromStdString(s); }
@@ -105,42 +103,51 @@ QString Km(double km) { return QString::number(km, 'f', 3) + " km"; }
 
 }  // namespace
 
-void SetSavePathAsker(SavePathAsker asker) { PathAsker() = std::move(asker); }
+void setSavePathAsker(SavePathAsker asker) { PathAsker() = std::move(asker); }
 
-ExplorerWindow::ExplorerWindow(std::function<QImage()> picture,
-                               std::function<MapLaunch()> mapLaunch,
+ExplorerWindow::ExplorerWindow(std::function<QImage()>, std::function<MapLaunch()> mapLaunch,
                                std::function<bool()> flightRunning, QWidget* parent)
-    : QWidget(parent, Qt::Window), picture_(std::move(picture)), mapLaunch_(std::move(mapLaunch)),
+    // A tool window stays above its main window (Start there does not bury it), and moves
+    // freely, to another screen too.
+    : QWidget(parent, parent ? Qt::Tool : Qt::Window), mapLaunch_(std::move(mapLaunch)),
       flightRunning_(std::move(flightRunning))
 {
     setWindowTitle("Orrimar Explorer");
     setObjectName("explorerWindow");
+    record_ = std::make_shared<const FlightRecord>();
 
-    auto* side = new QVBoxLayout;
-    noteLabel_ = new QLabel("No flight followed yet: press Start.", this);
+    auto* sidePanel = new QWidget(this);
+    auto* side = new QVBoxLayout(sidePanel);
+    side->setContentsMargins(0, 0, 0, 0);
+    noteLabel_ = new QLabel("No flight followed yet: press Start.", sidePanel);
     noteLabel_->setObjectName("explorerNote");
     noteLabel_->setWordWrap(true);
-    reportLabel_ = new QLabel(this);
+    reportLabel_ = new QLabel;
     reportLabel_->setObjectName("reportLabel");
     reportLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     reportLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // A fixed column: the report's changing texts must not resize the views beside it
-    // (a resize renders the closed region again).
-    reportLabel_->setFixedWidth(300);
-    noteLabel_->setFixedWidth(300);
-    pauseButton_ = new QPushButton("&Pause", this);
+    // Long lines wrap at the column's width, which the splitter sets (the report's
+    // changing texts never resize the views beside it: that renders the shading again).
+    reportLabel_->setWordWrap(true);
+    auto* reportScroll = new QScrollArea(sidePanel);
+    reportScroll->setWidget(reportLabel_);
+    reportScroll->setWidgetResizable(true);
+    reportScroll->setFrameShape(QFrame::NoFrame);
+    reportScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    pauseButton_ = new QPushButton("&Pause", sidePanel);
     pauseButton_->setObjectName("pauseButton");
     pauseButton_->setEnabled(false);
-    pictureButton_ = new QPushButton("Save &picture…", this);
+    pictureButton_ = new QPushButton("Save p&icture…", sidePanel);
     pictureButton_->setObjectName("savePictureButton");
-    csvButton_ = new QPushButton("Save flight as &CSV…", this);
+    csvButton_ = new QPushButton("Save flight as CS&V…", sidePanel);
     csvButton_->setObjectName("saveCsvButton");
     csvButton_->setEnabled(false);
     side->addWidget(noteLabel_);
-    side->addWidget(reportLabel_, 1);
+    side->addWidget(reportScroll, 1);
     side->addWidget(pauseButton_);
     side->addWidget(pictureButton_);
     side->addWidget(csvButton_);
+    sidePanel->setMinimumWidth(170);
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName("explorerTabs");
@@ -176,9 +183,17 @@ ExplorerWindow::ExplorerWindow(std::function<QImage()> picture,
     connect(mapPanel_, &LaunchMapPanel::cellChosen, this, chosen);
     connect(mapPanel_, &LaunchMapPanel::flyRequested, this, chosen);
 
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setObjectName("explorerSplitter");
+    splitter_->setChildrenCollapsible(false);
+    splitter_->addWidget(sidePanel);
+    splitter_->addWidget(tabs_);
+    splitter_->setStretchFactor(1, 1);
     auto* row = new QHBoxLayout(this);
-    row->addLayout(side);
-    row->addWidget(tabs_, 1);
+    row->addWidget(splitter_);
+    // The report's longest lines whole at the default size, and the window within a
+    // 1024 × 700 screen.
+    splitter_->setSizes({330, 670});
     resize(1000, 640);
 
     refreshTimer_ = new QTimer(this);
@@ -186,13 +201,16 @@ ExplorerWindow::ExplorerWindow(std::function<QImage()> picture,
     connect(refreshTimer_, &QTimer::timeout, this, [this] {
         if (dirty_)
             refresh();
+        // Fields changed while the map is in front: the map says it no longer matches.
+        if (tabs_->currentWidget() == mapPanel_ && isVisible())
+            updateLaunchMap();
     });
     refreshTimer_->start();
     connect(pauseButton_, &QPushButton::clicked, this, &ExplorerWindow::pauseClicked);
     connect(pictureButton_, &QPushButton::clicked, this, [this] { savePicture(); });
     connect(csvButton_, &QPushButton::clicked, this, [this] { saveCsv(); });
     connect(&csvJob_, &QFutureWatcher<QString>::finished, this, [this] {
-        csvButton_->setEnabled(lastLaunch_.has_value());
+        updateCsvButton();
         const QString error = csvJob_.result();
         if (!error.isEmpty())
             showErrorBox(error);
@@ -214,38 +232,41 @@ ExplorerWindow::~ExplorerWindow()
 void ExplorerWindow::closeEvent(QCloseEvent* event)
 {
     // A map's flights would go on unseen: they stop with the window.
-    mapPanel_->Cancel();
+    mapPanel_->cancel();
     QWidget::closeEvent(event);
 }
 
 void ExplorerWindow::updateLaunchMap()
 {
-    if (!mapLaunch_ || mapPanel_->Computing())
+    if (!mapLaunch_ || mapPanel_->computing())
         return;
     const MapLaunch launch = mapLaunch_();
-    mapPanel_->SetView(launch.ViewWidth, launch.ViewHeight, launch.FullView);
+    mapPanel_->setView(launch.ViewWidth, launch.ViewHeight, launch.FullView);
     if (launch.AltitudeKm == mapAltitude_ && launch.AngleDeg == mapAngle_ &&
         launch.VelocityKms == mapVelocity_)
         return;
     mapAltitude_ = launch.AltitudeKm;
     mapAngle_ = launch.AngleDeg;
     mapVelocity_ = launch.VelocityKms;
-    mapPanel_->SetLaunch(launch.AltitudeKm, launch.AngleDeg, launch.VelocityKms);
+    mapPanel_->setLaunch(launch.AltitudeKm, launch.AngleDeg, launch.VelocityKms);
 }
 
 void ExplorerWindow::followStep(const FlightStep& step)
 {
     if (step.Nr == 0) {
-        report_.Reset();
+        // A new record: a CSV still being written keeps the one before.
+        live_ = std::make_shared<FlightRecord>();
+        record_ = live_;
         frameView_->clearFlight();
         charts_->clear();
         following_ = true;
         pauseButton_->setEnabled(true);
+        updateCsvButton();
         noteLabel_->setText("Following the flight.");
     }
     if (!following_)
         return;
-    report_.AddStep(step);
+    live_->AddStep(step);
     dirty_ = true;
 }
 
@@ -253,14 +274,10 @@ void ExplorerWindow::followPoint(const FlightPoint& point)
 {
     if (!following_)
         return;
-    report_.AddPoint(point);
-    if (report_.Points() == 1)
-        frameView_->setJacobi0(report_.Jacobi0());
+    live_->AddPoint(point);
+    if (live_->Report().Points() == 1)
+        frameView_->setJacobi0(live_->Report().Jacobi0());
     frameView_->addPoint(point.State[1], point.State[3]);
-    charts_->add(report_.Days(),
-                 (point.MoonDistance - static_cast<double>(MoonRadius)) * static_cast<double>(DistanceUnitKm),
-                 (point.EarthDistance - static_cast<double>(EarthRadius)) * static_cast<double>(DistanceUnitKm),
-                 point.SpeedKms, point.JacobiDrift);
     dirty_ = true;
 }
 
@@ -272,9 +289,9 @@ void ExplorerWindow::followEnd(const Dop853Result& result, bool cancelRequested,
         return;
     }
     following_ = false;
-    report_.Finish(result, cancelRequested);
-    lastLaunch_ = launch;
-    csvButton_->setEnabled(!csvJob_.isRunning());
+    live_->Finish(result, cancelRequested, launch);
+    live_.reset();
+    updateCsvButton();
     showPaused(false);
     pauseButton_->setEnabled(false);
     noteLabel_->setText("The last flight.");
@@ -283,7 +300,29 @@ void ExplorerWindow::followEnd(const Dop853Result& result, bool cancelRequested,
     dirty_ = false;
     showReport();
     frameView_->update();
-    QTimer::singleShot(0, charts_, [charts = charts_] { charts->refresh(); });
+    QTimer::singleShot(0, charts_, [this] { charts_->show(*record_); });
+}
+
+void ExplorerWindow::showFlight(std::shared_ptr<const FlightRecord> record)
+{
+    if (following_ || !record)
+        return;
+    record_ = std::move(record);
+    frameView_->clearFlight();
+    frameView_->setTrajectory(record_->Trajectory());
+    if (record_->Report().HasPoints())
+        frameView_->setJacobi0(record_->Report().Jacobi0());
+    charts_->show(*record_);
+    noteLabel_->setText(record_->Finished() ? "The last flight." : "No flight followed yet: press Start.");
+    updateCsvButton();
+    showReport();
+}
+
+void ExplorerWindow::updateCsvButton()
+{
+    // Only a finished flight, and one file at a time.
+    csvButton_->setEnabled(!following_ && record_->Finished() && record_->Launch() &&
+                           !csvJob_.isRunning());
 }
 
 void ExplorerWindow::showPaused(bool paused)
@@ -297,13 +336,13 @@ void ExplorerWindow::refresh()
     showReport();
     // The charts once a second while following: they cost the most to update.
     if (++refreshes_ % ChartRefreshEvery == 0 || !following_)
-        charts_->refresh();
+        charts_->show(*record_);
     frameView_->update();
 }
 
 QString ExplorerWindow::reportText() const
 {
-    const FlightReport& r = report_;
+    const FlightReport& r = record_->Report();
     if (!r.HasPoints())
         return "No flight yet.";
     QStringList lines;
@@ -324,28 +363,37 @@ QString ExplorerWindow::reportText() const
 
 void ExplorerWindow::showReport() { reportLabel_->setText(reportText()); }
 
+QImage ExplorerWindow::picture() const
+{
+    if (tabs_->currentWidget() == mapPanel_)
+        return mapPanel_->picture();
+    return tabs_->currentWidget()->grab().toImage();
+}
+
 void ExplorerWindow::savePicture()
 {
-    const QString path = AskSavePath(this, "Save picture", "orrimar.png", "PNG images (*.png)");
+    QString path = AskSavePath(this, "Save picture", "orrimar.png", "PNG images (*.png)");
     if (path.isEmpty())
         return;
-    const QImage image = picture_ ? picture_() : QImage();
-    QSaveFile file(path);
-    if (image.isNull() || !file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") ||
-        !file.commit())
-        showErrorBox(QString("Saving the picture as %1 failed: %2").arg(path, file.errorString()));
+    path = withExtension(path, "png");
+    const QImage image = picture();
+    const QString reason =
+        saveFile(path, [&image](QIODevice& device) { return image.save(&device, "PNG"); });
+    if (!reason.isEmpty())
+        showErrorBox(QString("Saving the picture as %1 failed: %2").arg(path, reason));
 }
 
 void ExplorerWindow::saveCsv()
 {
-    if (!lastLaunch_ || csvJob_.isRunning())
+    if (following_ || !record_->Finished() || !record_->Launch() || csvJob_.isRunning())
         return;
-    const QString path =
+    QString path =
         AskSavePath(this, "Save flight as CSV", "orrimar-flight.csv", "CSV files (*.csv)");
     if (path.isEmpty())
         return;
+    path = withExtension(path, "csv");
     csvButton_->setEnabled(false);
-    csvJob_.setFuture(QtConcurrent::run(WriteCsvFile, path, *lastLaunch_));
+    csvJob_.setFuture(QtConcurrent::run(WriteCsvFile, path, record_));
 }
 
 }  // namespace orrimar

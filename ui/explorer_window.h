@@ -1,13 +1,12 @@
-// The Explorer: a second window that follows the flight the main window flies, point by
-// point, and explains it: a report of how it went, the flight in the Moon's rotating
+// The Explorer: a tool window of the main window that follows the flight it flies, point
+// by point, and explains it: a report of how it went, the flight in the Moon's rotating
 // frame with the region it cannot enter, and its distances, speed and Jacobi drift over
-// time. It never flies a launch itself to follow it; only "Save flight as CSV…" flies
-// the last launch again off the window's thread, to write the tool's file. Its "Launch
-// map" tab flies a region of launches around the main window's fields.
+// time. What it shows is a flight's record, so a finished flight can be shown again as
+// if followed; "Save flight as CSV…" writes that record's points off the window's
+// thread. Its "Launch map" tab flies a region of launches around the main window's fields.
 #pragma once
 
-#include "flight/flight_csv.h"
-#include "flight/flight_report.h"
+#include "flight/flight_record.h"
 
 #include <QFutureWatcher>
 #include <QImage>
@@ -15,10 +14,11 @@
 #include <QWidget>
 
 #include <functional>
-#include <optional>
+#include <memory>
 
 class QLabel;
 class QPushButton;
+class QSplitter;
 class QTabWidget;
 class QTimer;
 
@@ -43,14 +43,15 @@ struct MapLaunch {
 // cancelled. The standard dialog unless replaced (tests replace it).
 using SavePathAsker =
     std::function<QString(const QString& caption, const QString& name, const QString& filter)>;
-void SetSavePathAsker(SavePathAsker asker);
+void setSavePathAsker(SavePathAsker asker);
 
 class ExplorerWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // picture: what ClipBoard copies, for "Save picture…"; mapLaunch: the main window's
-    // launch and view now (defaults when empty); flightRunning: whether it flies.
+    // picture: the main window's view (unused: "Save picture…" saves what the Explorer
+    // shows); mapLaunch: the main window's launch and view now (defaults when empty);
+    // flightRunning: whether it flies. With a parent it is a tool window above it.
     explicit ExplorerWindow(std::function<QImage()> picture,
                             std::function<MapLaunch()> mapLaunch = {},
                             std::function<bool()> flightRunning = {}, QWidget* parent = nullptr);
@@ -62,9 +63,14 @@ public:
     void followPoint(const FlightPoint& point);
     void followEnd(const Dop853Result& result, bool cancelRequested, const CsvLaunch& launch);
     void showPaused(bool paused);
+    // A finished flight's record shown as if it had been followed (nothing while a
+    // flight is followed).
+    void showFlight(std::shared_ptr<const FlightRecord> record);
 
     bool following() const { return following_; }
-    const FlightReport& report() const { return report_; }
+    const FlightReport& report() const { return record_->Report(); }
+    // The flight shown: the one followed, or the last one given.
+    std::shared_ptr<const FlightRecord> flight() const { return record_; }
     // The report as shown, one "Caption: value" per line.
     QString reportText() const;
     bool csvSaving() const { return csvJob_.isRunning(); }
@@ -72,6 +78,10 @@ public:
     // The map centred on the main window's launch, if it changed since the map last took
     // it, and flown in its current view; nothing while the map computes.
     void updateLaunchMap();
+
+    // What "Save picture…" saves: the tab in front as on screen (the launch map with its
+    // legend and parameters).
+    QImage picture() const;
 
 public slots:
     void savePicture();
@@ -88,13 +98,14 @@ protected:
 private:
     void refresh();
     void showReport();
+    void updateCsvButton();
 
-    std::function<QImage()> picture_;
-    FlightReport report_;
+    // The record shown; while following, live_ is the same one, being filled.
+    std::shared_ptr<const FlightRecord> record_;
+    std::shared_ptr<FlightRecord> live_;
     bool following_ = false;
     bool dirty_ = false;
     int refreshes_ = 0;
-    std::optional<CsvLaunch> lastLaunch_;
     std::function<MapLaunch()> mapLaunch_;
     std::function<bool()> flightRunning_;
     // The centre last given to the map (or chosen in it): unchanged fields keep the
@@ -105,6 +116,7 @@ private:
 
     QLabel* noteLabel_ = nullptr;
     QLabel* reportLabel_ = nullptr;
+    QSplitter* splitter_ = nullptr;
     QPushButton* pauseButton_ = nullptr;
     QPushButton* pictureButton_ = nullptr;
     QPushButton* csvButton_ = nullptr;

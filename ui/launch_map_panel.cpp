@@ -1,6 +1,7 @@
 #include "ui/launch_map_panel.h"
 
 #include "ui/error_box.h"
+#include "ui/save_file.h"
 
 #include <QBuffer>
 #include <QCloseEvent>
@@ -9,9 +10,9 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -65,13 +66,13 @@ LaunchMapPanel::LaunchMapPanel(double altitudeKm, double angleDeg, double veloci
     : QWidget(parent), altitude_(altitudeKm), viewWidth_(viewWidth), viewHeight_(viewHeight),
       fullView_(fullView), flightRunning_(std::move(flightRunning))
 {
-    BuildControls();
-    ShowRegion(RegionAround(altitudeKm, angleDeg, velocityKms));
-    SetLaunch(altitudeKm, angleDeg, velocityKms);
+    buildControls();
+    showRegion(RegionAround(altitudeKm, angleDeg, velocityKms));
+    setLaunch(altitudeKm, angleDeg, velocityKms);
     pollTimer_.setInterval(PollMilliseconds);
-    connect(&pollTimer_, &QTimer::timeout, this, &LaunchMapPanel::Poll);
-    UpdateButtons();
-    UpdateProgress();
+    connect(&pollTimer_, &QTimer::timeout, this, &LaunchMapPanel::poll);
+    updateButtons();
+    updateProgress();
 }
 
 LaunchMapPanel::~LaunchMapPanel()
@@ -82,7 +83,7 @@ LaunchMapPanel::~LaunchMapPanel()
         worker_.join();
 }
 
-void LaunchMapPanel::BuildControls()
+void LaunchMapPanel::buildControls()
 {
     angleFrom_ = NumberBox(4, 10000.0, 0.1, tr(" °"), tr("Launch angle from"));
     angleTo_ = NumberBox(4, 10000.0, 0.1, tr(" °"), tr("Launch angle to"));
@@ -111,24 +112,30 @@ void LaunchMapPanel::BuildControls()
     daysRow->addWidget(days_);
     grid->addLayout(daysRow, 1, 5);
     for (QDoubleSpinBox* box : {angleFrom_, angleTo_, velocityFrom_, velocityTo_, days_})
-        connect(box, &QDoubleSpinBox::valueChanged, this, [this] { edited_ = true; });
+        connect(box, &QDoubleSpinBox::valueChanged, this, [this] {
+            edited_ = true;
+            updateStale();
+        });
     for (QSpinBox* box : {angleCells_, velocityCells_})
-        connect(box, &QSpinBox::valueChanged, this, [this] { edited_ = true; });
+        connect(box, &QSpinBox::valueChanged, this, [this] {
+            edited_ = true;
+            updateStale();
+        });
 
     compute_ = new QPushButton(tr("&Compute"));
-    cancelButton_ = new QPushButton(tr("Cancel"));
+    cancelButton_ = new QPushButton(tr("Cance&l"));
     back_ = new QPushButton(tr("&Back"));
-    savePng_ = new QPushButton(tr("Save map as PNG…"));
-    saveCsv_ = new QPushButton(tr("Save map as CSV…"));
+    savePng_ = new QPushButton(tr("Save map as P&NG…"));
+    saveCsv_ = new QPushButton(tr("Save map as C&SV…"));
     back_->setToolTip(tr("Return to the map before the last zoom"));
     connect(compute_, &QPushButton::clicked, this, [this] {
         emit computeRequested();
-        Compute();
+        compute();
     });
-    connect(cancelButton_, &QPushButton::clicked, this, &LaunchMapPanel::Cancel);
-    connect(back_, &QPushButton::clicked, this, &LaunchMapPanel::Back);
-    connect(savePng_, &QPushButton::clicked, this, &LaunchMapPanel::SavePngAs);
-    connect(saveCsv_, &QPushButton::clicked, this, &LaunchMapPanel::SaveCsvAs);
+    connect(cancelButton_, &QPushButton::clicked, this, &LaunchMapPanel::cancel);
+    connect(back_, &QPushButton::clicked, this, &LaunchMapPanel::back);
+    connect(savePng_, &QPushButton::clicked, this, &LaunchMapPanel::savePngAs);
+    connect(saveCsv_, &QPushButton::clicked, this, &LaunchMapPanel::saveCsvAs);
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {compute_, cancelButton_, back_, savePng_, saveCsv_})
         buttons->addWidget(button);
@@ -136,12 +143,13 @@ void LaunchMapPanel::BuildControls()
 
     view_ = new LaunchMapView;
     view_->setToolTip(QString());
-    connect(view_, &LaunchMapView::cellsSelected, this, &LaunchMapPanel::Zoom);
+    connect(view_, &LaunchMapView::cellsSelected, this, &LaunchMapPanel::zoom);
     const auto fieldTexts = [this](int cell) {
-        const FieldTexts texts = CellFieldTexts(Map()->Grid.Cell(static_cast<std::size_t>(cell)));
+        const FieldTexts texts = CellFieldTexts(map()->Grid.Cell(static_cast<std::size_t>(cell)));
         return std::pair{QString::fromStdString(texts.Angle), QString::fromStdString(texts.Velocity)};
     };
     connect(view_, &LaunchMapView::cellClicked, this, [this, fieldTexts](int cell) {
+        view_->setChosenCell(cell);
         const auto [angle, velocity] = fieldTexts(cell);
         emit cellChosen(angle, velocity);
     });
@@ -161,32 +169,38 @@ void LaunchMapPanel::BuildControls()
     layout->addLayout(grid);
     layout->addLayout(buttons);
     layout->addWidget(view_, 1);
-    layout->addWidget(new LaunchMapLegend);
+    legend_ = new LaunchMapLegend;
+    layout->addWidget(legend_);
     layout->addLayout(progressRow);
 }
 
-void LaunchMapPanel::SetLaunch(double altitudeKm, double angleDeg, double velocityKms)
+void LaunchMapPanel::setLaunch(double altitudeKm, double angleDeg, double velocityKms)
 {
     // Keeps the spans, cell counts and day limit of the spin boxes.
-    const MapRegion current = Region();
+    const MapRegion current = region();
     altitude_ = altitudeKm;
+    launchAngle_ = angleDeg;
+    launchVelocity_ = velocityKms;
+    view_->setLaunchMark(angleDeg, velocityKms);
     altitudeLabel_->setText(tr("at altitude %1 km").arg(altitudeKm, 0, 'f', 2));
-    ShowRegion(RegionAround(altitudeKm, angleDeg, velocityKms,
+    showRegion(RegionAround(altitudeKm, angleDeg, velocityKms,
                             (current.Angle.To - current.Angle.From) / 2,
                             (current.Velocity.To - current.Velocity.From) / 2,
                             current.Angle.Count, current.Velocity.Count, current.MaxDays));
+    updateStale();
 }
 
-void LaunchMapPanel::SetRegion(const MapRegion& region)
+void LaunchMapPanel::setRegion(const MapRegion& region)
 {
     altitude_ = region.Altitude;
     altitudeLabel_->setText(tr("at altitude %1 km").arg(region.Altitude, 0, 'f', 2));
-    ShowRegion(region);
+    showRegion(region);
+    updateStale();
 }
 
 void LaunchMapPanel::closeEvent(QCloseEvent* event)
 {
-    Cancel();
+    cancel();
     QWidget::closeEvent(event);
 }
 
@@ -207,28 +221,28 @@ void LaunchMapPanel::showEvent(QShowEvent* event)
 bool LaunchMapPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == watchedWindow_ && event->type() == QEvent::Close)
-        Cancel();
+        cancel();
     return QWidget::eventFilter(watched, event);
 }
 
-void LaunchMapPanel::SetView(int viewWidth, int viewHeight, bool fullView)
+void LaunchMapPanel::setView(int viewWidth, int viewHeight, bool fullView)
 {
     viewWidth_ = viewWidth;
     viewHeight_ = viewHeight;
     fullView_ = fullView;
 }
 
-void LaunchMapPanel::SetFlightRunning(std::function<bool()> flightRunning)
+void LaunchMapPanel::setFlightRunning(std::function<bool()> flightRunning)
 {
     flightRunning_ = std::move(flightRunning);
 }
 
-void LaunchMapPanel::SetSavePathHook(std::function<QString(const QString&, const QString&)> hook)
+void LaunchMapPanel::setSavePathHook(std::function<QString(const QString&, const QString&)> hook)
 {
     savePathHook_ = std::move(hook);
 }
 
-MapRegion LaunchMapPanel::Region() const
+MapRegion LaunchMapPanel::region() const
 {
     if (!edited_) {
         MapRegion region = shownRegion_;
@@ -241,7 +255,7 @@ MapRegion LaunchMapPanel::Region() const
                      days_->value()};
 }
 
-void LaunchMapPanel::ShowRegion(const MapRegion& region)
+void LaunchMapPanel::showRegion(const MapRegion& region)
 {
     const QSignalBlocker b1(angleFrom_), b2(angleTo_), b3(velocityFrom_), b4(velocityTo_),
         b5(angleCells_), b6(velocityCells_), b7(days_);
@@ -256,48 +270,75 @@ void LaunchMapPanel::ShowRegion(const MapRegion& region)
     edited_ = false;
 }
 
-void LaunchMapPanel::ShowMap()
+void LaunchMapPanel::showMap()
 {
-    view_->SetMap(Map());
-    UpdateButtons();
-    UpdateProgress();
+    view_->setMap(map());
+    view_->setChosenCell(-1);
+    updateStale();
+    updateButtons();
+    updateProgress();
 }
 
-void LaunchMapPanel::Compute()
+void LaunchMapPanel::updateStale()
 {
-    if (Computing())
+    view_->setStale(current_ && !computing() && !(current_->Region == region())
+                        ? tr("This map is not the one the settings ask for: press Compute for theirs")
+                        : QString());
+}
+
+int LaunchMapPanel::keptMaps() const
+{
+    return static_cast<int>(std::count_if(history_.begin(), history_.end(),
+                                          [](const PastMap& past) { return past.Cells != nullptr; }));
+}
+
+void LaunchMapPanel::pushHistory(std::unique_ptr<LaunchMapCells> map)
+{
+    const MapRegion region = map->Region;
+    history_.push_back(PastMap{region, std::move(map)});
+    if (history_.size() > MaxHistory)
+        history_.pop_front();
+    // The latest maps keep their cells; older ones only their regions.
+    std::size_t bytes = 0;
+    for (auto past = history_.rbegin(); past != history_.rend(); ++past) {
+        if (!past->Cells)
+            continue;
+        bytes += past->Cells->KeptBytes();
+        if (bytes > MaxKeptHistoryBytes)
+            past->Cells.reset();
+    }
+}
+
+void LaunchMapPanel::compute()
+{
+    if (computing())
         return;
-    const MapRegion region = Region();
-    if (!(region.Angle.To > region.Angle.From) || !(region.Velocity.To > region.Velocity.From)) {
+    const MapRegion wanted = region();
+    if (!(wanted.Angle.To > wanted.Angle.From) || !(wanted.Velocity.To > wanted.Velocity.From)) {
         showErrorBox(tr("The map needs each axis's \"to\" above its \"from\""));
         return;
     }
-    if (maps_.empty() || !(maps_.back().Region == region)) {
+    if (!current_ || !(current_->Region == wanted)) {
         // A map of which nothing was flown is replaced rather than kept for Back.
-        if (!maps_.empty() && maps_.back().FlownCount == 0)
-            maps_.pop_back();
-        maps_.emplace_back(region);
-        ShowRegion(region);
-        ShowMap();
+        if (current_ && current_->FlownCount > 0)
+            pushHistory(std::move(current_));
+        current_ = std::make_unique<LaunchMapCells>(wanted);
+        showRegion(wanted);
+        showMap();
     }
-    std::vector<std::size_t> cells;
-    const LaunchMapCells& map = maps_.back();
-    for (std::size_t i = 0; i < map.Flown.size(); ++i)
-        if (!map.Flown[i])
-            cells.push_back(i);
-    if (cells.empty())
+    if (current_->FlownCount == current_->Grid.CellCount())
         return;
     const int cores = static_cast<int>(std::thread::hardware_concurrency());
-    StartWorker(std::move(cells), MapThreads(std::max(1, cores), flightRunning_ && flightRunning_()));
+    startWorker(MapThreads(std::max(1, cores), flightRunning_ && flightRunning_()));
 }
 
-void LaunchMapPanel::StartWorker(std::vector<std::size_t> cells, int threads)
+void LaunchMapPanel::startWorker(int threads)
 {
-    const LaunchMapCells& map = maps_.back();
-    std::vector<LaunchValues> launches;
-    launches.reserve(cells.size());
-    for (const std::size_t i : cells)
-        launches.push_back(map.Grid.Cell(i));
+    const LaunchMapCells& map = *current_;
+    // The cells still to fly, one bit each: the worker never reads the map itself.
+    std::vector<bool> toFly(map.Grid.CellCount());
+    for (std::size_t i = 0; i < toFly.size(); ++i)
+        toFly[i] = !map.Flown(i);
     FlightSetup setup;
     setup.ViewWidth = viewWidth_;
     setup.ViewHeight = viewHeight_;
@@ -312,19 +353,22 @@ void LaunchMapPanel::StartWorker(std::vector<std::size_t> cells, int threads)
         error_.clear();
     }
     threads_ = threads;
-    runTotal_ = cells.size();
+    runTotal_ = map.Grid.CellCount() - map.FlownCount;
     runFlown_ = 0;
     elapsed_.start();
-    // The worker touches only the queue, the error and the flags, never a widget.
-    worker_ = std::thread([this, cells = std::move(cells), launches = std::move(launches), setup,
-                           threads] {
+    // The worker touches only the queue, the error and the flags, never a widget; the
+    // cells' launches are made as they are flown, so memory does not grow with the map.
+    worker_ = std::thread([this, toFly = std::move(toFly), grid = map.Grid, setup, threads] {
         try {
-            FlyLaunches(launches, setup, threads,
-                        [&](std::size_t i, const FlightSummary& summary) {
-                            const std::lock_guard lock(mutex_);
-                            results_.emplace_back(cells[i], summary);
-                        },
-                        &cancel_);
+            ParallelFlights(static_cast<int>(toFly.size()), threads, setup,
+                            [&](int i, const HeadlessViews& views) {
+                                const auto cell = static_cast<std::size_t>(i);
+                                if (!toFly[cell] || cancel_)
+                                    return;
+                                const FlightSummary summary = FlyLaunch(grid.Cell(cell), views, setup);
+                                const std::lock_guard lock(mutex_);
+                                results_.emplace_back(cell, summary);
+                            });
         } catch (const std::exception& e) {
             const std::lock_guard lock(mutex_);
             error_ = e.what();
@@ -332,169 +376,251 @@ void LaunchMapPanel::StartWorker(std::vector<std::size_t> cells, int threads)
         finished_ = true;
     });
     pollTimer_.start();
-    UpdateButtons();
-    UpdateProgress();
+    updateStale();
+    updateButtons();
+    updateProgress();
 }
 
-void LaunchMapPanel::Poll()
+void LaunchMapPanel::poll()
 {
-    TakeResults();
+    takeResults();
     if (finished_)
-        Finish();
+        finish();
     else
-        UpdateProgress();
+        updateProgress();
 }
 
-void LaunchMapPanel::TakeResults()
+void LaunchMapPanel::takeResults()
 {
     std::vector<std::pair<std::size_t, FlightSummary>> results;
     {
         const std::lock_guard lock(mutex_);
         results.swap(results_);
     }
-    if (results.empty() || maps_.empty())
+    if (results.empty() || !current_)
         return;
     std::vector<std::size_t> cells;
     cells.reserve(results.size());
     for (auto& [cell, summary] : results) {
-        maps_.back().Set(cell, summary);
+        current_->Set(cell, summary);
         cells.push_back(cell);
     }
     runFlown_ += results.size();
-    view_->UpdateCells(cells);
+    view_->updateCells(cells);
 }
 
-void LaunchMapPanel::Cancel()
+void LaunchMapPanel::cancel()
 {
-    if (!Computing())
+    if (!computing())
         return;
     cancel_ = true;
-    Finish();
+    finish();
 }
 
-void LaunchMapPanel::Finish()
+void LaunchMapPanel::finish()
 {
     worker_.join();
     pollTimer_.stop();
-    TakeResults();
+    takeResults();
     std::string error;
     {
         const std::lock_guard lock(mutex_);
         error.swap(error_);
     }
-    UpdateButtons();
-    UpdateProgress();
+    updateStale();
+    updateButtons();
+    updateProgress();
     emit computationEnded();
     if (!error.empty())
         showErrorBox(tr("The launch map stopped: %1").arg(QString::fromStdString(error)));
 }
 
-void LaunchMapPanel::Back()
+void LaunchMapPanel::back()
 {
-    Cancel();
-    if (maps_.size() < 2)
+    cancel();
+    if (history_.empty())
         return;
-    maps_.pop_back();
-    ShowRegion(maps_.back().Region);
-    ShowMap();
+    PastMap past = std::move(history_.back());
+    history_.pop_back();
+    const bool kept = past.Cells != nullptr;
+    current_ = kept ? std::move(past.Cells) : std::make_unique<LaunchMapCells>(past.Region);
+    note_.clear();
+    showRegion(current_->Region);
+    showMap();
+    // A map kept only as its region is flown again.
+    if (!kept)
+        compute();
 }
 
-void LaunchMapPanel::Zoom(int a0, int a1, int v0, int v1)
+void LaunchMapPanel::zoom(int a0, int a1, int v0, int v1)
 {
-    if (maps_.empty())
+    if (!current_)
         return;
-    Cancel();
-    ShowRegion(ZoomRegion(maps_.back().Region, a0, a1, v0, v1));
-    Compute();
+    cancel();
+    const ZoomResult zoomed = ZoomRegionWithin(current_->Region, a0, a1, v0, v1);
+    note_ = zoomed.Limited ? tr("Zoom stopped at the fields' resolution: cells of %1° and %2 km/s at least")
+                                 .arg(AngleResolution)
+                                 .arg(VelocityResolution)
+                           : QString();
+    if (zoomed.Region == current_->Region) {
+        updateProgress();
+        return;
+    }
+    showRegion(zoomed.Region);
+    compute();
 }
 
-void LaunchMapPanel::UpdateButtons()
+void LaunchMapPanel::updateButtons()
 {
-    const bool computing = Computing();
-    compute_->setEnabled(!computing);
-    cancelButton_->setEnabled(computing);
-    back_->setEnabled(maps_.size() > 1);
-    savePng_->setEnabled(!maps_.empty());
-    saveCsv_->setEnabled(!maps_.empty());
+    const bool busy = computing();
+    compute_->setEnabled(!busy);
+    cancelButton_->setEnabled(busy);
+    back_->setEnabled(!history_.empty());
+    savePng_->setEnabled(current_ != nullptr);
+    saveCsv_->setEnabled(current_ != nullptr);
     for (QWidget* box : std::initializer_list<QWidget*>{angleFrom_, angleTo_, velocityFrom_,
                                                         velocityTo_, angleCells_, velocityCells_, days_})
-        box->setEnabled(!computing);
+        box->setEnabled(!busy);
 }
 
-void LaunchMapPanel::UpdateProgress()
+QString LaunchMapPanel::progressText() const { return progressText_->text(); }
+
+void LaunchMapPanel::updateProgress()
 {
-    const LaunchMapCells* map = Map();
-    const std::size_t total = map ? map->Grid.CellCount() : 0;
-    const std::size_t flown = map ? map->FlownCount : 0;
+    const LaunchMapCells* shown = map();
+    // Before the first Compute: the cells the settings ask for.
+    const std::size_t total = shown ? shown->Grid.CellCount() : region().CellCount();
+    const std::size_t flown = shown ? shown->FlownCount : 0;
     progress_->setRange(0, static_cast<int>(std::max<std::size_t>(total, 1)));
     progress_->setValue(static_cast<int>(flown));
-    progress_->setFormat(tr("%v of %m cells"));
-    if (!map) {
-        progressText_->setText(tr("Press Compute to fly the map's launches"));
-    } else if (Computing()) {
+    progress_->setFormat(tr("%1 of %2 cells").arg(flown).arg(total));
+    QString text;
+    if (!shown) {
+        text = tr("Press Compute to fly the map's %1 launches").arg(total);
+    } else if (computing()) {
         const double seconds = elapsed_.elapsed() / 1000.0;
-        progressText_->setText(
-            runFlown_ == 0 ? tr("Flying…")
-                           : tr("About %1 left").arg(DurationText(
-                                 seconds * static_cast<double>(runTotal_ - runFlown_) / runFlown_)));
+        text = runFlown_ == 0 ? tr("Flying…")
+                              : tr("About %1 left").arg(DurationText(
+                                    seconds * static_cast<double>(runTotal_ - runFlown_) / runFlown_));
     } else if (flown < total) {
-        progressText_->setText(tr("Stopped: %1 cells not flown (Compute goes on)").arg(total - flown));
+        text = tr("Stopped: %1 cells not flown (Compute goes on)").arg(total - flown);
     } else {
-        progressText_->setText(tr("Done"));
+        text = tr("Done");
     }
+    progressText_->setText(note_.isEmpty() ? text : note_ + ". " + text);
 }
 
-QString LaunchMapPanel::SavePath(const QString& caption, const QString& filter)
+QString LaunchMapPanel::savePath(const QString& caption, const QString& filter)
 {
     if (savePathHook_)
         return savePathHook_(caption, filter);
     return QFileDialog::getSaveFileName(this, caption, QString(), filter);
 }
 
-bool LaunchMapPanel::SaveBytes(const QString& path, const QByteArray& bytes)
+bool LaunchMapPanel::saveBytes(const QString& path, const QByteArray& bytes)
 {
-    // Written under a temporary name and renamed when complete.
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    const QString reason = saveFile(path, [&bytes](QIODevice& device) {
+        return device.write(bytes) == bytes.size();
+    });
+    if (reason.isEmpty())
         return true;
-    showErrorBox(tr("The map could not be saved as %1: %2").arg(path, file.errorString()));
+    showErrorBox(tr("The map could not be saved as %1: %2").arg(path, reason));
     return false;
 }
 
-bool LaunchMapPanel::SaveCsv(const QString& path)
+bool LaunchMapPanel::saveCsv(const QString& path)
 {
-    const LaunchMapCells* map = Map();
-    if (!map)
+    const LaunchMapCells* shown = map();
+    if (!shown)
         return false;
-    std::string text = MapCsvHeader() + "\n";
-    for (std::size_t i = 0; i < map->Grid.CellCount(); ++i)
-        text += (map->Flown[i] ? MapCsvRow(map->Grid.Cell(i), map->Summaries[i])
-                               : MapCsvRowNotFlown(map->Grid.Cell(i))) +
-                "\n";
-    return SaveBytes(path, QByteArray::fromStdString(text));
+    // Row by row: a map of millions of cells is never one string in memory.
+    const QString reason = saveFile(path, [shown](QIODevice& device) {
+        std::string text = MapCsvHeader() + "\n";
+        for (std::size_t i = 0; i < shown->Grid.CellCount(); ++i) {
+            text += (shown->Flown(i) ? MapCsvRow(shown->Grid.Cell(i), shown->Summary(i))
+                                     : MapCsvRowNotFlown(shown->Grid.Cell(i))) +
+                    "\n";
+            if (text.size() > (1u << 16) || i + 1 == shown->Grid.CellCount()) {
+                if (device.write(text.data(), static_cast<qint64>(text.size())) !=
+                    static_cast<qint64>(text.size()))
+                    return false;
+                text.clear();
+            }
+        }
+        return true;
+    });
+    if (reason.isEmpty())
+        return true;
+    showErrorBox(tr("The map could not be saved as %1: %2").arg(path, reason));
+    return false;
 }
 
-bool LaunchMapPanel::SavePng(const QString& path)
+QString LaunchMapPanel::parametersText() const
 {
-    if (!Map())
+    const MapRegion r = map() ? map()->Region : region();
+    return tr("Altitude %1 km; angle %2° to %3° in %4 cells; velocity %5 to %6 km/s in %7 cells; "
+              "each flight stopped after %8 days")
+        .arg(r.Altitude, 0, 'f', 2)
+        .arg(r.Angle.From, 0, 'f', 4)
+        .arg(r.Angle.To, 0, 'f', 4)
+        .arg(r.Angle.Count)
+        .arg(r.Velocity.From, 0, 'f', 6)
+        .arg(r.Velocity.To, 0, 'f', 6)
+        .arg(r.Velocity.Count)
+        .arg(r.MaxDays, 0, 'f', 1);
+}
+
+QImage LaunchMapPanel::picture()
+{
+    // Behind another tab the map has no size of its own yet: the one it would be shown at.
+    if (!view_->isVisible())
+        view_->resize(view_->size().expandedTo(view_->sizeHint()));
+    if (!legend_->isVisible())
+        legend_->resize(view_->width(), legend_->sizeHint().height());
+    const QImage mapImage = view_->grab().toImage();
+    const QSize legendSize(mapImage.width(), legend_->sizeHint().height());
+    const QFontMetrics metrics(font());
+    const QString parameters = parametersText();
+    const QRect textBox = metrics.boundingRect(QRect(0, 0, mapImage.width() - 8, 1000),
+                                               Qt::TextWordWrap, parameters);
+    QImage image(mapImage.width(), mapImage.height() + legendSize.height() + textBox.height() + 8,
+                 QImage::Format_RGB32);
+    image.fill(palette().window().color());
+    QPainter painter(&image);
+    painter.drawImage(0, 0, mapImage);
+    legend_->render(&painter, QPoint(0, mapImage.height()), QRegion(QRect(QPoint(), legendSize)));
+    painter.setPen(palette().windowText().color());
+    painter.setFont(font());
+    painter.drawText(QRect(4, mapImage.height() + legendSize.height() + 4, mapImage.width() - 8,
+                           textBox.height()),
+                     Qt::TextWordWrap, parameters);
+    return image;
+}
+
+bool LaunchMapPanel::savePng(const QString& path)
+{
+    if (!map())
         return false;
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    view_->grab().toImage().save(&buffer, "PNG");
-    return SaveBytes(path, bytes);
+    if (!picture().save(&buffer, "PNG")) {
+        showErrorBox(tr("The map could not be saved as %1: the picture could not be made").arg(path));
+        return false;
+    }
+    return saveBytes(path, bytes);
 }
 
-bool LaunchMapPanel::SaveCsvAs()
+bool LaunchMapPanel::saveCsvAs()
 {
-    const QString path = SavePath(tr("Save map as CSV"), tr("CSV files (*.csv)"));
-    return !path.isEmpty() && SaveCsv(path);
+    const QString path = savePath(tr("Save map as CSV"), tr("CSV files (*.csv)"));
+    return !path.isEmpty() && saveCsv(withExtension(path, "csv"));
 }
 
-bool LaunchMapPanel::SavePngAs()
+bool LaunchMapPanel::savePngAs()
 {
-    const QString path = SavePath(tr("Save map as PNG"), tr("PNG images (*.png)"));
-    return !path.isEmpty() && SavePng(path);
+    const QString path = savePath(tr("Save map as PNG"), tr("PNG images (*.png)"));
+    return !path.isEmpty() && savePng(withExtension(path, "png"));
 }
 
 }  // namespace orrimar

@@ -1,7 +1,8 @@
 // The "Launch map" panel: a region of launch angle × launch velocity at the given
 // altitude flown cell by cell in background threads, shown as it fills in; zooming by a
-// dragged rectangle with Back to the previous map; a cell's launch chosen or flown by a
-// click or double-click; the map saved as PNG or CSV.
+// dragged rectangle, down to what the fields can express, with Back to the previous map
+// (a bounded history: old maps are kept as their regions and flown again); a cell's
+// launch chosen or flown by a click or double-click; the map saved as PNG or CSV.
 #pragma once
 
 #include "ui/launch_map_view.h"
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -40,41 +42,53 @@ public:
     ~LaunchMapPanel() override;
 
     // A new centre: the axes' spin boxes are set around it (the shown map stays).
-    void SetLaunch(double altitudeKm, double angleDeg, double velocityKms);
+    void setLaunch(double altitudeKm, double angleDeg, double velocityKms);
     // The spin boxes set to region exactly (its altitude included).
-    void SetRegion(const MapRegion& region);
-    void SetView(int viewWidth, int viewHeight, bool fullView);
-    void SetFlightRunning(std::function<bool()> flightRunning);
+    void setRegion(const MapRegion& region);
+    void setView(int viewWidth, int viewHeight, bool fullView);
+    void setFlightRunning(std::function<bool()> flightRunning);
 
     // Compute: flies the region of the spin boxes, the map shown when it is the same
     // region (its cells not yet flown), otherwise a new map on the stack.
-    void Compute();
+    void compute();
     // Stops the computation: no flight starts any more; returns when the threads ended.
-    void Cancel();
+    void cancel();
     // Back to the previous map of the stack.
-    void Back();
+    void back();
     // A finer map of cells a0…a1 × v0…v1 of the map shown, computed at once.
-    void Zoom(int a0, int a1, int v0, int v1);
+    void zoom(int a0, int a1, int v0, int v1);
 
-    bool Computing() const { return worker_.joinable(); }
+    bool computing() const { return worker_.joinable(); }
     // Threads of the computation under way or last started.
-    int Threads() const { return threads_; }
+    int threads() const { return threads_; }
     // The map shown (valid until it is popped by Back or replaced by Compute).
-    const LaunchMapCells* Map() const { return maps_.empty() ? nullptr : &maps_.back(); }
-    int MapCount() const { return static_cast<int>(maps_.size()); }
+    const LaunchMapCells* map() const { return current_.get(); }
+    // Maps Back can return to, the one shown included.
+    int mapCount() const { return static_cast<int>(history_.size()) + (current_ ? 1 : 0); }
+    // Past maps kept whole (the others are kept as their regions).
+    int keptMaps() const;
+    // The progress line under the map.
+    QString progressText() const;
+
+    // Back returns through at most this many maps, and keeps the cells of the latest ones
+    // up to this many bytes.
+    static constexpr std::size_t MaxHistory = 32;
+    static constexpr std::size_t MaxKeptHistoryBytes = std::size_t{64} << 20;
     // The region the spin boxes describe.
-    MapRegion Region() const;
-    LaunchMapView* View() const { return view_; }
+    MapRegion region() const;
+    LaunchMapView* view() const { return view_; }
 
     // Save as…: the file chosen with a dialog; false when cancelled or failed (a failure
     // is said in an error box).
-    bool SaveCsvAs();
-    bool SavePngAs();
-    bool SaveCsv(const QString& path);
-    bool SavePng(const QString& path);
+    bool saveCsvAs();
+    bool savePngAs();
+    bool saveCsv(const QString& path);
+    bool savePng(const QString& path);
+    // The map as saved: the map with its axes, the legend, and the region's parameters.
+    QImage picture();
 
     // For tests: replaces the file dialog; returns the path, or empty for Cancel.
-    void SetSavePathHook(std::function<QString(const QString& caption, const QString& filter)> hook);
+    void setSavePathHook(std::function<QString(const QString& caption, const QString& filter)> hook);
 
 signals:
     // A cell clicked: its angle and velocity as the fields' texts.
@@ -93,17 +107,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildControls();
-    void ShowRegion(const MapRegion& region);
-    void ShowMap();
-    void StartWorker(std::vector<std::size_t> cells, int threads);
-    void Finish();
-    void Poll();
-    void TakeResults();
-    void UpdateButtons();
-    void UpdateProgress();
-    QString SavePath(const QString& caption, const QString& filter);
-    bool SaveBytes(const QString& path, const QByteArray& bytes);
+    void buildControls();
+    void showRegion(const MapRegion& region);
+    void showMap();
+    void startWorker(int threads);
+    void pushHistory(std::unique_ptr<LaunchMapCells> map);
+    void updateStale();
+    void finish();
+    void poll();
+    void takeResults();
+    void updateButtons();
+    void updateProgress();
+    QString savePath(const QString& caption, const QString& filter);
+    bool saveBytes(const QString& path, const QByteArray& bytes);
+    QString parametersText() const;
 
     double altitude_;
     int viewWidth_;
@@ -112,7 +129,17 @@ private:
     std::function<bool()> flightRunning_;
     std::function<QString(const QString&, const QString&)> savePathHook_;
 
-    std::deque<LaunchMapCells> maps_;  // the stack of maps; Back pops
+    // The map shown, and those before it (a map's cells dropped when over the bound: the
+    // region stays, to be flown again).
+    struct PastMap {
+        MapRegion Region;
+        std::unique_ptr<LaunchMapCells> Cells;
+    };
+    std::unique_ptr<LaunchMapCells> current_;
+    std::deque<PastMap> history_;
+    double launchAngle_ = 0.0;
+    double launchVelocity_ = 0.0;
+    QString note_;  // said once on the progress line (a zoom stopped at the resolution)
     // The region last written to the spin boxes, exactly (their decimals round); used
     // while the user has not edited them.
     MapRegion shownRegion_;
@@ -149,6 +176,7 @@ private:
     QProgressBar* progress_ = nullptr;
     QLabel* progressText_ = nullptr;
     LaunchMapView* view_ = nullptr;
+    LaunchMapLegend* legend_ = nullptr;
 };
 
 }  // namespace orrimar

@@ -19,13 +19,28 @@ constexpr int TopMargin = 6;
 constexpr int RightMargin = 10;
 constexpr int DragThreshold = 4;  // pixels before a press becomes a drag
 
-constexpr QRgb MoonColour = 0xffd03030;
-constexpr QRgb EarthColour = 0xff3060d0;
-constexpr QRgb TimeLimitColour = 0xff909090;
-constexpr QRgb IntegratorColour = 0xffc040c0;
-// Escapes from far (dark) to close (bright).
-constexpr QRgb EscapeFar = 0xff102018;
-constexpr QRgb EscapeNear = 0xfff8f070;
+// Each outcome's hue from far from the Moon (dark) to close to it (bright).
+struct Hue {
+    QRgb Far;
+    QRgb Near;
+};
+constexpr Hue MoonHue{0xff401010, 0xffff6050};
+constexpr Hue EarthHue{0xff101840, 0xff70a0ff};
+constexpr Hue TimeLimitHue{0xff202020, 0xfff0f0f0};
+constexpr Hue EscapeHue{0xff102018, 0xfff8f070};
+constexpr Hue IntegratorHue{0xff301030, 0xfff080f0};
+
+const Hue& HueOf(CellClass cellClass)
+{
+    switch (cellClass) {
+    case CellClass::MoonCollision: return MoonHue;
+    case CellClass::EarthCollision: return EarthHue;
+    case CellClass::TimeLimit: return TimeLimitHue;
+    case CellClass::Integrator: return IntegratorHue;
+    case CellClass::Escape: break;
+    }
+    return EscapeHue;
+}
 
 QRgb Mix(QRgb a, QRgb b, double t)
 {
@@ -38,41 +53,21 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-LaunchMapCells::LaunchMapCells(const MapRegion& region)
-    : Region(region), Grid(MapGrid(region)), Summaries(region.CellCount()),
-      Flown(region.CellCount(), 0)
+QRgb cellColour(const CellShade& shade)
 {
+    const Hue& hue = HueOf(shade.Class);
+    return Mix(hue.Far, hue.Near, shade.Brightness);
 }
 
-void LaunchMapCells::Set(std::size_t index, const FlightSummary& summary)
-{
-    Summaries[index] = summary;
-    if (!Flown[index]) {
-        Flown[index] = 1;
-        ++FlownCount;
-    }
-}
-
-QRgb CellColour(const CellShade& shade)
-{
-    switch (shade.Class) {
-    case CellClass::MoonCollision: return MoonColour;
-    case CellClass::EarthCollision: return EarthColour;
-    case CellClass::TimeLimit: return TimeLimitColour;
-    case CellClass::Integrator: return IntegratorColour;
-    case CellClass::Escape: break;
-    }
-    return Mix(EscapeFar, EscapeNear, shade.Brightness);
-}
-
-LaunchMapView::LaunchMapView(QWidget* parent) : QWidget(parent)
+LaunchMapView::LaunchMapView(QWidget* parent)
+    : QWidget(parent), markAngle_(std::nan("")), markVelocity_(std::nan(""))
 {
     setMouseTracking(true);
     setAccessibleName(tr("Launch map"));
     setAccessibleDescription(tr("Outcome of each launch: angle to the right, velocity upwards"));
 }
 
-void LaunchMapView::SetMap(const LaunchMapCells* map)
+void LaunchMapView::setMap(const LaunchMapCells* map)
 {
     map_ = map;
     dragging_ = pressed_ = false;
@@ -80,40 +75,60 @@ void LaunchMapView::SetMap(const LaunchMapCells* map)
         image_ = QImage();
     } else {
         image_ = QImage(map_->Region.Angle.Count, map_->Region.Velocity.Count, QImage::Format_RGB32);
-        for (std::size_t i = 0; i < map_->Grid.CellCount(); ++i)
-            PaintCell(i);
+        image_.fill(NotFlownColour);
+        if (map_->FlownCount > 0)
+            for (std::size_t i = 0; i < map_->Grid.CellCount(); ++i)
+                paintCell(i);
     }
     update();
 }
 
-void LaunchMapView::UpdateCells(const std::vector<std::size_t>& cells)
+void LaunchMapView::setLaunchMark(double angleDeg, double velocityKms)
+{
+    markAngle_ = angleDeg;
+    markVelocity_ = velocityKms;
+    update();
+}
+
+void LaunchMapView::setChosenCell(int index)
+{
+    chosenCell_ = index;
+    update();
+}
+
+void LaunchMapView::setStale(const QString& note)
+{
+    staleNote_ = note;
+    update();
+}
+
+void LaunchMapView::updateCells(const std::vector<std::size_t>& cells)
 {
     if (!map_)
         return;
     for (const std::size_t i : cells)
-        PaintCell(i);
-    update(MapArea());
+        paintCell(i);
+    update(mapArea());
 }
 
-void LaunchMapView::PaintCell(std::size_t index)
+void LaunchMapView::paintCell(std::size_t index)
 {
     const int velocities = map_->Region.Velocity.Count;
     const int a = static_cast<int>(index / velocities);
     const int v = static_cast<int>(index % velocities);
     image_.setPixel(a, velocities - 1 - v,
-                    map_->Flown[index] ? CellColour(MapCellShade(map_->Summaries[index]))
-                                       : NotFlownColour);
+                    map_->Flown(index) ? cellColour(map_->Shade(index)) : NotFlownColour);
 }
 
-QRect LaunchMapView::MapArea() const
+QRect LaunchMapView::mapArea() const
 {
     return QRect(LeftMargin, TopMargin, std::max(1, width() - LeftMargin - RightMargin),
                  std::max(1, height() - TopMargin - BottomMargin));
 }
 
-int LaunchMapView::CellAt(QPoint point) const
+int LaunchMapView::cellAt(QPoint point) const
 {
-    const QRect area = MapArea();
+    const QRect area = mapArea();
     if (!map_ || !area.contains(point))
         return -1;
     const int angles = map_->Region.Angle.Count;
@@ -123,16 +138,16 @@ int LaunchMapView::CellAt(QPoint point) const
     return a * velocities + (velocities - 1 - row);
 }
 
-QRect LaunchMapView::CellRect(std::size_t index) const
+QRect LaunchMapView::cellRect(std::size_t index) const
 {
     if (!map_)
         return {};
-    const QRect area = MapArea();
+    const QRect area = mapArea();
     const int angles = map_->Region.Angle.Count;
     const int velocities = map_->Region.Velocity.Count;
     const int a = static_cast<int>(index / velocities);
     const int row = velocities - 1 - static_cast<int>(index % velocities);
-    // Edges rounded up, as CellAt's division rounds down.
+    // Edges rounded up, as cellAt's division rounds down.
     const auto edge = [](int start, int length, int i, int n) { return start + (i * length + n - 1) / n; };
     const int left = edge(area.left(), area.width(), a, angles);
     const int right = edge(area.left(), area.width(), a + 1, angles);
@@ -141,30 +156,30 @@ QRect LaunchMapView::CellRect(std::size_t index) const
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
-QString LaunchMapView::CellToolTip(std::size_t index) const
+QString LaunchMapView::cellToolTip(std::size_t index) const
 {
     if (!map_ || index >= map_->Grid.CellCount())
         return {};
     const LaunchValues launch = map_->Grid.Cell(index);
-    if (!map_->Flown[index]) {
+    if (!map_->Flown(index)) {
         const FieldTexts fields = CellFieldTexts(launch);
         return tr("Angle %1°, velocity %2 km/s: not flown yet")
             .arg(Text(fields.Angle), Text(fields.Velocity));
     }
-    return Text(CellDescription(launch, map_->Summaries[index]));
+    return Text(CellDescription(launch, map_->Summary(index)));
 }
 
 bool LaunchMapView::event(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
-        const int cell = dragging_ ? -1 : CellAt(help->pos());
+        const int cell = dragging_ ? -1 : cellAt(help->pos());
         if (cell < 0) {
             QToolTip::hideText();
             event->ignore();
         } else {
-            QToolTip::showText(help->globalPos(), CellToolTip(static_cast<std::size_t>(cell)), this,
-                               CellRect(static_cast<std::size_t>(cell)));
+            QToolTip::showText(help->globalPos(), cellToolTip(static_cast<std::size_t>(cell)), this,
+                               cellRect(static_cast<std::size_t>(cell)));
         }
         return true;
     }
@@ -175,12 +190,38 @@ void LaunchMapView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
-    const QRect area = MapArea();
+    const QRect area = mapArea();
     if (image_.isNull()) {
         painter.drawText(area, Qt::AlignCenter, tr("No map yet: press Compute"));
         return;
     }
     painter.drawImage(area, image_);
+    const MapRegion& region = map_->Region;
+    // The fields' launch: a cross where it lies on the map.
+    if (std::isfinite(markAngle_) && std::isfinite(markVelocity_) && markAngle_ >= region.Angle.From &&
+        markAngle_ <= region.Angle.To && markVelocity_ >= region.Velocity.From &&
+        markVelocity_ <= region.Velocity.To) {
+        const double fx = (markAngle_ - region.Angle.From) / (region.Angle.To - region.Angle.From);
+        const double fy = (markVelocity_ - region.Velocity.From) / (region.Velocity.To - region.Velocity.From);
+        const QPointF centre(area.left() + fx * area.width(), area.bottom() + 1 - fy * area.height());
+        for (const auto& [colour, width] : {std::pair{QColor(Qt::black), 4}, std::pair{QColor(Qt::white), 2}}) {
+            painter.setPen(QPen(colour, width));
+            painter.drawLine(centre + QPointF(-7, -7), centre + QPointF(7, 7));
+            painter.drawLine(centre + QPointF(-7, 7), centre + QPointF(7, -7));
+        }
+    }
+    if (chosenCell_ >= 0 && static_cast<std::size_t>(chosenCell_) < map_->Grid.CellCount()) {
+        const QRect cell = cellRect(static_cast<std::size_t>(chosenCell_)).adjusted(-2, -2, 2, 2);
+        painter.setPen(QPen(Qt::black, 3));
+        painter.drawRect(cell);
+        painter.setPen(QPen(Qt::white, 1));
+        painter.drawRect(cell);
+    }
+    if (!staleNote_.isEmpty()) {
+        painter.fillRect(area, QColor(255, 255, 255, 170));
+        painter.setPen(palette().windowText().color());
+        painter.drawText(area.adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, staleNote_);
+    }
     painter.setPen(palette().windowText().color());
     painter.drawRect(area.adjusted(0, 0, -1, -1));
 
@@ -221,7 +262,7 @@ void LaunchMapView::paintEvent(QPaintEvent*)
 
 void LaunchMapView::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || CellAt(event->position().toPoint()) < 0)
+    if (event->button() != Qt::LeftButton || cellAt(event->position().toPoint()) < 0)
         return QWidget::mousePressEvent(event);
     pressed_ = true;
     dragging_ = false;
@@ -246,7 +287,7 @@ void LaunchMapView::mouseReleaseEvent(QMouseEvent* event)
     if (!pressed_ || event->button() != Qt::LeftButton)
         return QWidget::mouseReleaseEvent(event);
     pressed_ = false;
-    const int first = CellAt(pressPoint_);
+    const int first = cellAt(pressPoint_);
     if (!dragging_) {
         if (first >= 0)
             emit cellClicked(first);
@@ -255,10 +296,10 @@ void LaunchMapView::mouseReleaseEvent(QMouseEvent* event)
     dragging_ = false;
     update();
     // The release point clamped into the map, so that a drag past its edge still counts.
-    const QRect area = MapArea();
+    const QRect area = mapArea();
     const QPoint end(std::clamp(event->position().toPoint().x(), area.left(), area.right()),
                      std::clamp(event->position().toPoint().y(), area.top(), area.bottom()));
-    const int last = CellAt(end);
+    const int last = cellAt(end);
     if (first < 0 || last < 0 || !map_)
         return;
     const int velocities = map_->Region.Velocity.Count;
@@ -269,7 +310,7 @@ void LaunchMapView::mouseReleaseEvent(QMouseEvent* event)
 
 void LaunchMapView::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    const int cell = CellAt(event->position().toPoint());
+    const int cell = cellAt(event->position().toPoint());
     if (event->button() == Qt::LeftButton && cell >= 0)
         emit cellDoubleClicked(cell);
     else
@@ -283,7 +324,7 @@ LaunchMapLegend::LaunchMapLegend(QWidget* parent) : QWidget(parent)
 
 QSize LaunchMapLegend::sizeHint() const
 {
-    return {560, 2 * fontMetrics().height() + 8};
+    return {480, 4 * fontMetrics().height() + 12};
 }
 
 void LaunchMapLegend::paintEvent(QPaintEvent*)
@@ -292,31 +333,42 @@ void LaunchMapLegend::paintEvent(QPaintEvent*)
     const QFontMetrics metrics(font());
     const int h = metrics.height();
     const int box = h - 4;
+    // One bar per outcome, dark to bright as the flight passes nearer the Moon.
+    const std::pair<CellClass, QString> outcomes[] = {
+        {CellClass::MoonCollision, tr("Moon collision")}, {CellClass::EarthCollision, tr("Earth collision")},
+        {CellClass::Escape, tr("escape")}, {CellClass::TimeLimit, tr("time limit")},
+        {CellClass::Integrator, tr("integrator stopped")}};
     int x = 2;
-    const auto swatch = [&](QRgb colour, const QString& text) {
-        painter.fillRect(x, 2, box, box, QColor(colour));
-        painter.drawRect(x, 2, box, box);
-        x += box + 4;
-        painter.drawText(x, 2 + metrics.ascent() - 1, text);
-        x += metrics.horizontalAdvance(text) + 12;
+    int y = 2;
+    const int barWidth = 3 * box;
+    // Entries wrap onto a second row in a narrow window.
+    const auto place = [&](int entryWidth) {
+        if (x > 2 && x + entryWidth > width()) {
+            x = 2;
+            y += h + 2;
+        }
     };
-    swatch(MoonColour, tr("Moon collision"));
-    swatch(EarthColour, tr("Earth collision"));
-    swatch(TimeLimitColour, tr("time limit"));
-    swatch(IntegratorColour, tr("integrator stopped"));
-    swatch(NotFlownColour, tr("not flown"));
+    for (const auto& [cellClass, text] : outcomes) {
+        place(barWidth + 4 + metrics.horizontalAdvance(text));
+        for (int i = 0; i < barWidth; ++i)
+            painter.fillRect(x + i, y, 1, box,
+                             QColor(cellColour(CellShade{cellClass, double(i) / (barWidth - 1)})));
+        x += barWidth + 4;
+        painter.drawText(x, y + metrics.ascent() - 1, text);
+        x += metrics.horizontalAdvance(text) + 12;
+    }
+    place(box + 4 + metrics.horizontalAdvance(tr("not flown")));
+    painter.fillRect(x, y, box, box, QColor(NotFlownColour));
+    painter.drawRect(x, y, box, box);
+    x += box + 4;
+    painter.drawText(x, y + metrics.ascent() - 1, tr("not flown"));
 
-    // The escapes' scale: brightness against the closest approach, log scale.
-    const int y = h + 6;
-    const QString near = tr("escape: %1 km").arg(ShadeNearKm);
-    const QString far = tr("%1 km above the Moon").arg(ShadeFarKm, 0, 'f', 0);
-    painter.drawText(2, y + metrics.ascent() - 1, near);
-    const int left = 2 + metrics.horizontalAdvance(near) + 6;
-    const int barWidth = std::max(40, width() - left - metrics.horizontalAdvance(far) - 10);
-    for (int i = 0; i < barWidth; ++i)
-        painter.fillRect(left + i, y, 1, box,
-                         QColor(CellColour(CellShade{CellClass::Escape, 1.0 - double(i) / (barWidth - 1)})));
-    painter.drawText(left + barWidth + 6, y + metrics.ascent() - 1, far);
+    const QString scale =
+        tr("Every outcome shaded by its closest approach to the Moon: bright at %1 km or closer, "
+           "dark at %2 km or farther above its surface (log scale)")
+            .arg(ShadeNearKm)
+            .arg(ShadeFarKm, 0, 'f', 0);
+    painter.drawText(QRect(2, y + h + 2, width() - 4, height() - y - h - 2), Qt::TextWordWrap, scale);
 }
 
 }  // namespace orrimar

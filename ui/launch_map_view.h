@@ -13,20 +13,8 @@
 
 namespace orrimar {
 
-// A map's cells and what is known of them so far.
-struct LaunchMapCells {
-    MapRegion Region;
-    LaunchGrid Grid;
-    std::vector<FlightSummary> Summaries;
-    std::vector<char> Flown;
-    std::size_t FlownCount = 0;
-
-    explicit LaunchMapCells(const MapRegion& region);
-    void Set(std::size_t index, const FlightSummary& summary);
-};
-
 // The colour of a flown cell; NotFlownColour for the others.
-QRgb CellColour(const CellShade& shade);
+QRgb cellColour(const CellShade& shade);
 inline constexpr QRgb NotFlownColour = 0xfff0f0f0;
 
 class LaunchMapView : public QWidget {
@@ -36,16 +24,24 @@ public:
     explicit LaunchMapView(QWidget* parent = nullptr);
 
     // Shows map (which must outlive the view or be replaced), all cells redrawn.
-    void SetMap(const LaunchMapCells* map);
+    void setMap(const LaunchMapCells* map);
+    // The launch the fields hold (angle °, velocity km/s), marked by a cross where it lies
+    // on the map; none when NaN.
+    void setLaunchMark(double angleDeg, double velocityKms);
+    // The cell last clicked, outlined; -1 for none.
+    void setChosenCell(int index);
+    // A map that no longer matches the settings is dimmed, with note saying so.
+    void setStale(const QString& note);
+    bool stale() const { return !staleNote_.isEmpty(); }
     // Redraws these cells of the map shown; the widget repaints once per call.
-    void UpdateCells(const std::vector<std::size_t>& cells);
+    void updateCells(const std::vector<std::size_t>& cells);
 
     // The cell under a widget point, or -1; a cell's rectangle in the widget.
-    int CellAt(QPoint point) const;
-    QRect CellRect(std::size_t index) const;
-    QString CellToolTip(std::size_t index) const;
+    int cellAt(QPoint point) const;
+    QRect cellRect(std::size_t index) const;
+    QString cellToolTip(std::size_t index) const;
     // One pixel per cell, velocity upwards.
-    const QImage& CellImage() const { return image_; }
+    const QImage& cellImage() const { return image_; }
 
     QSize sizeHint() const override { return {560, 400}; }
     QSize minimumSizeHint() const override { return {200, 150}; }
@@ -65,18 +61,23 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    QRect MapArea() const;
-    void PaintCell(std::size_t index);
+    QRect mapArea() const;
+    void paintCell(std::size_t index);
 
     const LaunchMapCells* map_ = nullptr;
     QImage image_;
+    double markAngle_;
+    double markVelocity_;
+    int chosenCell_ = -1;
+    QString staleNote_;
     bool pressed_ = false;
     bool dragging_ = false;
     QPoint pressPoint_;
     QPoint dragPoint_;
 };
 
-// The colours' key: the three flat classes and the escapes' scale by closest approach.
+// The colours' key: a hue per outcome, each from dark (far from the Moon) to bright
+// (close to it), and the scale of closest approach.
 class LaunchMapLegend : public QWidget {
     Q_OBJECT
 

@@ -46,6 +46,12 @@ void MoonFrameView::clearFlight()
 
 void MoonFrameView::addPoint(double x, double y) { track_.Add(x, y); }
 
+void MoonFrameView::setTrajectory(const TrajectoryThinner& trajectory)
+{
+    track_ = trajectory;
+    update();
+}
+
 void MoonFrameView::setJacobi0(double jacobi0)
 {
     const bool same = (std::isnan(jacobi0) && std::isnan(jacobi0_)) || jacobi0 == jacobi0_;

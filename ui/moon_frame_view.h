@@ -22,6 +22,8 @@ public:
     void clearFlight();
     // A craft position in the rotating frame, distance units (x = state[1], y = state[3]).
     void addPoint(double x, double y);
+    // The whole trajectory at once, as kept by a flight's record.
+    void setTrajectory(const TrajectoryThinner& trajectory);
     // The Jacobi integral whose closed region is shaded; NaN for none.
     void setJacobi0(double jacobi0);
     void resetView();

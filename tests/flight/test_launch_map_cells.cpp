@@ -1,5 +1,6 @@
-// The launch map's cells: centres and zooming, the shade of a flight, the fields' texts,
-// the CSV rows, and each cell flown exactly as a single flight of its launch.
+// The launch map's cells: centres and zooming (down to the fields' resolution), the shade
+// of a flight, the fields' texts, the CSV rows, each cell flown exactly as a single flight
+// of its launch, and what a map keeps per cell: the same summary back, in bounded memory.
 #include "flight/launch_map_cells.h"
 
 #include "model/earth_moon.h"
@@ -13,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+#include <set>
 
 namespace orrimar {
 namespace {
@@ -90,6 +92,42 @@ TEST(LaunchMapCells, ShadeClassesAndLogBrightnessOfEscapes)
     EXPECT_GT(brightness(100.0), brightness(1000.0));
     EXPECT_NEAR(brightness(100.0) - brightness(1000.0), brightness(1000.0) - brightness(10000.0),
                 1e-12);
+    // Every outcome is shaded alike by its closest approach, keeping its class.
+    for (const FlightOutcome outcome : {FlightOutcome::CollisionMoon, FlightOutcome::CollisionEarth,
+                                        FlightOutcome::TimeLimit, FlightOutcome::Integrator}) {
+        s.Outcome = outcome;
+        s.MoonMinKm = 1000.0;
+        const CellShade shade = MapCellShade(s);
+        EXPECT_NE(shade.Class, CellClass::Escape);
+        EXPECT_DOUBLE_EQ(shade.Brightness, MapCellShade(FlightOutcome::Escape, 1000.0).Brightness);
+        s.MoonMinKm = 0.0;
+        EXPECT_DOUBLE_EQ(MapCellShade(s).Brightness, 1.0);
+    }
+}
+
+// Zooms of any depth end at cells the fields can still express, and say so.
+TEST(LaunchMapCells, ZoomStopsAtTheFieldsResolution)
+{
+    MapRegion region = RegionAround(100.17, 226.5, 10.98, 2.0, 0.02, 20, 10);
+    int limitedAt = -1;
+    for (int depth = 0; depth < 12; ++depth) {
+        const ZoomResult zoomed = ZoomRegionWithin(region, 4, 7, 2, 4);
+        EXPECT_GE(zoomed.Region.Angle.Step(), AngleResolution * (1 - 1e-9)) << depth;
+        EXPECT_GE(zoomed.Region.Velocity.Step(), VelocityResolution * (1 - 1e-9)) << depth;
+        EXPECT_GT(zoomed.Region.Angle.To, zoomed.Region.Angle.From);
+        if (zoomed.Limited && limitedAt < 0)
+            limitedAt = depth;
+        if (limitedAt < 0) {
+            EXPECT_EQ(zoomed.Region, ZoomRegion(region, 4, 7, 2, 4)) << depth;
+        }
+        // Always within the map zoomed from.
+        EXPECT_GE(zoomed.Region.Angle.From, region.Angle.From);
+        EXPECT_LE(zoomed.Region.Angle.To, region.Angle.To);
+        region = zoomed.Region;
+    }
+    EXPECT_GT(limitedAt, 0);
+    // At the resolution, a further zoom is the same map.
+    EXPECT_EQ(ZoomRegionWithin(region, 4, 7, 2, 4).Region, region);
 }
 
 TEST(LaunchMapCells, FieldTextsSayWhenTheirRoundingMovesTheLaunch)
@@ -222,6 +260,41 @@ TEST(LaunchMapCells, InOrderHandsOnAPrefixOfTheRowsOneAtATime)
             ASSERT_EQ(lines[i], SummaryLine(FlyLaunch(launch(i), views, setup))) << i;
         }
     }
+}
+
+// What a map keeps of a cell gives back the summary it was flown to, text for text, and a
+// map of the spin boxes' largest size costs next to nothing until its cells are flown.
+TEST(LaunchMapCells, CellsKeepTheirSummaryInBoundedMemory)
+{
+    const HeadlessViews views(528, 628, true);
+    const MapRegion region = RegionAround(100.17, 226.5, 10.98, 3.0, 0.04, 4, 3, 20.0);
+    LaunchMapCells map(region);
+    std::vector<FlightSummary> flown;
+    for (std::size_t i = 0; i < map.Grid.CellCount(); ++i) {
+        const LaunchValues l = map.Grid.Cell(i);
+        flown.push_back(FlySummary(LaunchState(l.Altitude, l.Velocity, l.Angle), views, FlightLimit{20.0}));
+        EXPECT_FALSE(map.Flown(i));
+        map.Set(i, flown.back());
+    }
+    std::set<FlightOutcome> outcomes;
+    for (std::size_t i = 0; i < map.Grid.CellCount(); ++i) {
+        ASSERT_TRUE(map.Flown(i));
+        EXPECT_EQ(SummaryLine(map.Summary(i)), SummaryLine(flown[i])) << i;
+        EXPECT_EQ(MapCsvRow(map.Grid.Cell(i), map.Summary(i)), MapCsvRow(map.Grid.Cell(i), flown[i]));
+        EXPECT_EQ(map.Shade(i).Brightness, MapCellShade(flown[i]).Brightness);
+        outcomes.insert(flown[i].Outcome);
+    }
+    EXPECT_GE(outcomes.size(), 2u);
+    EXPECT_EQ(map.FlownCount, map.Grid.CellCount());
+
+    EXPECT_LE(sizeof(MapCell), 112u);
+    LaunchMapCells largest(RegionAround(100.17, 226.5, 10.98, 2.0, 0.02, 2000, 2000));
+    EXPECT_LT(largest.KeptBytes(), std::size_t{1} << 20);
+    largest.Set(1234567, flown[0]);
+    EXPECT_LT(largest.KeptBytes(), (std::size_t{1} << 20) + LaunchMapCells::BlockCells * 112);
+    EXPECT_TRUE(largest.Flown(1234567));
+    EXPECT_FALSE(largest.Flown(1234566));
+    EXPECT_EQ(largest.FlownCount, 1u);
 }
 
 }  // namespace

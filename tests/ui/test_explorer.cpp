@@ -1,6 +1,6 @@
 // The Explorer following the main window's flights: opening it, its report against the
 // tool's summary for the five presets, pausing and resuming, both exports against the
-// tool's CSV and the clipboard, closing either window mid-flight, the launch map's tab
+// tool's CSV and the tab shown, a finished flight's record shown again and its CSV, closing either window mid-flight, the launch map's tab
 // following the fields, filling them and flying its cells, and the rotating-frame view's
 // closed region and zoom.
 #include "cli/flight_tool.h"
@@ -35,6 +35,10 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <QCheckBox>
+#include <QRegularExpression>
+
+#include <memory>
 #include <sstream>
 
 using namespace orrimar;
@@ -86,7 +90,7 @@ private slots:
     {
         useDotDecimalSeparator();
         setErrorBoxHandler([this](const QString& text) { errors_.append(text); });
-        SetSavePathAsker([this](const QString&, const QString&, const QString&) { return savePath_; });
+        setSavePathAsker([this](const QString&, const QString&, const QString&) { return savePath_; });
     }
     void init()
     {
@@ -213,7 +217,7 @@ private slots:
     }
 
     // The CSV's bytes are the tool's for the same launch and view; the picture is the
-    // clipboard's image.
+    // tab in front.
     void ExportsEqualTheToolsCsvAndTheClipboard()
     {
         QTemporaryDir dir;
@@ -243,14 +247,19 @@ private slots:
         QVERIFY(csv.count('\n') > 1000);
         QCOMPARE(csv, FileBytes(toolPath));
 
-        savePath_ = dir.filePath("picture.png");
-        Part<QPushButton>(*explorer, "savePictureButton")->click();
-        QVERIFY(QMetaObject::invokeMethod(window_, "copyToClipboard"));
-        const QImage copied = QGuiApplication::clipboard()->image();
-        QImage written(savePath_);
-        QCOMPARE(written.size(), fullView->size());
-        QCOMPARE(written.convertToFormat(QImage::Format_RGB32),
-                 copied.convertToFormat(QImage::Format_RGB32));
+        // The picture is the tab in front, as on screen, under the name given the extension.
+        auto* tabs = Part<QTabWidget>(*explorer, "explorerTabs");
+        for (QWidget* tab : {static_cast<QWidget*>(Part<MoonFrameView>(*explorer, "moonFrameView")),
+                             static_cast<QWidget*>(Part<FlightCharts>(*explorer, "flightCharts"))}) {
+            tabs->setCurrentWidget(tab);
+            savePath_ = dir.filePath("picture");
+            Part<QPushButton>(*explorer, "savePictureButton")->click();
+            QImage written(savePath_ + ".png");
+            QCOMPARE(written.size(), tab->size());
+            QCOMPARE(written.convertToFormat(QImage::Format_RGB32),
+                     tab->grab().toImage().convertToFormat(QImage::Format_RGB32));
+            QVERIFY(QFile::remove(savePath_ + ".png"));
+        }
 
         // A file that cannot be written is said in the error box.
         QVERIFY(errors_.isEmpty());
@@ -314,26 +323,26 @@ private slots:
         QCOMPARE(tabs->count(), 3);
         QCOMPARE(tabs->indexOf(map), 2);
         QCOMPARE(tabs->tabText(2), QString("Launch map"));
-        QVERIFY(CentredOn(map->Region(), LaunchPresets[4]));
-        QCOMPARE(map->Region().Angle.Count, 160);
+        QVERIFY(CentredOn(map->region(), LaunchPresets[4]));
+        QCOMPARE(map->region().Angle.Count, 160);
 
         applyPreset(0);
         tabs->setCurrentWidget(map);
-        QVERIFY(CentredOn(map->Region(), LaunchPresets[0]));
+        QVERIFY(CentredOn(map->region(), LaunchPresets[0]));
         applyPreset(1);
         ButtonWithText(*map, "&Compute")->click();
-        QVERIFY(map->Computing());
-        QVERIFY(CentredOn(map->Map()->Region, LaunchPresets[1]));
-        map->Cancel();
+        QVERIFY(map->computing());
+        QVERIFY(CentredOn(map->map()->Region, LaunchPresets[1]));
+        map->cancel();
 
         const LaunchPreset& p = LaunchPresets[1];
-        map->SetRegion(RegionAround(LaunchValue(p.Altitude), LaunchValue(p.Angle),
+        map->setRegion(RegionAround(LaunchValue(p.Altitude), LaunchValue(p.Angle),
                                     LaunchValue(p.Velocity), 1.0, 0.01, 2, 2, 2.0));
-        map->Compute();
-        QTRY_VERIFY_WITH_TIMEOUT(!map->Computing(), Patience);
-        LaunchMapView* view = map->View();
+        map->compute();
+        QTRY_VERIFY_WITH_TIMEOUT(!map->computing(), Patience);
+        LaunchMapView* view = map->view();
         QSignalSpy chosen(map, &LaunchMapPanel::cellChosen);
-        QTest::mouseClick(view, Qt::LeftButton, {}, view->CellRect(3).center());
+        QTest::mouseClick(view, Qt::LeftButton, {}, view->cellRect(3).center());
         QCOMPARE(chosen.count(), 1);
         const auto expectFields = [this, &p](const LaunchValues& cell) {
             const QString angle = QString::fromStdString(FormatFloat("+000.000;-000.000", cell.Angle));
@@ -344,18 +353,18 @@ private slots:
             QCOMPARE(field("altitudeField")->fieldText(), QString::fromUtf8(p.Altitude.data(), 8));
             QVERIFY(!field("velocityField")->changedByUser() && !field("angleField")->changedByUser());
         };
-        expectFields(map->Map()->Grid.Cell(3));
+        expectFields(map->map()->Grid.Cell(3));
         if (QTest::currentTestFailed())
             return;
         // The map's own choice keeps its region when the tab opens again.
-        const MapRegion region = map->Region();
+        const MapRegion region = map->region();
         tabs->setCurrentIndex(0);
         tabs->setCurrentWidget(map);
-        QCOMPARE(map->Region(), region);
+        QCOMPARE(map->region(), region);
 
-        QTest::mouseDClick(view, Qt::LeftButton, {}, view->CellRect(0).center());
+        QTest::mouseDClick(view, Qt::LeftButton, {}, view->cellRect(0).center());
         QTRY_VERIFY_WITH_TIMEOUT(explorer->report().Finished() && !window_->flying(), Patience);
-        expectFields(map->Map()->Grid.Cell(0));
+        expectFields(map->map()->Grid.Cell(0));
         if (QTest::currentTestFailed())
             return;
         const auto* fullView = Part<PaintBox>(*window_, "fullView");
@@ -376,15 +385,15 @@ private slots:
         ExplorerWindow* explorer = openExplorer();
         auto* map = Part<LaunchMapPanel>(*explorer, "launchMapPanel");
         Part<QTabWidget>(*explorer, "explorerTabs")->setCurrentWidget(map);
-        map->SetRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 2, 2, 2.0));
-        map->Compute();
-        QTRY_VERIFY_WITH_TIMEOUT(!map->Computing(), Patience);
-        LaunchMapView* view = map->View();
+        map->setRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 2, 2, 2.0));
+        map->compute();
+        QTRY_VERIFY_WITH_TIMEOUT(!map->computing(), Patience);
+        LaunchMapView* view = map->view();
         QSignalSpy chosen(map, &LaunchMapPanel::cellChosen);
         QTimer::singleShot(0, window_, [&] {
             QVERIFY(window_->flying());
-            QTest::mouseClick(view, Qt::LeftButton, {}, view->CellRect(3).center());
-            QTest::mouseDClick(view, Qt::LeftButton, {}, view->CellRect(0).center());
+            QTest::mouseClick(view, Qt::LeftButton, {}, view->cellRect(3).center());
+            QTest::mouseDClick(view, Qt::LeftButton, {}, view->cellRect(0).center());
             Part<QToolButton>(*window_, "cancelButton")->click();
         });
         fly();
@@ -404,28 +413,28 @@ private slots:
         QPointer<ExplorerWindow> explorer = openExplorer();
         auto* map = Part<LaunchMapPanel>(*explorer, "launchMapPanel");
         Part<QTabWidget>(*explorer, "explorerTabs")->setCurrentWidget(map);
-        map->SetRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 4, 4, 30.0));
-        map->Compute();
-        QVERIFY(map->Computing());
+        map->setRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 4, 4, 30.0));
+        map->compute();
+        QVERIFY(map->computing());
         explorer->close();
-        QVERIFY(!map->Computing());
+        QVERIFY(!map->computing());
 
         window_->showExplorer();
-        map->SetRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 4, 4, 20.0));
-        map->Compute();
-        QVERIFY(map->Computing());
+        map->setRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 4, 4, 20.0));
+        map->compute();
+        QVERIFY(map->computing());
         delete explorer.data();
         QCOMPARE(window_->explorer(), nullptr);
 
         map = Part<LaunchMapPanel>(*openExplorer(), "launchMapPanel");
-        map->SetRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 4, 4, 30.0));
-        map->Compute();
-        QVERIFY(map->Computing());
+        map->setRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 4, 4, 30.0));
+        map->compute();
+        QVERIFY(map->computing());
         QPointer<LaunchMapPanel> panel = map;
         QSignalSpy destroyed(window_, &QObject::destroyed);
         window_->setAttribute(Qt::WA_DeleteOnClose);
         window_->close();
-        QVERIFY(panel.isNull() || !panel->Computing());
+        QVERIFY(panel.isNull() || !panel->computing());
         QTRY_COMPARE(destroyed.count(), 1);
         QVERIFY(panel.isNull());
         window_ = nullptr;
@@ -524,6 +533,163 @@ private slots:
     }
 };
 
+// A flight fed to an Explorer as the window feeds it, Cancel pressed after some steps.
+class ExplorerDisplay : public FlightDisplay {
+public:
+    ExplorerDisplay(ExplorerWindow& explorer, int cancelAtStep) : explorer_(explorer), cancelAt_(cancelAtStep) {}
+    void ShowStep(const FlightStep& step) override
+    {
+        explorer_.followStep(step);
+        steps_ = step.Nr;
+    }
+    void Pace() override {}
+    void ShowPoint(const FlightPoint& point) override
+    {
+        explorer_.followPoint(point);
+        csvEnabledWhileFlying = csvEnabledWhileFlying ||
+                                Part<QPushButton>(explorer_, "saveCsvButton")->isEnabled();
+    }
+    bool CancelRequested() const override { return steps_ >= cancelAt_; }
+    bool csvEnabledWhileFlying = false;
+
+private:
+    ExplorerWindow& explorer_;
+    int cancelAt_;
+    int steps_ = 0;
+};
+
+class TestFlightShown : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        setErrorBoxHandler([this](const QString& text) { errors_.append(text); });
+        setSavePathAsker([this](const QString&, const QString&, const QString&) { return savePath_; });
+    }
+
+    // The whole report of a cancelled flight, word for word; an Explorer opened after it
+    // and given its record shows the same, and saves exactly the points drawn.
+    void ARecordShowsAndSavesTheFlightAsFollowed()
+    {
+        const LaunchPreset& p = LaunchPresets[4];
+        CsvLaunch launch;
+        launch.Altitude = std::string(p.Altitude);
+        launch.Velocity = std::string(p.Velocity);
+        launch.Angle = std::string(p.Angle);
+        ExplorerWindow followed({});
+        const HeadlessViews views(launch.ViewWidth, launch.ViewHeight, launch.FullView);
+        ExplorerDisplay display(followed, 300);
+        FlightRun run(LaunchFromTexts(launch.Altitude, launch.Velocity, launch.Angle), views.Get(), display);
+        followed.followEnd(run.Fly(), true, launch);
+        QVERIFY(!display.csvEnabledWhileFlying);
+        QCOMPARE(followed.reportText(), QString("Ending: cancelled\n"
+                                                "Flight time: 43 - 02 (43.0945 days)\n"
+                                                "Closest to the Moon's surface: 38950.684 km at 30 - 19\n"
+                                                "Lowest above the Earth after launch: 345.511 km\n"
+                                                "Farthest from the Earth's centre: 400234.307 km\n"
+                                                "Jacobi 0: 2.64671\n"
+                                                "Error Jacobi: 7.365E-007\n"
+                                                "Accepted steps: 300\n"
+                                                "Output points: 15774\n"
+                                                "Speed: 0.6332 km/s"));
+
+        ExplorerWindow opened({});
+        QCOMPARE(opened.reportText(), QString("No flight yet."));
+        QVERIFY(!Part<QPushButton>(opened, "saveCsvButton")->isEnabled());
+        opened.show();
+        opened.showFlight(followed.flight());
+        QCOMPARE(opened.reportText(), followed.reportText());
+        QCOMPARE(Part<QLabel>(opened, "reportLabel")->text(), followed.reportText());
+        auto* frame = Part<MoonFrameView>(opened, "moonFrameView");
+        QCOMPARE(frame->trajectory().Added(), static_cast<std::size_t>(followed.report().Points()));
+        auto* charts = Part<FlightCharts>(opened, "flightCharts");
+        Part<QTabWidget>(opened, "explorerTabs")->setCurrentWidget(charts);
+        for (int s = 0; s < FlightCharts::SeriesCount; ++s) {
+            const auto series = static_cast<FlightCharts::Series>(s);
+            QCOMPARE(charts->range(series).Columns().size(),
+                     followed.flight()->Over(static_cast<FlightRecord::Series>(s)).Columns().size());
+            QVERIFY(charts->plottedPoints(series) > 0);
+            // Distances and speeds never below zero; the log axes above it.
+            QVERIFY(charts->yRange(series).first >= 0.0);
+            QVERIFY(charts->yRange(series).first < charts->range(series).Overall().Max);
+        }
+        // The drift's log axis starts from the data, not from a fixed floor.
+        QVERIFY(charts->yRange(FlightCharts::JacobiDrift).first >= 1e-17);
+
+        QTemporaryDir dir;
+        savePath_ = dir.filePath("cancelled");
+        QSignalSpy saved(&opened, &ExplorerWindow::csvSaved);
+        auto* csvButton = Part<QPushButton>(opened, "saveCsvButton");
+        QVERIFY(csvButton->isEnabled());
+        csvButton->click();
+        QVERIFY(saved.wait(20000));
+        QCOMPARE(saved.at(0).at(0).toString(), QString());
+        std::ostringstream whole;
+        WriteFlightCsv(launch, whole);
+        QFile file(savePath_ + ".csv");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        QCOMPARE(written.count('\n'), followed.report().Points() + 1);
+        QVERIFY(QByteArray::fromStdString(whole.str()).startsWith(written));
+        QVERIFY(errors_.isEmpty());
+    }
+
+    // Every save that fails says which file and why, and leaves nothing behind.
+    void FailedSavesNameTheFileAndTheReason_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing folder") << "missing/x" << "No such file or directory";
+        QTest::newRow("a folder") << "." << "Is a directory";
+        QTest::newRow("full device") << "/dev/full" << "No space left on device";
+    }
+    void FailedSavesNameTheFileAndTheReason()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString target = path.startsWith('/') ? path : dir.filePath(path);
+        ExplorerWindow explorer({});
+        explorer.show();
+        LaunchMapPanel* map = explorer.launchMap();
+        map->setRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 2, 2, 0.5));
+        map->compute();
+        QTRY_VERIFY_WITH_TIMEOUT(!map->computing(), Patience);
+        map->setSavePathHook([&](const QString&, const QString&) { return target; });
+        savePath_ = target;
+        errors_.clear();
+        explorer.savePicture();
+        QVERIFY(!map->savePngAs());
+        QVERIFY(!map->saveCsvAs());
+        QCOMPARE(errors_.size(), 3);
+        for (const QString& error : std::as_const(errors_)) {
+            QVERIFY2(error.contains(target) && error.contains(reason), qPrintable(error));
+            QVERIFY2(!error.contains("Unknown error") && !error.contains("canceled"), qPrintable(error));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+    }
+
+    // Within the window every mnemonic is one key.
+    void MnemonicsAreUnique()
+    {
+        ExplorerWindow explorer({});
+        QStringList keys;
+        for (const QAbstractButton* button : explorer.findChildren<QAbstractButton*>()) {
+            const QRegularExpressionMatch m = QRegularExpression("&([^&])").match(button->text());
+            if (m.hasMatch()) {
+                QVERIFY2(!keys.contains(m.captured(1).toLower()), qPrintable(button->text()));
+                keys << m.captured(1).toLower();
+            }
+        }
+        QVERIFY(keys.size() >= 8);
+    }
+
+private:
+    QStringList errors_;
+    QString savePath_;
+};
+
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
@@ -534,6 +700,10 @@ int main(int argc, char* argv[])
     }
     {
         TestMoonFrameView test;
+        failures += QTest::qExec(&test, argc, argv);
+    }
+    {
+        TestFlightShown test;
         failures += QTest::qExec(&test, argc, argv);
     }
     return failures;

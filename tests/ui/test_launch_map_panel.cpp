@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QSignalSpy>
+#include <QProgressBar>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -61,10 +62,10 @@ private slots:
     void defaultsAroundTheLaunch()
     {
         const std::unique_ptr<LaunchMapPanel> panel(NewPanel());
-        const MapRegion region = panel->Region();
+        const MapRegion region = panel->region();
         QCOMPARE(region, RegionAround(100.17, 226.5, 10.98, 2.0, 0.02, 160, 100, 30.0));
-        QVERIFY(!panel->Computing());
-        QCOMPARE(panel->Map(), nullptr);
+        QVERIFY(!panel->computing());
+        QCOMPARE(panel->map(), nullptr);
     }
 
     void cellsAreSingleFlightsAndClicksGiveFieldTexts()
@@ -72,13 +73,13 @@ private slots:
         const std::unique_ptr<LaunchMapPanel> panel(NewPanel(false));
         panel->resize(800, 600);
         panel->show();
-        panel->SetRegion(RegionAround(100.17, 226.5, 10.98, 2.0, 0.02, 3, 2, 30.0));
+        panel->setRegion(RegionAround(100.17, 226.5, 10.98, 2.0, 0.02, 3, 2, 30.0));
         QSignalSpy ended(panel.get(), &LaunchMapPanel::computationEnded);
-        panel->Compute();
-        QVERIFY(panel->Computing());
-        QTRY_VERIFY_WITH_TIMEOUT(!panel->Computing(), Patience);
+        panel->compute();
+        QVERIFY(panel->computing());
+        QTRY_VERIFY_WITH_TIMEOUT(!panel->computing(), Patience);
         QCOMPARE(ended.count(), 1);
-        const LaunchMapCells* map = panel->Map();
+        const LaunchMapCells* map = panel->map();
         QVERIFY(map);
         QCOMPARE(map->FlownCount, std::size_t{6});
 
@@ -89,17 +90,17 @@ private slots:
             QCOMPARE(launch.Angle, 224.5 + (static_cast<double>(i / 2) + 0.5) * 4.0 / 3.0);
             const FlightSummary single = FlySummary(
                 LaunchState(launch.Altitude, launch.Velocity, launch.Angle), views, FlightLimit{30.0});
-            QCOMPARE(SummaryLine(map->Summaries[i]), SummaryLine(single));
-            QVERIFY(panel->View()->CellToolTip(i).contains(QString::fromStdString(OutcomeText(single))));
+            QCOMPARE(SummaryLine(map->Summary(i)), SummaryLine(single));
+            QVERIFY(panel->view()->cellToolTip(i).contains(QString::fromStdString(OutcomeText(single))));
         }
 
         // Cell 3: the second angle, the higher velocity (drawn in the upper row).
-        LaunchMapView* view = panel->View();
-        const QRect cell = view->CellRect(3);
+        LaunchMapView* view = panel->view();
+        const QRect cell = view->cellRect(3);
         QVERIFY(cell.height() > 20 && cell.width() > 20);
-        QCOMPARE(view->CellAt(cell.center()), 3);
-        QCOMPARE(view->CellAt(view->CellRect(2).center()), 2);
-        QVERIFY(view->CellRect(3).bottom() < view->CellRect(2).top());
+        QCOMPARE(view->cellAt(cell.center()), 3);
+        QCOMPARE(view->cellAt(view->cellRect(2).center()), 2);
+        QVERIFY(view->cellRect(3).bottom() < view->cellRect(2).top());
         QSignalSpy chosen(panel.get(), &LaunchMapPanel::cellChosen);
         QSignalSpy fly(panel.get(), &LaunchMapPanel::flyRequested);
         QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, cell.center());
@@ -113,27 +114,27 @@ private slots:
         QCOMPARE(fly.count(), 1);
         QCOMPARE(fly[0], chosen[0]);
         // Cell 0's angle, 225.1666…°, has more decimals than its field; cell 3's, 226.5°, not.
-        QVERIFY(view->CellToolTip(0).contains("off the cell's centre"));
-        QVERIFY(!view->CellToolTip(3).contains("off the cell's centre"));
+        QVERIFY(view->cellToolTip(0).contains("off the cell's centre"));
+        QVERIFY(!view->cellToolTip(3).contains("off the cell's centre"));
 
         // Dragging over cells 0…1 of the angle and both velocities zooms into them; Back
         // returns to the whole map, its cells kept.
-        Drag(view, view->CellRect(0).center(), view->CellRect(3).center());
-        QCOMPARE(panel->MapCount(), 2);
-        QCOMPARE(panel->Map()->Region.Angle.From, 224.5);
-        QVERIFY(std::abs(panel->Map()->Region.Angle.To - (224.5 + 2 * 4.0 / 3.0)) < 1e-12);
-        panel->Back();
-        QVERIFY(!panel->Computing());
-        QCOMPARE(panel->MapCount(), 1);
-        QCOMPARE(panel->Map(), map);
+        Drag(view, view->cellRect(0).center(), view->cellRect(3).center());
+        QCOMPARE(panel->mapCount(), 2);
+        QCOMPARE(panel->map()->Region.Angle.From, 224.5);
+        QVERIFY(std::abs(panel->map()->Region.Angle.To - (224.5 + 2 * 4.0 / 3.0)) < 1e-12);
+        panel->back();
+        QVERIFY(!panel->computing());
+        QCOMPARE(panel->mapCount(), 1);
+        QCOMPARE(panel->map(), map);
         QCOMPARE(map->FlownCount, std::size_t{6});
 
         // Saved as CSV (one row per cell) and PNG through the dialog's hook.
         QTemporaryDir dir;
         QString next;
-        panel->SetSavePathHook([&](const QString&, const QString&) { return next; });
+        panel->setSavePathHook([&](const QString&, const QString&) { return next; });
         next = dir.filePath("map.csv");
-        QVERIFY(panel->SaveCsvAs());
+        QVERIFY(panel->saveCsvAs());
         QFile csv(next);
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
@@ -141,14 +142,14 @@ private slots:
         QCOMPARE(lines[0], "altitude_km,velocity_kms,angle_deg,outcome,index,t,step,time,"
                            "error_jacobi,jacobi0,velocity,bar,moon_min_km,moon_min_time,"
                            "earth_min_km,points");
-        QCOMPARE(lines[5], QString::fromStdString(MapCsvRow(map->Grid.Cell(4), map->Summaries[4])));
+        QCOMPARE(lines[5], QString::fromStdString(MapCsvRow(map->Grid.Cell(4), map->Summary(4))));
         next = dir.filePath("map.png");
-        QVERIFY(panel->SavePngAs());
+        QVERIFY(panel->savePngAs());
         QVERIFY(!QImage(next).isNull());
         next.clear();
-        QVERIFY(!panel->SaveCsvAs());  // cancelled dialog
+        QVERIFY(!panel->saveCsvAs());  // cancelled dialog
         next = dir.filePath("missing/map.csv");
-        QVERIFY(!panel->SaveCsvAs());
+        QVERIFY(!panel->saveCsvAs());
         QCOMPARE(errors_.size(), 1);
         QVERIFY(errors_[0].contains("missing/map.csv"));
     }
@@ -159,80 +160,117 @@ private slots:
     {
         bool windowFlies = true;
         LaunchMapPanel panel(100.17, 226.5, 10.98, 528, 628, true, [&] { return windowFlies; });
-        panel.SetRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 2, 2, 2.0));
-        panel.Compute();
+        panel.setRegion(RegionAround(100.17, 226.5, 10.98, 1.0, 0.01, 2, 2, 2.0));
+        panel.compute();
         const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-        QCOMPARE(panel.Threads(), std::max(1, cores - 1));
-        QTRY_VERIFY_WITH_TIMEOUT(!panel.Computing(), Patience);
-        const LaunchMapCells* first = panel.Map();
-        const QImage& image = panel.View()->CellImage();
+        QCOMPARE(panel.threads(), std::max(1, cores - 1));
+        QTRY_VERIFY_WITH_TIMEOUT(!panel.computing(), Patience);
+        const LaunchMapCells* first = panel.map();
+        const QImage& image = panel.view()->cellImage();
         QCOMPARE(image.size(), QSize(2, 2));
         for (std::size_t i = 0; i < 4; ++i)  // cell i: angle i / 2, velocity i % 2 (upwards)
             QCOMPARE(image.pixel(static_cast<int>(i / 2), 1 - static_cast<int>(i % 2)),
-                     CellColour(MapCellShade(first->Summaries[i])));
+                     cellColour(MapCellShade(first->Summary(i))));
 
         auto* angleCells = panel.findChild<QSpinBox*>();
         QVERIFY(angleCells);
         QCOMPARE(angleCells->accessibleName(), QString("Cells along the launch angle"));
         angleCells->setValue(3);
-        QCOMPARE(panel.Region().Angle.Count, 3);
-        QCOMPARE(panel.Region().Angle.From, 225.5);
+        QCOMPARE(panel.region().Angle.Count, 3);
+        QCOMPARE(panel.region().Angle.From, 225.5);
         windowFlies = false;
-        panel.Compute();
-        QCOMPARE(panel.Threads(), cores);
-        panel.Cancel();
-        QCOMPARE(panel.MapCount(), 2);
-        QCOMPARE(panel.View()->CellImage().size(), QSize(3, 2));
+        panel.compute();
+        QCOMPARE(panel.threads(), cores);
+        panel.cancel();
+        QCOMPARE(panel.mapCount(), 2);
+        QCOMPARE(panel.view()->cellImage().size(), QSize(3, 2));
         for (std::size_t i = 0; i < 6; ++i)
-            if (!panel.Map()->Flown[i])
-                QCOMPARE(panel.View()->CellImage().pixel(static_cast<int>(i / 2), 1 - static_cast<int>(i % 2)),
+            if (!panel.map()->Flown(i))
+                QCOMPARE(panel.view()->cellImage().pixel(static_cast<int>(i / 2), 1 - static_cast<int>(i % 2)),
                          NotFlownColour);
-        panel.Back();
-        QCOMPARE(panel.Map(), first);
-        QCOMPARE(panel.Region(), first->Region);
+        panel.back();
+        QCOMPARE(panel.map(), first);
+        QCOMPARE(panel.region(), first->Region);
 
-        panel.SetLaunch(200.0, 100.0, 11.0);
-        QCOMPARE(panel.Region(), RegionAround(200.0, 100.0, 11.0, 1.0, 0.01, 2, 2, 2.0));
+        panel.setLaunch(200.0, 100.0, 11.0);
+        QCOMPARE(panel.region(), RegionAround(200.0, 100.0, 11.0, 1.0, 0.01, 2, 2, 2.0));
     }
 
     void cancelStopsTheThreads()
     {
         const std::unique_ptr<LaunchMapPanel> panel(NewPanel());
-        panel->Compute();  // 16,000 cells
-        QTRY_VERIFY_WITH_TIMEOUT(panel->Map()->FlownCount > 0, Patience);
-        panel->Cancel();
-        QVERIFY(!panel->Computing());
-        const std::size_t flown = panel->Map()->FlownCount;
-        QVERIFY(flown < panel->Map()->Grid.CellCount());
+        panel->compute();  // 16,000 cells
+        QTRY_VERIFY_WITH_TIMEOUT(panel->map()->FlownCount > 0, Patience);
+        panel->cancel();
+        QVERIFY(!panel->computing());
+        const std::size_t flown = panel->map()->FlownCount;
+        QVERIFY(flown < panel->map()->Grid.CellCount());
         // Nothing more arrives: no flight was left running.
         QTest::qWait(300);
-        QCOMPARE(panel->Map()->FlownCount, flown);
+        QCOMPARE(panel->map()->FlownCount, flown);
         // Compute goes on with the cells not flown.
-        panel->Compute();
-        QVERIFY(panel->Computing());
-        QCOMPARE(panel->MapCount(), 1);
-        panel->Cancel();
-        QVERIFY(panel->Map()->FlownCount >= flown);
+        panel->compute();
+        QVERIFY(panel->computing());
+        QCOMPARE(panel->mapCount(), 1);
+        panel->cancel();
+        QVERIFY(panel->map()->FlownCount >= flown);
     }
 
     void destroyingOrClosingDuringAComputationEndsIt()
     {
         auto* panel = NewPanel();
-        panel->Compute();
-        QTRY_VERIFY_WITH_TIMEOUT(panel->Map()->FlownCount > 0, Patience);
+        panel->compute();
+        QTRY_VERIFY_WITH_TIMEOUT(panel->map()->FlownCount > 0, Patience);
         delete panel;  // joins the worker; a thread left running would fail the sanitizer build
 
         QWidget window;
         auto* hosted = NewPanel();
         hosted->setParent(&window);
         window.show();
-        hosted->Compute();
-        QVERIFY(hosted->Computing());
+        hosted->compute();
+        QVERIFY(hosted->computing());
         window.close();
-        QVERIFY(!hosted->Computing());
+        QVERIFY(!hosted->computing());
 
         const std::unique_ptr<LaunchMapPanel> immediate(NewPanel());
-        immediate->Compute();
+        immediate->compute();
+    }
+
+    // Before Compute the progress counts the cells asked for; a map the settings no longer
+    // describe is dimmed; zooming stops at the fields' resolution; Back's history is bounded.
+    void progressStaleMapsZoomLimitAndHistory()
+    {
+        const std::unique_ptr<LaunchMapPanel> panel(NewPanel());
+        QCOMPARE(panel->findChild<QProgressBar*>()->text(), QString("0 of 16000 cells"));
+        QVERIFY(panel->progressText().contains("16000"));
+
+        panel->setRegion(RegionAround(100.17, 226.5, 10.98, 0.001, 0.0001, 2, 2, 0.2));
+        panel->compute();
+        QTRY_VERIFY_WITH_TIMEOUT(!panel->computing(), Patience);
+        QVERIFY(!panel->view()->stale());
+        panel->setLaunch(100.17, 227.0, 10.98);
+        QVERIFY(panel->view()->stale());
+        panel->setLaunch(100.17, 226.5, 10.98);
+        QVERIFY(!panel->view()->stale());
+        // Cells of 0.001° and 0.0001 km/s: no finer map.
+        const MapRegion finest = panel->map()->Region;
+        panel->zoom(0, 0, 0, 0);
+        QCOMPARE(panel->map()->Region, finest);
+        QCOMPARE(panel->mapCount(), 1);
+        QVERIFY(panel->progressText().contains("resolution"));
+        QVERIFY(errors_.isEmpty());
+
+        const int maps = static_cast<int>(LaunchMapPanel::MaxHistory) + 8;
+        for (int k = 1; k < maps; ++k) {
+            panel->setRegion(RegionAround(100.17, 226.5 + k, 10.98, 0.01, 0.001, 1, 1, 0.1));
+            panel->compute();
+            QTRY_VERIFY_WITH_TIMEOUT(!panel->computing(), Patience);
+        }
+        QCOMPARE(panel->mapCount(), static_cast<int>(LaunchMapPanel::MaxHistory) + 1);
+        while (panel->mapCount() > 1)
+            panel->back();
+        QTRY_VERIFY_WITH_TIMEOUT(!panel->computing(), Patience);
+        QCOMPARE(panel->map()->Region.Angle.From, 226.5 + (maps - 1 - 32) - 0.01);
     }
 
 private:
