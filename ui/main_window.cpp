@@ -13,6 +13,7 @@
 #include "fields/stepper.h"
 #include "ui/flight_drawing.h"
 #include "ui/error_box.h"
+#include "flight/flight_record.h"
 #include "ui/explorer_window.h"
 #include "ui/launch_map_panel.h"
 #include "ui/masked_field.h"
@@ -115,11 +116,17 @@ void MainWindow::connectController()
     connect(controller_, &FlightController::stateChanged, this,
             [this](FlightController::State state) { showControlsFor(state); });
     connect(controller_, &FlightController::stepReady, this,
-            guarded([this](const FlightStep& step) { drawing_->drawStep(step); }));
+            guarded([this](const FlightStep& step) {
+                drawing_->drawStep(step);
+                if (recording_)
+                    recording_->AddStep(step);
+            }));
     connect(controller_, &FlightController::pointReady, this,
             guarded([this](const FlightPoint& point) {
                 repaintPacer_->point();
                 drawing_->drawPoint(point);
+                if (recording_)
+                    recording_->AddPoint(point);
             }));
     // Paused: everything drawn so far shows.
     connect(controller_, &FlightController::pausedChanged, this, [this](bool paused) {
@@ -127,7 +134,12 @@ void MainWindow::connectController()
             repaintPacer_->showPending();
     });
     connect(controller_, &FlightController::flightEnded, this,
-            guarded([this](const Dop853Result& result, bool, const CsvLaunch&) {
+            guarded([this](const Dop853Result& result, bool cancelRequested,
+                           const CsvLaunch& launch) {
+                if (recording_) {
+                    recording_->Finish(result, cancelRequested, launch);
+                    lastFlight_ = std::move(recording_);
+                }
                 endFlight(result);
             }));
 }
@@ -217,6 +229,9 @@ void MainWindow::showExplorer()
         explorer_ = new ExplorerWindow([this] { return fullViewPicture(); }, mapLaunch,
                                        [this] { return flying(); }, this);
         connectExplorer();
+        // Opened after a flight: it shows that flight as if it had followed it.
+        if (lastFlight_ && !flying())
+            explorer_->showFlight(lastFlight_);
         LaunchMapPanel* map = explorer_->launchMap();
         connect(map, &LaunchMapPanel::cellChosen, this,
                 guarded([this](const QString& angle, const QString& velocity) {
@@ -433,6 +448,7 @@ void MainWindow::startFlight()
     lunocentricPanel_->setVisible(!fullView);
     try {
         drawing_->begin(fullView);
+        recording_ = std::make_shared<FlightRecord>();
         // Shown at most once per display frame while flying, and all of it at the end.
         repaintPacer_->begin();
         controller_->start(CsvLaunch{altitude, velocity, angle, fullView_->ClientWidth(),

@@ -24,6 +24,8 @@ class QToolButton;
 
 namespace orrimar {
 
+class FlightRecord;
+
 class ExplorerWindow;
 class FlightDrawing;
 class MaskedField;
@@ -156,6 +158,10 @@ private:
 
     FlightController* controller_ = nullptr;  // "flightController"
     std::unique_ptr<FlightDrawing> drawing_;
+    // What the window's flights leave for an Explorer opened later: the flight being flown,
+    // then the last one that ended.
+    std::shared_ptr<FlightRecord> recording_;
+    std::shared_ptr<const FlightRecord> lastFlight_;
 
     bool firstResizeDone_ = false;
     bool stepReportOpen_ = false;  // a step's error box is on the screen

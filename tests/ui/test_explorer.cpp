@@ -155,6 +155,23 @@ private slots:
         }
     }
 
+    // Opened after a flight, the Explorer shows that flight as one that followed it does:
+    // the whole report, the trajectory and the CSV's points.
+    void OpenedAfterAFlightShowsIt()
+    {
+        applyPreset(1);  // "Collision"
+        fly();
+        ExplorerWindow* late = openExplorer();
+        const QString lateText = late->reportText();
+        const std::size_t lateTrajectory = late->flight()->Trajectory().Added();
+        QVERIFY(late->flight()->Finished());
+        QVERIFY(Part<QPushButton>(*late, "saveCsvButton")->isEnabled());
+        fly();  // the same launch, followed this time
+        QCOMPARE(lateText, late->reportText());
+        QCOMPARE(lateTrajectory, late->flight()->Trajectory().Added());
+        QCOMPARE(late->report().Points(), window_->lastPointIndex() + 1);
+    }
+
     void PausedFlightResumesAsTheSameFlight()
     {
         applyPreset(4);  // "Escape 58": long enough to be caught mid-flight
