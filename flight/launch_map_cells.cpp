@@ -247,12 +247,14 @@ FieldTexts CellFieldTexts(const LaunchValues& launch)
     return texts;
 }
 
-std::string CellDescription(const LaunchValues& launch, const FlightSummary& summary)
+std::string CellDescription(const LaunchValues& launch, const FlightSummary& summary,
+                            bool exactEvents)
 {
     const FieldTexts fields = CellFieldTexts(launch);
     std::string text = "Launch: altitude " + FixedText(launch.Altitude, 2) + " km, angle " +
                        fields.Angle + "°, velocity " + fields.Velocity + " km/s\n";
-    text += "Outcome: " + OutcomeText(summary) + "\n";
+    text += "Outcome: " + OutcomeText(summary) +
+            (exactEvents ? " (located between output points)\n" : " (judged at the output points)\n");
     text += "Closest to the Moon: " + FixedText(summary.MoonMinKm, 1) + " km above the surface at " +
             summary.MoonMinTime + "\n";
     text += "Flight time: " + summary.TimeText + " (days - hours)";

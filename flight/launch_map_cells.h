@@ -27,12 +27,14 @@ struct MapAxis {
 };
 
 // A launch map's region: angles (degrees) × velocities (km/s) at one altitude (km),
-// every flight stopped after MaxDays days.
+// every flight stopped after MaxDays days; ExactEvents: collisions and escapes located
+// between output points (the tool's --exact-events), not only at them.
 struct MapRegion {
     double Altitude = 0.0;
     MapAxis Angle;
     MapAxis Velocity;
     double MaxDays = 30.0;
+    bool ExactEvents = false;
 
     std::size_t CellCount() const { return static_cast<std::size_t>(Angle.Count) * Velocity.Count; }
     bool operator==(const MapRegion&) const = default;
@@ -154,7 +156,9 @@ FieldTexts CellFieldTexts(const LaunchValues& launch);
 
 // Several lines: the launch, the outcome, the closest approach to the Moon and when, the
 // flight time; and a line on the fields' rounding when it moves the launch.
-std::string CellDescription(const LaunchValues& launch, const FlightSummary& summary);
+// exactEvents: the rule the verdict was made by, said in the text.
+std::string CellDescription(const LaunchValues& launch, const FlightSummary& summary,
+                            bool exactEvents = false);
 
 // A CSV of a map: the scan line's fields as columns, one row per cell.
 std::string MapCsvHeader();

@@ -4,6 +4,7 @@
 #include "ui/save_file.h"
 
 #include <QBuffer>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
@@ -93,6 +94,10 @@ void LaunchMapPanel::buildControls()
     velocityCells_ = CountBox(tr("Cells along the launch velocity"));
     days_ = NumberBox(1, 100000.0, 1.0, tr(" days"), tr("Stop each flight after"));
     days_->setMinimum(0.1);
+    exactEvents_ = new QCheckBox(tr("E&xact collisions"));
+    exactEvents_->setObjectName("exactEventsCheck");
+    exactEvents_->setToolTip(tr("Find collisions and escapes between the output points, where "
+                                "they happen, instead of at the output points as the window does"));
     altitudeLabel_ = new QLabel;
 
     auto* grid = new QGridLayout;
@@ -110,7 +115,12 @@ void LaunchMapPanel::buildControls()
     auto* daysRow = new QHBoxLayout;
     daysRow->addWidget(new QLabel(tr("Stop after")));
     daysRow->addWidget(days_);
+    daysRow->addWidget(exactEvents_);
     grid->addLayout(daysRow, 1, 5);
+    connect(exactEvents_, &QCheckBox::toggled, this, [this] {
+        edited_ = true;
+        updateStale();
+    });
     for (QDoubleSpinBox* box : {angleFrom_, angleTo_, velocityFrom_, velocityTo_, days_})
         connect(box, &QDoubleSpinBox::valueChanged, this, [this] {
             edited_ = true;
@@ -252,13 +262,13 @@ MapRegion LaunchMapPanel::region() const
     return MapRegion{altitude_,
                      MapAxis{angleFrom_->value(), angleTo_->value(), angleCells_->value()},
                      MapAxis{velocityFrom_->value(), velocityTo_->value(), velocityCells_->value()},
-                     days_->value()};
+                     days_->value(), exactEvents_->isChecked()};
 }
 
 void LaunchMapPanel::showRegion(const MapRegion& region)
 {
     const QSignalBlocker b1(angleFrom_), b2(angleTo_), b3(velocityFrom_), b4(velocityTo_),
-        b5(angleCells_), b6(velocityCells_), b7(days_);
+        b5(angleCells_), b6(velocityCells_), b7(days_), b8(exactEvents_);
     angleFrom_->setValue(region.Angle.From);
     angleTo_->setValue(region.Angle.To);
     velocityFrom_->setValue(region.Velocity.From);
@@ -266,6 +276,7 @@ void LaunchMapPanel::showRegion(const MapRegion& region)
     angleCells_->setValue(region.Angle.Count);
     velocityCells_->setValue(region.Velocity.Count);
     days_->setValue(region.MaxDays);
+    exactEvents_->setChecked(region.ExactEvents);
     shownRegion_ = region;
     edited_ = false;
 }
@@ -344,6 +355,7 @@ void LaunchMapPanel::startWorker(int threads)
     setup.ViewHeight = viewHeight_;
     setup.FullView = fullView_;
     setup.Limit.MaxDays = map.Region.MaxDays;
+    setup.Limit.ExactEvents = map.Region.ExactEvents;
 
     cancel_ = false;
     finished_ = false;
@@ -479,7 +491,8 @@ void LaunchMapPanel::updateButtons()
     savePng_->setEnabled(current_ != nullptr);
     saveCsv_->setEnabled(current_ != nullptr);
     for (QWidget* box : std::initializer_list<QWidget*>{angleFrom_, angleTo_, velocityFrom_,
-                                                        velocityTo_, angleCells_, velocityCells_, days_})
+                                                        velocityTo_, angleCells_, velocityCells_, days_,
+                                                        exactEvents_})
         box->setEnabled(!busy);
 }
 
@@ -559,7 +572,7 @@ QString LaunchMapPanel::parametersText() const
 {
     const MapRegion r = map() ? map()->Region : region();
     return tr("Altitude %1 km; angle %2° to %3° in %4 cells; velocity %5 to %6 km/s in %7 cells; "
-              "each flight stopped after %8 days")
+              "each flight stopped after %8 days%9")
         .arg(r.Altitude, 0, 'f', 2)
         .arg(r.Angle.From, 0, 'f', 4)
         .arg(r.Angle.To, 0, 'f', 4)
@@ -567,7 +580,8 @@ QString LaunchMapPanel::parametersText() const
         .arg(r.Velocity.From, 0, 'f', 6)
         .arg(r.Velocity.To, 0, 'f', 6)
         .arg(r.Velocity.Count)
-        .arg(r.MaxDays, 0, 'f', 1);
+        .arg(r.MaxDays, 0, 'f', 1)
+        .arg(r.ExactEvents ? tr("; exact collisions") : QString());
 }
 
 QImage LaunchMapPanel::picture()

@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+class QCheckBox;
 class QDoubleSpinBox;
 class QLabel;
 class QProgressBar;
@@ -167,6 +168,7 @@ private:
     QSpinBox* angleCells_ = nullptr;
     QSpinBox* velocityCells_ = nullptr;
     QDoubleSpinBox* days_ = nullptr;
+    QCheckBox* exactEvents_ = nullptr;
     QLabel* altitudeLabel_ = nullptr;
     QPushButton* compute_ = nullptr;
     QPushButton* cancelButton_ = nullptr;

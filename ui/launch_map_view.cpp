@@ -166,7 +166,7 @@ QString LaunchMapView::cellToolTip(std::size_t index) const
         return tr("Angle %1°, velocity %2 km/s: not flown yet")
             .arg(Text(fields.Angle), Text(fields.Velocity));
     }
-    return Text(CellDescription(launch, map_->Summary(index)));
+    return Text(CellDescription(launch, map_->Summary(index), map_->Region.ExactEvents));
 }
 
 bool LaunchMapView::event(QEvent* event)

@@ -7,6 +7,7 @@
 #include "formats/number_format.h"
 #include "model/earth_moon.h"
 
+#include <QCheckBox>
 #include <QApplication>
 #include <QFile>
 #include <QImage>
@@ -66,6 +67,27 @@ private slots:
         QCOMPARE(region, RegionAround(100.17, 226.5, 10.98, 2.0, 0.02, 160, 100, 30.0));
         QVERIFY(!panel->computing());
         QCOMPARE(panel->map(), nullptr);
+    }
+
+    // A perigee that dips below 99 km between two output points: a time limit as the window
+    // judges, an Earth collision with "Exact collisions", and the tooltip says which rule.
+    void exactCollisionsCheckBox()
+    {
+        const std::unique_ptr<LaunchMapPanel> panel(NewPanel(false));
+        panel->setRegion(RegionAround(100.17, 224.6625, 10.9658, 0.0005, 0.00005, 1, 1, 30.0));
+        auto* exact = panel->findChild<QCheckBox*>("exactEventsCheck");
+        QVERIFY(exact);
+        const char* const expected[] = {"time-limit", "collision-earth"};
+        for (const bool on : {false, true}) {
+            exact->setChecked(on);
+            QCOMPARE(panel->region().ExactEvents, on);
+            panel->compute();
+            QTRY_VERIFY_WITH_TIMEOUT(!panel->computing(), Patience);
+            QCOMPARE(OutcomeText(panel->map()->Summary(0)), std::string(expected[on]));
+            const QString tip = panel->view()->cellToolTip(0);
+            QVERIFY2(tip.contains(on ? "located between output points" : "judged at the output points"),
+                     qPrintable(tip));
+        }
     }
 
     void cellsAreSingleFlightsAndClicksGiveFieldTexts()
