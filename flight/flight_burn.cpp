@@ -54,7 +54,7 @@ FlightBurn ParseBurn(std::string_view text)
     FlightBurn burn;
     const std::size_t first = text.find(':');
     if (first == std::string_view::npos)
-        throw std::invalid_argument("'" + std::string(text) + "' is not WHEN:ALONG[:LEFT]");
+        throw std::invalid_argument("not of the form WHEN:ALONG[:LEFT]");
     const std::string_view when = text.substr(0, first);
     std::string_view rest = text.substr(first + 1);
     const std::size_t second = rest.find(':');
