@@ -631,6 +631,8 @@ Examples
       the launch angles that pass 500 km above the Moon, refined, nearest first
   orrimar-flight --preset "Escape 58" --scan-velocity 10.9 11.1 0.01 --threads 2
       21 flights on two threads, one line each
+  orrimar-flight --preset "Swing by" --burn perilune:-0.5 --max-days 30
+      braked by 0.5 km/s at its closest approach: it orbits the Moon for the 30 days
 
 Exit codes: 0 done; 1 no targeting result, the output could not be written, or the
 run failed (one line); 2 bad arguments (one line naming the argument, nothing else
