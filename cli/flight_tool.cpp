@@ -112,10 +112,10 @@ int SingleFlight(const FlightToolOptions& options, std::ostream& out, std::ostre
     std::ostream* csv = csvFile ? &csvFile->Stream() : options.CsvPath == "-" ? &out : nullptr;
     FlightSummary summary;
     try {
-        summary = csv ? WriteFlightCsv(launch, *csv) : [&] {
+        summary = csv ? WriteFlightCsv(launch, *csv, options.Burns) : [&] {
             const HeadlessViews views(launch.ViewWidth, launch.ViewHeight, launch.FullView);
             return FlySummary(LaunchFromTexts(launch.Altitude, launch.Velocity, launch.Angle),
-                              views, launch.Limit);
+                              views, launch.Limit, {}, options.Burns);
         }();
     } catch (const std::ios_base::failure&) {
         // The file stopped taking rows: the flight is not worth finishing.
@@ -126,6 +126,19 @@ int SingleFlight(const FlightToolOptions& options, std::ostream& out, std::ostre
     }
     if (summary.Integration.Code < 0)
         failures.Write(summary.Integration);
+    // A burn whose moment never came: the plan is wrong, and nothing is kept of it.
+    if (summary.BurnsDone.size() < options.Burns.size()) {
+        std::vector<bool> made(options.Burns.size(), false);
+        for (const FlightBurnDone& done : summary.BurnsDone)
+            made[static_cast<std::size_t>(done.Nr)] = true;
+        const std::size_t missing =
+            static_cast<std::size_t>(std::find(made.begin(), made.end(), false) - made.begin());
+        err << "orrimar-flight: --burn: " << Printable(Quoted(options.BurnTexts[missing]))
+            << ": the flight ended (" << OutcomeText(summary) << " at "
+            << FixedText(static_cast<double>(summary.T * DaysPerTimeUnit), 3)
+            << " days) before it\n";
+        return 2;
+    }
     if (csvFile && !csvFile->Commit()) {
         CsvProblem(err, options.CsvPath, csvFile->Error());
         return 1;

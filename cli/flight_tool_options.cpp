@@ -1,5 +1,6 @@
 #include "cli/flight_tool_options.h"
 
+#include "flight/flight_summary.h"
 #include "flight/launch_presets.h"
 #include "flight/scan_range.h"
 #include "formats/decimal_text.h"
@@ -201,6 +202,19 @@ void ApplyShard(ParseState& state, const std::string& option, std::span<const st
                          std::to_string(MaxShardParts));
 }
 
+void ApplyBurn(ParseState& state, const std::string& option, std::span<const std::string> values)
+{
+    FlightToolOptions& options = state.Options;
+    try {
+        options.Burns.push_back(ParseBurn(values[0]));
+    } catch (const std::invalid_argument& e) {
+        Fail(option, Quoted(values[0]) + ": " + e.what());
+    }
+    options.BurnTexts.push_back(values[0]);
+    if (options.Burns.size() > static_cast<std::size_t>(MaxFlightBurns))
+        Fail(option, "more than " + std::to_string(MaxFlightBurns) + " burns");
+}
+
 void AdmitMap(const ParseState& state, const std::string& option)
 {
     if (state.Map[static_cast<std::size_t>(MapAxisIndex(option))])
@@ -282,6 +296,21 @@ const OptionRow OptionTable[] = {
              "the event's; index and points count it as the last point\n"
              "(the next output point's index); moon_min_km and\n"
              "earth_min_km include it. Without it, every line as before."},
+    {.Name = "--burn",
+     .Arity = 1,
+     .ValueName = "a burn WHEN:ALONG[:LEFT]",
+     .Apply = ApplyBurn,
+     .Synopsis = "--burn WHEN:ALONG[:LEFT]",
+     .Help = "after launch, change the velocity by ALONG km/s along the\n"
+             "velocity in the rotating frame (negative brakes) and LEFT\n"
+             "km/s to its left (default 0), at WHEN: days after launch, or\n"
+             "perilune (the first closest approach to the Moon) or perigee\n"
+             "(the first to the Earth after launch). Up to 8, in any order;\n"
+             "the integration stops exactly there and restarts. The summary\n"
+             "then ends in burns=N dv_kms=TOTAL, error_jacobi is the drift\n"
+             "since the last burn, and CSV rows gain a last column burns\n"
+             "(the burns made before the point). A burn whose moment the\n"
+             "flight never reaches is a bad argument. Single flights only."},
     {.Name = "--csv",
      .Arity = 1,
      .ValueName = "a file name or -",
@@ -483,6 +512,16 @@ FlightToolOptions Finish(ParseState state)
         if (options.Target)
             Fail("--shard", "not with --target-moon-km (its bisection needs the whole scan)");
     }
+    if (!options.Burns.empty()) {
+        if (options.Scan || options.Map)
+            Fail("--burn", "only for a single flight, not with a scan or map");
+        const double maxDays = options.Setup.Limit.MaxDays;
+        for (std::size_t i = 0; i < options.Burns.size(); ++i)
+            if (maxDays > 0.0 && options.Burns[i].When == FlightBurn::AtTime &&
+                options.Burns[i].Days > maxDays)
+                Fail("--burn", Quoted(options.BurnTexts[i]) + " comes after the flight's limit of " +
+                                   ShortestText(maxDays) + " days");
+    }
     if (options.Scan) {
         options.ScanValues = RangeValues(state.ScanOption, state.Scan);
         if (!options.CsvPath.empty())
@@ -592,6 +631,8 @@ Examples
       the launch angles that pass 500 km above the Moon, refined, nearest first
   orrimar-flight --preset "Escape 58" --scan-velocity 10.9 11.1 0.01 --threads 2
       21 flights on two threads, one line each
+  orrimar-flight --preset "Swing by" --burn perilune:-0.5 --max-days 30
+      braked by 0.5 km/s at its closest approach: it orbits the Moon for the 30 days
 
 Exit codes: 0 done; 1 no targeting result, the output could not be written, or the
 run failed (one line); 2 bad arguments (one line naming the argument, nothing else

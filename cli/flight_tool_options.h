@@ -39,6 +39,9 @@ struct FlightToolOptions {
     std::optional<Shard> Part;  // --shard: only these cells of the scan or map
     bool Target = false;
     double TargetMoonKm = 0.0;
+    // Burns after launch, single flights only, and the --burn values as typed.
+    std::vector<FlightBurn> Burns;
+    std::vector<std::string> BurnTexts;
 };
 
 // A bad command line; what() names the argument: "--view: 'x' is not …".

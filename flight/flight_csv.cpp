@@ -4,15 +4,20 @@
 
 namespace orrimar {
 
-FlightSummary WriteFlightCsv(const CsvLaunch& launch, std::ostream& csv)
+FlightSummary WriteFlightCsv(const CsvLaunch& launch, std::ostream& csv,
+                             const std::vector<FlightBurn>& burns)
 {
     const HeadlessViews views(launch.ViewWidth, launch.ViewHeight, launch.FullView);
-    csv << CsvHeader() << '\n';
-    const FlightPointObserver observer = [&csv](const FlightPoint& point, double drift) {
-        csv << CsvRow(point, drift) << '\n';
+    const bool withBurns = !burns.empty();
+    csv << CsvHeader() << (withBurns ? ",burns\n" : "\n");
+    const FlightPointObserver observer = [&csv, withBurns](const FlightPoint& point, double drift) {
+        csv << CsvRow(point, drift);
+        if (withBurns)
+            csv << ',' << point.Burns;
+        csv << '\n';
     };
     return FlySummary(LaunchFromTexts(launch.Altitude, launch.Velocity, launch.Angle), views,
-                      launch.Limit, observer);
+                      launch.Limit, observer, burns);
 }
 
 }  // namespace orrimar

@@ -7,6 +7,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 namespace orrimar {
 
@@ -22,6 +23,8 @@ struct CsvLaunch {
 
 // Writes the header and one row per output point to csv (newline-terminated lines) and
 // returns the flight's summary. Runs the flight on the calling thread.
-FlightSummary WriteFlightCsv(const CsvLaunch& launch, std::ostream& csv);
+// With burns, every row ends in a column "burns": the burns made before that point.
+FlightSummary WriteFlightCsv(const CsvLaunch& launch, std::ostream& csv,
+                             const std::vector<FlightBurn>& burns = {});
 
 }  // namespace orrimar

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 namespace orrimar {
 
@@ -159,6 +160,14 @@ FlightRun::FlightRun(const EarthMoonState& launch, const FlightViews& views, Fli
 
 std::string FlightRun::Jacobi0Text() const { return orrimar::Jacobi0Text(Jacobi0_); }
 
+void FlightRun::SetBurns(std::vector<FlightBurn> burns)
+{
+    if (burns.size() > static_cast<std::size_t>(MaxFlightBurns))
+        throw std::invalid_argument("a flight takes at most " + std::to_string(MaxFlightBurns) +
+                                    " burns, not " + std::to_string(burns.size()));
+    burns_ = std::move(burns);
+}
+
 Dop853Result FlightRun::Fly()
 {
     endedByPoint_ = false;
@@ -167,25 +176,195 @@ Dop853Result FlightRun::Fly()
     skippedIndex_ = -1;
     if (!needs_.EveryPoint || needs_.ExactEvents)
         viewRadius_ = InsideViewRadius(views_.Full);
-    Dop853Stepper stepper(StateSize, EarthMoonVectorRhs, 0.0, ToVector(launch_), FlightEndTime,
-                          FlightFirstStep, FlightEndTime, FlightTolerance, FlightTolerance, true);
-    if (TrajectoryOutput(stepper))
-        return stepper.Result(Dop853Stopped);
-    for (;;) {
-        const int code = stepper.Step();
-        if (code != Dop853Accepted && code != Dop853Reached) {
-            FinishLastPoint(stepper);
-            return stepper.Result(code);
-        }
-        if (TrajectoryOutput(stepper)) {
-            FinishLastPoint(stepper);
+    jacobiRef_ = Jacobi0_;
+    burnsDone_.clear();
+    burnMade_.assign(burns_.size(), false);
+    periluneSeen_ = false;
+    perigeeSeen_ = false;
+    stepBase_ = 0;
+    cut_ = std::numeric_limits<double>::infinity();
+    lastPoint_.Burns = 0;
+
+    const auto burnTime = [](const FlightBurn& burn) {
+        return static_cast<double>(burn.Days / DaysPerTimeUnit);
+    };
+    // The counts of the integrations before the last burn.
+    Dop853Result spent;
+    const auto total = [&spent](Dop853Result result) {
+        result.Steps += spent.Steps;
+        result.Accepted += spent.Accepted;
+        result.Rejected += spent.Rejected;
+        result.Evaluations += spent.Evaluations;
+        return result;
+    };
+    if (burns_.empty()) {
+        // A flight without burns: one integration, nothing looked for but its points.
+        Dop853Stepper stepper(StateSize, EarthMoonVectorRhs, 0.0, ToVector(launch_),
+                              FlightEndTime, FlightFirstStep, FlightEndTime, FlightTolerance,
+                              FlightTolerance, true);
+        if (TrajectoryOutput(stepper))
             return stepper.Result(Dop853Stopped);
-        }
-        if (code == Dop853Reached) {
-            FinishLastPoint(stepper);
-            return stepper.Result(code);
+        for (;;) {
+            const int code = stepper.Step();
+            if (code != Dop853Accepted && code != Dop853Reached) {
+                FinishLastPoint(stepper);
+                return stepper.Result(code);
+            }
+            if (TrajectoryOutput(stepper)) {
+                FinishLastPoint(stepper);
+                return stepper.Result(Dop853Stopped);
+            }
+            if (code == Dop853Reached) {
+                FinishLastPoint(stepper);
+                return stepper.Result(code);
+            }
         }
     }
+
+    std::vector<bool> due(burns_.size());
+    double t0 = 0.0;
+    EarthMoonState y0 = launch_;
+    for (bool launch = true;; launch = false) {
+        // The next timed burn ends the integration's range: the step lands on it.
+        double tEnd = FlightEndTime;
+        for (std::size_t i = 0; i < burns_.size(); ++i)
+            if (!burnMade_[i] && burns_[i].When == FlightBurn::AtTime)
+                tEnd = std::min(tEnd, std::max(burnTime(burns_[i]), t0));
+        // After a burn the step size starts afresh as at launch: the velocity jumped, and
+        // the step control finds its size within a few steps.
+        Dop853Stepper stepper(StateSize, EarthMoonVectorRhs, t0, ToVector(y0), tEnd,
+                              FlightFirstStep, FlightEndTime, FlightTolerance, FlightTolerance,
+                              true);
+        if (launch && TrajectoryOutput(stepper))
+            return total(stepper.Result(Dop853Stopped));
+        // Burns due where this integration starts (a time at or before it).
+        double burnT = tEnd == t0 ? t0 : std::numeric_limits<double>::infinity();
+        for (std::size_t i = 0; i < burns_.size(); ++i)
+            due[i] = tEnd == t0 && !burnMade_[i] && burns_[i].When == FlightBurn::AtTime &&
+                     std::max(burnTime(burns_[i]), t0) == tEnd;
+        while (burnT == std::numeric_limits<double>::infinity()) {
+            const int code = stepper.Step();
+            if (code != Dop853Accepted && code != Dop853Reached) {
+                FinishLastPoint(stepper);
+                return total(stepper.Result(code));
+            }
+            std::fill(due.begin(), due.end(), false);
+            if (code == Dop853Reached && tEnd < FlightEndTime) {
+                burnT = stepper.X();
+                for (std::size_t i = 0; i < burns_.size(); ++i)
+                    due[i] = !burnMade_[i] && burns_[i].When == FlightBurn::AtTime &&
+                             std::max(burnTime(burns_[i]), t0) == tEnd;
+            }
+            if (burnsDone_.size() < burns_.size())
+                burnT = std::min(burnT, NextBurnEvent(stepper, burnT, due));
+            cut_ = burnT;
+            const bool stop = TrajectoryOutput(stepper);
+            cut_ = std::numeric_limits<double>::infinity();
+            if (stop) {
+                FinishLastPoint(stepper);
+                return total(stepper.Result(Dop853Stopped));
+            }
+            if (burnT == std::numeric_limits<double>::infinity() && code == Dop853Reached) {
+                FinishLastPoint(stepper);
+                return total(stepper.Result(code));
+            }
+            if (burnT != std::numeric_limits<double>::infinity()) {
+                KeepSkippedPoint(stepper);
+                if (burnT == stepper.X())
+                    y0 = ToState(stepper.Y());
+                else
+                    stepper.Values(burnT, y0);
+            }
+        }
+        if (!launch || stepper.Accepted() > 0) {
+            const Dop853Result counts = stepper.Result(Dop853Accepted);
+            spent.Steps += counts.Steps;
+            spent.Accepted += counts.Accepted;
+            spent.Rejected += counts.Rejected;
+            spent.Evaluations += counts.Evaluations;
+            stepBase_ += counts.Accepted;
+        } else {
+            // A burn at launch: the launch's right-hand side evaluation counts once.
+            spent.Evaluations += stepper.Result(Dop853Accepted).Evaluations;
+        }
+        for (std::size_t i = 0; i < burns_.size(); ++i) {
+            if (!due[i])
+                continue;
+            FlightBurnDone done;
+            done.Nr = static_cast<int>(i);
+            done.T = burnT;
+            done.Before = y0;
+            done.JacobiBefore = JacobiConstant(y0);
+            y0 = ApplyBurn(y0, burns_[i].AlongKms, burns_[i].LeftKms);
+            done.After = y0;
+            done.JacobiAfter = JacobiConstant(y0);
+            burnMade_[i] = true;
+            burnsDone_.push_back(done);
+            display_.ShowBurn(done);
+        }
+        jacobiRef_ = JacobiConstant(y0);
+        t0 = burnT;
+    }
+}
+
+// The first closest approach to the Moon or the Earth within the step just taken, up to
+// until, for the burns waiting for one: where the distance stops falling, located on the
+// dense output; marks the burns due then. Infinity when none comes.
+template <class Stepper>
+double FlightRun::NextBurnEvent(const Stepper& stepper, double until, std::vector<bool>& due)
+{
+    bool moon = false;
+    bool earth = false;
+    for (std::size_t i = 0; i < burns_.size(); ++i) {
+        if (burnMade_[i])
+            continue;
+        moon |= burns_[i].When == FlightBurn::AtPerilune && !periluneSeen_;
+        earth |= burns_[i].When == FlightBurn::AtPerigee && !perigeeSeen_;
+    }
+    // The launch is a perigee of the parking orbit (or near one): no closest approach
+    // to the Earth lies within the flight's first step, far shorter than any orbit.
+    earth &= stepBase_ + stepper.Accepted() > 1;
+    const double inf = std::numeric_limits<double>::infinity();
+    if (!moon && !earth)
+        return inf;
+    const double t0 = stepper.XOld();
+    const double t1 = std::min(stepper.X(), until);
+    EarthMoonState y{};
+    // Minus half the rate of change of the squared distance from (cx, 0).
+    const auto closing = [&](double cx) {
+        return [&, cx](double t) {
+            stepper.Values(t, y);
+            return -((y[1] - cx) * y[2] + y[3] * y[4]);
+        };
+    };
+    const double tMoon = moon ? FirstCrossing(closing(MoonX), t0, t1, false) : inf;
+    const double tEarth = earth ? FirstCrossing(closing(EarthX), t0, t1, false) : inf;
+    const double t = std::min(tMoon, tEarth);
+    if (t == inf || t > until)
+        return inf;
+    if (t < until)
+        std::fill(due.begin(), due.end(), false);
+    periluneSeen_ |= tMoon == t;
+    perigeeSeen_ |= tEarth == t;
+    for (std::size_t i = 0; i < burns_.size(); ++i)
+        due[i] = due[i] || (!burnMade_[i] &&
+                            ((burns_[i].When == FlightBurn::AtPerilune && tMoon == t) ||
+                             (burns_[i].When == FlightBurn::AtPerigee && tEarth == t)));
+    return t;
+}
+
+// Before the integration restarts: the last point passed over, when it came after the
+// last one shown, evaluated while its step is still at hand.
+template <class Stepper>
+void FlightRun::KeepSkippedPoint(const Stepper& stepper)
+{
+    if (skippedIndex_ <= lastPoint_.Index)
+        return;
+    EarthMoonState state{};
+    stepper.Values(skippedT_, state);
+    EvaluateFlightPoint(lastPoint_, skippedIndex_, skippedT_, state, views_, needs_);
+    lastPoint_.JacobiDrift = needs_.Measures ? JacobiConstant(state) - jacobiRef_ : 0.0;
+    lastPoint_.Burns = static_cast<int>(burnsDone_.size());
 }
 
 // The last point passed over, when it came after the last one shown, is the flight's
@@ -193,7 +372,7 @@ Dop853Result FlightRun::Fly()
 template <class Stepper>
 void FlightRun::ShowStep(const Stepper& stepper, int nr)
 {
-    FlightStep step{nr, JacobiConstant(stepper.Y().Span()) - Jacobi0_, {}, {}};
+    FlightStep step{nr, JacobiConstant(stepper.Y().Span()) - jacobiRef_, {}, {}};
     if (needs_.Texts) {
         step.StepText = std::to_string(nr);
         step.ErrorJacobiText = FormatExp13_4(step.ErrorJacobi);
@@ -212,7 +391,8 @@ void FlightRun::FinishLastPoint(const Stepper& stepper)
     EarthMoonState state{};
     stepper.Values(skippedT_, state);
     EvaluateFlightPoint(lastPoint_, skippedIndex_, skippedT_, state, views_, needs_);
-    lastPoint_.JacobiDrift = needs_.Measures ? JacobiConstant(state) - Jacobi0_ : 0.0;
+    lastPoint_.JacobiDrift = needs_.Measures ? JacobiConstant(state) - jacobiRef_ : 0.0;
+    lastPoint_.Burns = static_cast<int>(burnsDone_.size());
 }
 
 // Whether any output point of the step could end the flight or come as close to the
@@ -271,7 +451,7 @@ FlightEvent FlightRun::FirstEvent(const Stepper& stepper)
     if (!StepMayMatter(dense, static_cast<double>(MoonRadius), EarthImpactDistance))
         return first;
     const double t0 = dense.XOld();
-    const double t1 = stepper.X();
+    const double t1 = std::min(stepper.X(), cut_);
     EarthMoonState state{};
     const auto at = [&](double t) -> const EarthMoonState& {
         stepper.Values(t, state);
@@ -430,8 +610,9 @@ bool FlightRun::SparseOutput(const Stepper& stepper, double x, bool beforeX)
 template <class Stepper>
 bool FlightRun::TrajectoryOutput(const Stepper& stepper)
 {
-    const int nr = stepper.Accepted();
-    const double x = stepper.X();
+    const int nr = stepper.Accepted() + stepBase_;
+    // A burn within the step cuts it short: the points after it come from the next one.
+    const double x = std::min(stepper.X(), cut_);
     const Vector& y = stepper.Y();
     const double dt = OutputInterval;
     // (A failed step counts as accepted in the stepper before it fails: the number of the
@@ -473,7 +654,8 @@ bool FlightRun::TrajectoryOutput(const Stepper& stepper)
         stepper.Values(event.T, state);
         display_.Pace();
         EvaluateFlightPoint(lastPoint_, PointIndex, event.T, state, views_, needs_);
-        lastPoint_.JacobiDrift = needs_.Measures ? JacobiConstant(state) - Jacobi0_ : 0.0;
+        lastPoint_.JacobiDrift = needs_.Measures ? JacobiConstant(state) - jacobiRef_ : 0.0;
+        lastPoint_.Burns = static_cast<int>(burnsDone_.size());
         // The located rule holds here, whatever the picture's rounding says.
         lastPoint_.CollidesMoon |= event.Rule == FlightEvent::Moon;
         lastPoint_.CollidesEarth |= event.Rule == FlightEvent::Earth;
@@ -489,7 +671,8 @@ bool FlightRun::OutputPoint(int index, double t, const EarthMoonState& state)
 {
     display_.Pace();
     EvaluateFlightPoint(lastPoint_, index, t, state, views_, needs_);
-    lastPoint_.JacobiDrift = needs_.Measures ? JacobiConstant(state) - Jacobi0_ : 0.0;
+    lastPoint_.JacobiDrift = needs_.Measures ? JacobiConstant(state) - jacobiRef_ : 0.0;
+    lastPoint_.Burns = static_cast<int>(burnsDone_.size());
     moonMin_ = std::min(moonMin_, lastPoint_.MoonDistance);
     if (index > 0)
         earthMin_ = std::min(earthMin_, lastPoint_.EarthDistance);

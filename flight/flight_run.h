@@ -5,6 +5,7 @@
 #pragma once
 
 #include "integrator/dop853.h"
+#include "flight/flight_burn.h"
 #include "flight/geocentric.h"
 #include "model/earth_moon.h"
 #include "plot/plot_frame.h"
@@ -134,6 +135,7 @@ struct FlightPoint {
     std::string TimeText;      // "Time", "D - HH"
     std::string VelocityText;  // "Velocity", "%8.4f"
     int Bar = 0;               // speed bar position, 0 … 150
+    int Burns = 0;             // burns made before this point
 
     bool Colliding() const { return CollidesMoon || CollidesEarth; }
     bool Ends() const { return Colliding() || Escaping; }
@@ -166,6 +168,8 @@ public:
     virtual void SkipPoints(int /*count*/, double /*lastT*/) {}
     // Read once when the flight starts.
     virtual FlightNeeds Needs() const { return {}; }
+    // A burn just made, after the output points before it and before those after it.
+    virtual void ShowBurn(const FlightBurnDone& /*burn*/) {}
 };
 
 // The launch state of the three field texts, read as Start reads them.
@@ -196,6 +200,15 @@ public:
     double Jacobi0() const { return Jacobi0_; }
     std::string Jacobi0Text() const;  // "Jacobi 0", "##.#####"
 
+    // The burns after launch, at most MaxFlightBurns (more throw std::invalid_argument);
+    // set before Fly. Timed burns land the step on their time; event burns are located
+    // on the dense output. The integration restarts after each burn as at launch.
+    void SetBurns(std::vector<FlightBurn> burns);
+    const std::vector<FlightBurn>& Burns() const { return burns_; }
+    // The burns made by the last Fly, in order of time (those whose moment never came
+    // are missing).
+    const std::vector<FlightBurnDone>& BurnsDone() const { return burnsDone_; }
+
     // Integrates until the display cancels, a point ends the flight, or the integrator
     // stops by itself; returns what the integrator returned (code 2 when stopped, a
     // negative code when it failed; see Dop853FailureText).
@@ -220,12 +233,27 @@ private:
     void FinishLastPoint(const Stepper& stepper);
     template <class Stepper>
     void ShowStep(const Stepper& stepper, int nr);
+    template <class Stepper>
+    double NextBurnEvent(const Stepper& stepper, double until, std::vector<bool>& due);
+    template <class Stepper>
+    void KeepSkippedPoint(const Stepper& stepper);
 
     EarthMoonState launch_;
     FlightViews views_;
     FlightDisplay& display_;
     FlightNeeds needs_;
     double Jacobi0_;
+    // Drifts are measured from the Jacobi integral after the last burn (the launch's
+    // before any).
+    double jacobiRef_ = 0.0;
+    std::vector<FlightBurn> burns_;
+    std::vector<FlightBurnDone> burnsDone_;
+    std::vector<bool> burnMade_;
+    bool periluneSeen_ = false;  // the event happened (its burns are made or never were)
+    bool perigeeSeen_ = false;
+    int stepBase_ = 0;           // steps accepted before the last burn
+    // Where the step just taken is cut short by a burn; infinity without one.
+    double cut_ = std::numeric_limits<double>::infinity();
     double OutputInterval = FlightOutputInterval;
     double NextOutputTime = 0.0;
     int PointIndex = 0;

@@ -128,12 +128,22 @@ std::string OutcomeText(const FlightSummary& summary)
 }
 
 FlightSummary FlySummary(const EarthMoonState& launch, const HeadlessViews& views,
-                         FlightLimit limit, const FlightPointObserver& observer)
+                         FlightLimit limit, const FlightPointObserver& observer,
+                         const std::vector<FlightBurn>& burns)
 {
     SummaryDisplay display(limit, observer);
     FlightRun run(launch, views.Get(), display);
+    if (!burns.empty())
+        run.SetBurns(burns);
     const Dop853Result integration = run.Fly();
-    return display.Summary(run, integration);
+    FlightSummary summary = display.Summary(run, integration);
+    if (!burns.empty()) {
+        summary.HasBurns = true;
+        summary.BurnsDone = run.BurnsDone();
+        for (const FlightBurnDone& done : summary.BurnsDone)
+            summary.BurnDvKms += BurnDvKms(burns[static_cast<std::size_t>(done.Nr)]);
+    }
+    return summary;
 }
 
 std::string SummaryLine(const FlightSummary& s)
@@ -153,6 +163,10 @@ std::string SummaryLine(const FlightSummary& s)
     line += " moon_min_time=\"" + s.MoonMinTime + "\"";
     line += " earth_min_km=" + FixedText(s.EarthMinKm, 3);
     line += " points=" + IntText(s.Points);
+    if (s.HasBurns) {
+        line += " burns=" + IntText(static_cast<long long>(s.BurnsDone.size()));
+        line += " dv_kms=" + FixedText(s.BurnDvKms, 4);
+    }
     return line;
 }
 
@@ -181,6 +195,10 @@ std::string SummaryJson(const FlightSummary& s, const std::string& extraFields)
     json += ",\"moon_min_time_text\":" + JsonString(s.MoonMinTime);
     json += ",\"earth_min_km\":" + JsonNumber(s.EarthMinKm, 3);
     json += ",\"points\":" + IntText(s.Points);
+    if (s.HasBurns) {
+        json += ",\"burns\":" + IntText(static_cast<long long>(s.BurnsDone.size()));
+        json += ",\"dv_kms\":" + JsonNumber(s.BurnDvKms, 4);
+    }
     json += "}";
     return json;
 }

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace orrimar {
 
@@ -68,6 +69,10 @@ struct FlightSummary {
     double MoonMinT = 0.0;    // time units of that point
     double EarthMinKm = 0.0;
     int Points = 0;  // output points drawn, the launch point included
+    // With burns given: the burns made (those whose moment came) and their total Δv.
+    bool HasBurns = false;
+    std::vector<FlightBurnDone> BurnsDone;
+    double BurnDvKms = 0.0;
 };
 
 // "collision-moon", "collision-earth", "escape", "time-limit", "integrator-CODE".
@@ -89,11 +94,14 @@ using FlightPointObserver = std::function<void(const FlightPoint& point, double 
 // Flies launch to its end. The day limit acts as the window's Cancel pressed at the
 // first output point at or after MaxDays: the step under way still draws its points,
 // and a collision or escape among them still counts as such.
+// burns: made as FlightRun::SetBurns says (at most MaxFlightBurns).
 FlightSummary FlySummary(const EarthMoonState& launch, const HeadlessViews& views,
-                         FlightLimit limit = {}, const FlightPointObserver& observer = {});
+                         FlightLimit limit = {}, const FlightPointObserver& observer = {},
+                         const std::vector<FlightBurn>& burns = {});
 
 // outcome=… index=… t=… step=… time="…" error_jacobi="…" jacobi0="…" velocity="…" bar=…
-// moon_min_km=… moon_min_time="…" earth_min_km=… points=…  (one line, no newline)
+// moon_min_km=… moon_min_time="…" earth_min_km=… points=…  (one line, no newline), and
+// with burns given " burns=N dv_kms=TOTAL" at its end
 std::string SummaryLine(const FlightSummary& summary);
 
 // The same fields as one JSON object, numbers as JSON numbers (time and moon_min_time in

@@ -263,6 +263,66 @@ TEST(FlightToolCsv, OneRowPerOutputPointFromTheLaunchPoint)
         ASSERT_EQ(std::stoi(SplitFields(rows[i])[0]), static_cast<int>(i));
 }
 
+// A lunar orbit from the "Swing by" launch, braked at its perilune: the summary line
+// as printed, the CSV's burns column, and every point after the burn within 30,000 km
+// of the Moon up to the 30-day limit (without the burn the craft escapes).
+TEST(FlightToolBurns, BrakingAtPeriluneKeepsTheCraftAtTheMoon)
+{
+    const ToolRun orbit = RunInProcess(
+        {"--preset", "Swing by", "--burn", "perilune:-0.5", "--max-days", "30", "--csv", "-"});
+    ASSERT_EQ(orbit.code, 0) << orbit.err;
+    EXPECT_EQ(orbit.err,
+              "outcome=time-limit index=10984 t=6.901450741 step=2316 time=\"30 - 00\" "
+              "error_jacobi=\"   3.949E-006\" jacobi0=\"2.0482\" velocity=\"  0.8959\" bar=9 "
+              "moon_min_km=430.485 moon_min_time=\"22 - 17\" earth_min_km=347.893 "
+              "points=10985 burns=1 dv_kms=0.5000\n");
+    const std::vector<std::string> lines = SplitLines(orbit.out);
+    ASSERT_EQ(lines.size(), 10986u);
+    EXPECT_EQ(lines[0], CsvHeader() + ",burns");
+    int burnsBefore = 0;
+    double farthestAfter = 0.0;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::vector<std::string> row = SplitFields(lines[i]);
+        ASSERT_EQ(row.size(), 11u);
+        const int burns = std::stoi(row[10]);
+        ASSERT_TRUE(burns == burnsBefore || burns == burnsBefore + 1) << lines[i];
+        burnsBefore = burns;
+        if (burns == 1)
+            farthestAfter = std::max(farthestAfter, std::stod(row[8]));
+    }
+    EXPECT_EQ(burnsBefore, 1);
+    EXPECT_LT(farthestAfter, 30000.0);
+    const ToolRun coast = RunInProcess({"--preset", "Swing by", "--max-days", "30"});
+    EXPECT_EQ(coast.out.rfind("outcome=escape ", 0), 0u) << coast.out;
+}
+
+TEST(FlightToolBurns, BadBurnsExitWithTwoAndOneLine)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--burn", "apolune:-0.5"}, "--burn: 'apolune:-0.5': 'apolune' is neither days nor"},
+        {{"--burn", "perilune:nan"}, "--burn: 'perilune:nan': along 'nan' is not a finite"},
+        {{"--burn", "2:0.1:-inf"}, "--burn: '2:0.1:-inf': left '-inf' is not a finite"},
+        {{"--burn", "perilune"}, "--burn: 'perilune': not of the form WHEN:ALONG[:LEFT]"},
+        {{"--burn", "-1:0.1"}, "--burn: '-1:0.1': days '-1' is before the launch"},
+        {{"--burn", "31:0.1", "--max-days", "30"}, "--burn: '31:0.1' comes after the flight's limit"},
+        // The flight escapes after 4.8 days.
+        {{"--burn", "1:0", "--burn", "20:-1"}, "--burn: '20:-1': the flight ended (escape at 4.773 days)"},
+        {{"--burn", "1:0", "--scan-angle", "1", "2", "1"}, "--burn: only for a single flight"},
+        {{"--burn=1:0", "--burn=2:0", "--burn=3:0", "--burn=4:0", "--burn=5:0", "--burn=6:0",
+          "--burn=7:0", "--burn=8:0", "--burn=9:0"},
+         "--burn: more than 8 burns"},
+    };
+    for (const auto& [burns, expected] : cases) {
+        std::vector<std::string> args = {"--preset", "Swing by"};
+        args.insert(args.end(), burns.begin(), burns.end());
+        const ToolRun run = RunInProcess(args);
+        EXPECT_EQ(run.code, 2) << expected;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err.rfind("orrimar-flight: " + expected, 0), 0u) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+}
+
 TEST(FlightToolScan, ValuesAreTheDecimalsTheyStandFor)
 {
     const std::vector<double> tenths = ScanValues({229.0, 230.0, 0.1});
