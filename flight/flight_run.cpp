@@ -154,11 +154,11 @@ FlightPoint EvaluateFlightPoint(int index, double t, const EarthMoonState& state
 
 FlightRun::FlightRun(const EarthMoonState& launch, const FlightViews& views, FlightDisplay& display)
     : launch_(launch), views_(views), display_(display), needs_(display.Needs()),
-      Jacobi0_(JacobiConstant(launch))
+      jacobi0_(JacobiConstant(launch))
 {
 }
 
-std::string FlightRun::Jacobi0Text() const { return orrimar::Jacobi0Text(Jacobi0_); }
+std::string FlightRun::Jacobi0Text() const { return orrimar::Jacobi0Text(jacobi0_); }
 
 void FlightRun::SetBurns(std::vector<FlightBurn> burns)
 {
@@ -176,7 +176,7 @@ Dop853Result FlightRun::Fly()
     skippedIndex_ = -1;
     if (!needs_.EveryPoint || needs_.ExactEvents)
         viewRadius_ = InsideViewRadius(views_.Full);
-    jacobiRef_ = Jacobi0_;
+    jacobiRef_ = jacobi0_;
     burnsDone_.clear();
     burnMade_.assign(burns_.size(), false);
     periluneSeen_ = false;
@@ -477,7 +477,7 @@ FlightEvent FlightRun::FirstEvent(const Stepper& stepper)
         lean.Pixels = false;
         lean.Measures = false;
         FlightPoint point;
-        EvaluateFlightPoint(point, PointIndex, t, y, views_, lean);
+        EvaluateFlightPoint(point, pointIndex_, t, y, views_, lean);
         return point.Escaping ? -1.0 : 1.0;
     };
     const auto consider = [&](FlightEvent::Kind rule, double t) {
@@ -498,15 +498,15 @@ FlightEvent FlightRun::FirstEvent(const Stepper& stepper)
 template <class Stepper>
 bool FlightRun::SparseOutput(const Stepper& stepper, double x, bool beforeX)
 {
-    const double dt = OutputInterval;
+    const double dt = outputInterval_;
     // (Output indices are ints, as in the point-by-point loop.)
-    int last = std::max(static_cast<int>(std::min(x / dt, 2.0e9)), PointIndex - 1);
+    int last = std::max(static_cast<int>(std::min(x / dt, 2.0e9)), pointIndex_ - 1);
     while (static_cast<double>(last + 1) * dt <= x)
         ++last;
-    while (last >= PointIndex && (static_cast<double>(last) * dt > x ||
+    while (last >= pointIndex_ && (static_cast<double>(last) * dt > x ||
                                   (beforeX && static_cast<double>(last) * dt == x)))
         --last;
-    const int count = last - PointIndex + 1;
+    const int count = last - pointIndex_ + 1;
     if (count <= 0)
         return false;
 
@@ -539,7 +539,7 @@ bool FlightRun::SparseOutput(const Stepper& stepper, double x, bool beforeX)
         const double dy = dense.Change(3);
         const double bow = dense.Bow(1) + dense.Bow(3);
         const auto fraction = [&](int j) {
-            return (static_cast<double>(PointIndex + j) * dt - dense.XOld()) / dense.HOut();
+            return (static_cast<double>(pointIndex_ + j) * dt - dense.XOld()) / dense.HOut();
         };
         double laterMoon2 = std::numeric_limits<double>::infinity();
         double laterEarth2 = laterMoon2;
@@ -579,12 +579,12 @@ bool FlightRun::SparseOutput(const Stepper& stepper, double x, bool beforeX)
         }
         if (first > 0) {
             skipped = first - 1;
-            skip(PointIndex + first - 1);
+            skip(pointIndex_ + first - 1);
         }
         EarthMoonState state{};
         for (int j = first; j < count && !ended; ++j) {
             const CheapPoint& c = cheap_[static_cast<std::size_t>(j)];
-            const int index = PointIndex + j;
+            const int index = pointIndex_ + j;
             const bool nearerMoon = c.Moon2 <= Squared(moonMin_) * closer &&
                                     c.Moon2 <= c.LaterMoon2 * closer;
             const bool nearerEarth = c.Earth2 <= Squared(earthMin_) * closer &&
@@ -602,8 +602,8 @@ bool FlightRun::SparseOutput(const Stepper& stepper, double x, bool beforeX)
     }
     if (skipped > 0)
         display_.SkipPoints(skipped, skippedT_);
-    PointIndex = last + 1;
-    NextOutputTime = static_cast<double>(PointIndex) * dt;
+    pointIndex_ = last + 1;
+    nextOutputTime_ = static_cast<double>(pointIndex_) * dt;
     return ended;
 }
 
@@ -614,7 +614,7 @@ bool FlightRun::TrajectoryOutput(const Stepper& stepper)
     // A burn within the step cuts it short: the points after it come from the next one.
     const double x = std::min(stepper.X(), cut_);
     const Vector& y = stepper.Y();
-    const double dt = OutputInterval;
+    const double dt = outputInterval_;
     // (A failed step counts as accepted in the stepper before it fails: the number of the
     // last step shown is kept.)
     stepNr_ = nr;
@@ -624,8 +624,8 @@ bool FlightRun::TrajectoryOutput(const Stepper& stepper)
     if (nr == 0) {
         // A collision or escape at the launch point sounds but does not end the flight.
         OutputPoint(0, x, ToState(y));
-        NextOutputTime = NextMultiple(x, dt);
-        PointIndex = 1;
+        nextOutputTime_ = NextMultiple(x, dt);
+        pointIndex_ = 1;
         return false;
     }
 
@@ -639,21 +639,21 @@ bool FlightRun::TrajectoryOutput(const Stepper& stepper)
         ended = SparseOutput(stepper, end, event.Rule != FlightEvent::None);
     } else {
         EarthMoonState state{};
-        while (NextOutputTime <= end &&
-               (event.Rule == FlightEvent::None || NextOutputTime < event.T)) {
-            stepper.Values(NextOutputTime, state);
-            ended = OutputPoint(PointIndex, NextOutputTime, state);
+        while (nextOutputTime_ <= end &&
+               (event.Rule == FlightEvent::None || nextOutputTime_ < event.T)) {
+            stepper.Values(nextOutputTime_, state);
+            ended = OutputPoint(pointIndex_, nextOutputTime_, state);
             if (ended)
                 break;
-            NextOutputTime = NextMultiple(NextOutputTime, dt);
-            ++PointIndex;
+            nextOutputTime_ = NextMultiple(nextOutputTime_, dt);
+            ++pointIndex_;
         }
     }
     if (!ended && event.Rule != FlightEvent::None) {
         EarthMoonState state{};
         stepper.Values(event.T, state);
         display_.Pace();
-        EvaluateFlightPoint(lastPoint_, PointIndex, event.T, state, views_, needs_);
+        EvaluateFlightPoint(lastPoint_, pointIndex_, event.T, state, views_, needs_);
         lastPoint_.JacobiDrift = needs_.Measures ? JacobiConstant(state) - jacobiRef_ : 0.0;
         lastPoint_.Burns = static_cast<int>(burnsDone_.size());
         // The located rule holds here, whatever the picture's rounding says.

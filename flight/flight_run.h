@@ -197,7 +197,7 @@ class FlightRun {
 public:
     FlightRun(const EarthMoonState& launch, const FlightViews& views, FlightDisplay& display);
 
-    double Jacobi0() const { return Jacobi0_; }
+    double Jacobi0() const { return jacobi0_; }
     std::string Jacobi0Text() const;  // "Jacobi 0", "##.#####"
 
     // The burns after launch, at most MaxFlightBurns (more throw std::invalid_argument);
@@ -242,7 +242,7 @@ private:
     FlightViews views_;
     FlightDisplay& display_;
     FlightNeeds needs_;
-    double Jacobi0_;
+    double jacobi0_;
     // Drifts are measured from the Jacobi integral after the last burn (the launch's
     // before any).
     double jacobiRef_ = 0.0;
@@ -254,9 +254,9 @@ private:
     int stepBase_ = 0;           // steps accepted before the last burn
     // Where the step just taken is cut short by a burn; infinity without one.
     double cut_ = std::numeric_limits<double>::infinity();
-    double OutputInterval = FlightOutputInterval;
-    double NextOutputTime = 0.0;
-    int PointIndex = 0;
+    double outputInterval_ = FlightOutputInterval;
+    double nextOutputTime_ = 0.0;
+    int pointIndex_ = 0;
     bool endedByPoint_ = false;
     FlightPoint lastPoint_;
     // The closest approaches of the points shown (the Earth's after the launch), distance
