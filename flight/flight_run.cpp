@@ -367,8 +367,6 @@ void FlightRun::KeepSkippedPoint(const Stepper& stepper)
     lastPoint_.Burns = static_cast<int>(burnsDone_.size());
 }
 
-// The last point passed over, when it came after the last one shown, is the flight's
-// last point: evaluated now (the stepper still holds its step) for LastPoint().
 template <class Stepper>
 void FlightRun::ShowStep(const Stepper& stepper, int nr)
 {
@@ -380,19 +378,15 @@ void FlightRun::ShowStep(const Stepper& stepper, int nr)
     display_.ShowStep(step);
 }
 
+// The last point passed over, when it came after the last one shown, is the flight's
+// last point: evaluated now (the stepper still holds its step) for LastPoint().
 template <class Stepper>
 void FlightRun::FinishLastPoint(const Stepper& stepper)
 {
     // A display without EveryPoint sees the last step only.
     if (!needs_.EveryPoint && stepNr_ > 0)
         ShowStep(stepper, stepNr_);
-    if (skippedIndex_ <= lastPoint_.Index)
-        return;
-    EarthMoonState state{};
-    stepper.Values(skippedT_, state);
-    EvaluateFlightPoint(lastPoint_, skippedIndex_, skippedT_, state, views_, needs_);
-    lastPoint_.JacobiDrift = needs_.Measures ? JacobiConstant(state) - jacobiRef_ : 0.0;
-    lastPoint_.Burns = static_cast<int>(burnsDone_.size());
+    KeepSkippedPoint(stepper);
 }
 
 // Whether any output point of the step could end the flight or come as close to the

@@ -13,5 +13,8 @@ echo "== optimised build"
 ctest --test-dir "$root/build" --output-on-failure -j "$(nproc)"
 
 echo "== sanitizer build"
-"$root/scripts/build.sh" build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORRIMAR_SANITIZE=ON
+# -O1 with line tables only: half the compile time of -O2 -g, and the sanitizers' reports
+# still name files and lines.
+"$root/scripts/build.sh" build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORRIMAR_SANITIZE=ON \
+  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG"
 ctest --test-dir "$root/build-sanitize" --output-on-failure -j "$(nproc)"
