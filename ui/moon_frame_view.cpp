@@ -2,6 +2,7 @@
 
 #include "flight/lagrange_points.h"
 #include "model/earth_moon.h"
+#include "ui/preview_drawing.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace orrimar {
 
@@ -49,6 +51,12 @@ void MoonFrameView::addPoint(double x, double y) { track_.Add(x, y); }
 void MoonFrameView::setTrajectory(const TrajectoryThinner& trajectory)
 {
     track_ = trajectory;
+    update();
+}
+
+void MoonFrameView::setPreview(std::shared_ptr<const PreviewResult> preview)
+{
+    preview_ = std::move(preview);
     update();
 }
 
@@ -167,6 +175,9 @@ void MoonFrameView::paintEvent(QPaintEvent*)
         painter.drawText(p + QPointF(5, -5),
                          QString::fromLatin1(l.Name.data(), static_cast<qsizetype>(l.Name.size())));
     }
+
+    if (preview_)
+        drawPreview(painter, *preview_, [this](double x, double y) { return toPixel(x, y); });
 
     if (track_.HasLast()) {
         // Only the points that move the line by a pixel or more are drawn: the cost of a

@@ -4,11 +4,14 @@
 // The wheel zooms about the cursor, dragging pans, a double-click restores the view.
 #pragma once
 
+#include "flight/flight_preview.h"
 #include "flight/plot_reduction.h"
 
 #include <QImage>
 #include <QPointF>
 #include <QWidget>
+
+#include <memory>
 
 namespace orrimar {
 
@@ -27,6 +30,10 @@ public:
     // The Jacobi integral whose closed region is shaded; NaN for none.
     void setJacobi0(double jacobi0);
     void resetView();
+    // The planned launch's predicted trajectory, drawn apart from the flight; nullptr for
+    // none.
+    void setPreview(std::shared_ptr<const PreviewResult> preview);
+    const PreviewResult* preview() const { return preview_.get(); }
 
     const TrajectoryThinner& trajectory() const { return track_; }
     // Pixels per distance unit, and the mapping between widget pixels and the frame.
@@ -52,6 +59,7 @@ private:
     void renderShading();
 
     TrajectoryThinner track_;
+    std::shared_ptr<const PreviewResult> preview_;
     double jacobi0_;
     // The frame point at the widget's centre, distance units; pixels per unit.
     double centreX_ = 0.0;
