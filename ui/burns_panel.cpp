@@ -87,6 +87,7 @@ void BurnsPanel::addBurn()
     burns.push_back(FlightBurn{FlightBurn::AtPerilune, 0.0, 0.0, 0.0});
     setBurns(std::move(burns));
     table_->setCurrentCell(table_->rowCount() - 1, AlongColumn);
+    table_->setFocus();  // the Δv typed at once
 }
 
 void BurnsPanel::removeBurn()

@@ -268,6 +268,8 @@ void ExplorerWindow::followStep(const FlightStep& step)
         record_ = live_;
         frameView_->clearFlight();
         charts_->clear();
+        // Start flies the burns planned now.
+        burnsLog_.begin(burnsPanel_->burns());
         following_ = true;
         pauseButton_->setEnabled(true);
         updateCsvButton();
@@ -287,6 +289,9 @@ void ExplorerWindow::followPoint(const FlightPoint& point)
     if (live_->Report().Points() == 1)
         frameView_->setJacobi0(live_->Report().Jacobi0());
     frameView_->addPoint(point.State[1], point.State[3]);
+    burnsLog_.add(point);
+    if (burnsLog_.burnedAt())
+        frameView_->addBurnMark(point.State[1], point.State[3]);
     dirty_ = true;
 }
 
@@ -317,6 +322,7 @@ void ExplorerWindow::showFlight(std::shared_ptr<const FlightRecord> record)
     if (following_ || !record)
         return;
     record_ = std::move(record);
+    burnsLog_.begin({});
     frameView_->clearFlight();
     frameView_->setTrajectory(record_->Trajectory());
     if (record_->Report().HasPoints())
@@ -367,6 +373,7 @@ QString ExplorerWindow::reportText() const
     lines << "Accepted steps: " + QString::number(r.Steps());
     lines << "Output points: " + QString::number(r.Points());
     lines << "Speed: " + Text(r.VelocityText()).trimmed() + " km/s";
+    lines << burnsLog_.lines();
     return lines.join('\n');
 }
 

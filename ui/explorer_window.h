@@ -9,6 +9,7 @@
 #include "flight/flight_burn.h"
 #include "flight/flight_preview.h"
 #include "flight/flight_record.h"
+#include "ui/burns_log.h"
 
 #include <QFutureWatcher>
 #include <QImage>
@@ -142,6 +143,7 @@ private:
     BurnsPanel* burnsPanel_ = nullptr;
     PreviewRunner* previewRunner_ = nullptr;
     bool launchValid_ = false;
+    BurnsLog burnsLog_;  // the followed flight's burns
     QTimer* refreshTimer_ = nullptr;
     QFutureWatcher<QString> csvJob_;
 };

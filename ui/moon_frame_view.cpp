@@ -43,10 +43,13 @@ void MoonFrameView::clearFlight()
     // The closed region stays until the next flight's Jacobi integral arrives with its
     // launch point: the same launch again costs no new rendering.
     track_.Clear();
+    burnMarks_.clear();
     update();
 }
 
 void MoonFrameView::addPoint(double x, double y) { track_.Add(x, y); }
+
+void MoonFrameView::addBurnMark(double x, double y) { burnMarks_.emplace_back(x, y); }
 
 void MoonFrameView::setTrajectory(const TrajectoryThinner& trajectory)
 {
@@ -200,6 +203,10 @@ void MoonFrameView::paintEvent(QPaintEvent*)
         painter.setBrush(QColor(255, 0, 0));
         painter.drawEllipse(craft, 3.0, 3.0);
     }
+    painter.setPen(QPen(QColor(200, 100, 0), 1.5));
+    painter.setBrush(Qt::NoBrush);
+    for (const QPointF& mark : burnMarks_)
+        painter.drawRect(QRectF(toPixel(mark.x(), mark.y()) - QPointF(4, 4), QSizeF(8, 8)));
 }
 
 void MoonFrameView::resizeEvent(QResizeEvent* event)

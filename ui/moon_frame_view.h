@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 namespace orrimar {
 
@@ -25,6 +26,8 @@ public:
     void clearFlight();
     // A craft position in the rotating frame, distance units (x = state[1], y = state[3]).
     void addPoint(double x, double y);
+    // A burn made just before the point at x, y: a small mark there.
+    void addBurnMark(double x, double y);
     // The whole trajectory at once, as kept by a flight's record.
     void setTrajectory(const TrajectoryThinner& trajectory);
     // The Jacobi integral whose closed region is shaded; NaN for none.
@@ -60,6 +63,7 @@ private:
 
     TrajectoryThinner track_;
     std::shared_ptr<const PreviewResult> preview_;
+    std::vector<QPointF> burnMarks_;  // rotating frame
     double jacobi0_;
     // The frame point at the widget's centre, distance units; pixels per unit.
     double centreX_ = 0.0;
