@@ -102,6 +102,19 @@ void BurnsPanel::removeBurn()
     setBurns(std::move(burns));
 }
 
+void BurnsPanel::setBurnDv(int nr, double alongKms, double leftKms)
+{
+    if (nr < 0 || nr >= static_cast<int>(burns_.size()) || !std::isfinite(alongKms) ||
+        !std::isfinite(leftKms))
+        return;
+    std::vector<FlightBurn> burns = burns_;
+    burns[static_cast<std::size_t>(nr)].AlongKms = std::round(alongKms * 1e4) / 1e4;
+    burns[static_cast<std::size_t>(nr)].LeftKms = std::round(leftKms * 1e4) / 1e4;
+    const int current = table_->currentRow();
+    setBurns(std::move(burns));
+    table_->setCurrentCell(current, table_->currentColumn());
+}
+
 void BurnsPanel::showRow(int row)
 {
     const FlightBurn& burn = burns_[static_cast<std::size_t>(row)];

@@ -34,6 +34,8 @@ public slots:
     void addBurn();
     // The selected row, or the last one.
     void removeBurn();
+    // Burn nr's Δv, e.g. from its handle dragged, rounded to 0.1 m/s.
+    void setBurnDv(int nr, double alongKms, double leftKms);
 
 signals:
     void burnsChanged();

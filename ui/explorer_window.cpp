@@ -191,6 +191,7 @@ ExplorerWindow::ExplorerWindow(std::function<QImage()>, std::function<MapLaunch(
     previewRunner_ = new PreviewRunner(this);
     connect(previewRunner_, &PreviewRunner::ready, frameView_, &MoonFrameView::setPreview);
     connect(burnsPanel_, &BurnsPanel::burnsChanged, this, [this] { updatePreview(launchValid_); });
+    connect(frameView_, &MoonFrameView::burnDragged, burnsPanel_, &BurnsPanel::setBurnDv);
 
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setObjectName("explorerSplitter");

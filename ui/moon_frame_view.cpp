@@ -238,6 +238,15 @@ void MoonFrameView::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
+    burnDragged_ = -1;
+    if (preview_) {
+        const auto handles = burnHandles(*preview_, [this](double x, double y) { return toPixel(x, y); });
+        for (std::size_t i = 0; i < handles.size(); ++i) {
+            const QPointF off = event->position() - handles[i].Tip;
+            if (off.x() * off.x() + off.y() * off.y() <= 64.0)
+                burnDragged_ = static_cast<int>(i);
+        }
+    }
     dragging_ = true;
     dragFrom_ = event->position();
     setCursor(Qt::ClosedHandCursor);
@@ -247,6 +256,14 @@ void MoonFrameView::mouseMoveEvent(QMouseEvent* event)
 {
     if (!dragging_)
         return;
+    if (burnDragged_ >= 0 && preview_ &&
+        burnDragged_ < static_cast<int>(preview_->Burns.size())) {
+        const auto handles = burnHandles(*preview_, [this](double x, double y) { return toPixel(x, y); });
+        const BurnHandle& h = handles[static_cast<std::size_t>(burnDragged_)];
+        const QPointF dv = handleDv(h, event->position());
+        emit burnDragged(h.Nr, dv.x(), dv.y());
+        return;
+    }
     const QPointF moved = event->position() - dragFrom_;
     dragFrom_ = event->position();
     centreX_ -= moved.x() / scale_;
@@ -258,6 +275,7 @@ void MoonFrameView::mouseMoveEvent(QMouseEvent* event)
 void MoonFrameView::mouseReleaseEvent(QMouseEvent*)
 {
     dragging_ = false;
+    burnDragged_ = -1;
     setCursor(Qt::OpenHandCursor);
 }
 

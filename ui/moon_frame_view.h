@@ -48,6 +48,10 @@ public:
     const QImage& shading();
     int shadingRenders() const { return shadingRenders_; }
 
+signals:
+    // A burn's handle dragged: its new Δv, km/s along and to the left of the motion.
+    void burnDragged(int nr, double alongKms, double leftKms);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -74,6 +78,7 @@ private:
     bool shadingValid_ = false;
     int shadingRenders_ = 0;
     bool dragging_ = false;
+    int burnDragged_ = -1;  // the handle's place in the preview's burns, -1 when panning
     QPointF dragFrom_;
 };
 

@@ -26,6 +26,39 @@ QString previewOutcomeText(const PreviewResult& preview)
     return QStringLiteral("integrator stopped (%1)").arg(preview.IntegratorCode);
 }
 
+std::vector<BurnHandle> burnHandles(const PreviewResult& preview,
+                                    const std::function<QPointF(double, double)>& toPixel)
+{
+    std::vector<BurnHandle> handles;
+    const double kms = static_cast<double>(VelocityUnitKms);
+    for (const FlightBurnDone& burn : preview.Burns) {
+        BurnHandle h;
+        h.Nr = burn.Nr;
+        h.Base = toPixel(burn.Before[1], burn.Before[3]);
+        const double speed = std::hypot(burn.Before[2], burn.Before[4]);
+        if (speed > 0.0) {
+            h.TangentX = burn.Before[2] / speed;
+            h.TangentY = burn.Before[4] / speed;
+        }
+        // The change of velocity in the frame, km/s; the screen's y points down.
+        const double dvx = (burn.After[2] - burn.Before[2]) * kms;
+        const double dvy = (burn.After[4] - burn.Before[4]) * kms;
+        h.Tip = h.Base + QPointF(dvx, -dvy) * PixelsPerKms;
+        handles.push_back(h);
+    }
+    return handles;
+}
+
+QPointF handleDv(const BurnHandle& handle, QPointF tip)
+{
+    const QPointF d = (tip - handle.Base) / PixelsPerKms;
+    const double x = d.x();
+    const double y = -d.y();
+    const double along = x * handle.TangentX + y * handle.TangentY;
+    const double left = -x * handle.TangentY + y * handle.TangentX;
+    return {along, left};
+}
+
 void drawPreview(QPainter& painter, const PreviewResult& preview,
                  const std::function<QPointF(double, double)>& toPixel)
 {
@@ -46,10 +79,15 @@ void drawPreview(QPainter& painter, const PreviewResult& preview,
     painter.setBrush(Qt::NoBrush);
     painter.drawPolyline(line);
 
-    // Burns: an orange diamond where each was made.
+    // Burns: an orange diamond where each was made, and its handle: the Δv as an arrow
+    // ending in a dot to drag.
     painter.setPen(QPen(QColor(200, 100, 0), 1.5));
-    for (const FlightBurnDone& burn : preview.Burns) {
-        const QPointF p = toPixel(burn.Before[1], burn.Before[3]);
+    for (const BurnHandle& h : burnHandles(preview, toPixel)) {
+        painter.drawLine(h.Base, h.Tip);
+        painter.setBrush(QColor(200, 100, 0));
+        painter.drawEllipse(h.Tip, 3.5, 3.5);
+        painter.setBrush(Qt::NoBrush);
+        const QPointF p = h.Base;
         const QPolygonF diamond{p + QPointF(0, -5), p + QPointF(5, 0), p + QPointF(0, 5),
                                 p + QPointF(-5, 0), p + QPointF(0, -5)};
         painter.drawPolyline(diamond);
