@@ -15,6 +15,7 @@ PreviewRunner::PreviewRunner(QObject* parent) : QObject(parent)
 
 PreviewRunner::~PreviewRunner()
 {
+    ++asked_;  // the queued ones never start
     engine_->Cancel();
     pool_.waitForDone();
 }

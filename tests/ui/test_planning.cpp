@@ -11,7 +11,9 @@
 #include "ui/explorer_window.h"
 #include "ui/main_window.h"
 #include "ui/masked_field.h"
+#include "ui/moon_frame_view.h"
 #include "ui/paint_box.h"
+#include "ui/preview_drawing.h"
 #include "ui/preview_runner.h"
 
 #include <QLabel>
@@ -141,6 +143,37 @@ private slots:
         settle();
         QCOMPARE(explorer_->preview()->End.T, before.End.T);
         QCOMPARE(explorer_->preview()->Moon.Km, before.Moon.Km);
+    }
+
+    // A burn's handle is its Δv: its tip gives the burn's along and left back, and the
+    // tip dragged 30 pixels changes the Δv by 0.3 km/s in that direction.
+    void DraggedHandleIsTheBurnsDv()
+    {
+        explorer_->setBurns({ParseBurn("perilune:-0.3:0.1")});
+        QTRY_VERIFY_WITH_TIMEOUT(explorer_->preview() && !explorer_->previewRunner()->busy(),
+                                 Patience);
+        auto* view = Part<MoonFrameView>(*explorer_, "moonFrameView");
+        const auto toPixel = [view](double x, double y) { return view->toPixel(x, y); };
+        const std::vector<BurnHandle> handles = burnHandles(*explorer_->preview(), toPixel);
+        QCOMPARE(handles.size(), std::size_t{1});
+        const BurnHandle h = handles[0];
+        const QPointF dv = handleDv(h, h.Tip);
+        QVERIFY2(std::abs(dv.x() + 0.3) < 1e-9 && std::abs(dv.y() - 0.1) < 1e-9,
+                 qPrintable(QString("%1 %2").arg(dv.x()).arg(dv.y())));
+        // Along the motion, on the screen: the tangent with y pointing down.
+        const QPoint from = h.Tip.toPoint();
+        const QPointF step(30.0 * h.TangentX, -30.0 * h.TangentY);
+        const QPoint to = (QPointF(from) + step).toPoint();
+        QTest::mousePress(view, Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, QPointF(to), view->mapToGlobal(QPointF(to)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view, &move);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, to);
+        const FlightBurn b = explorer_->burns()[0];
+        const QPointF expected = handleDv(h, QPointF(to));
+        QCOMPARE(b.AlongKms, std::round(expected.x() * 1e4) / 1e4);
+        QCOMPARE(b.LeftKms, std::round(expected.y() * 1e4) / 1e4);
+        QVERIFY(std::abs(b.AlongKms - 0.0) < 0.02 && std::abs(b.LeftKms - 0.1) < 0.02);
     }
 
     // A bad cell is put back and said why; the burns kept stay as they were.
