@@ -37,7 +37,11 @@ BurnsPanel::BurnsPanel(QWidget* parent) : QWidget(parent)
     table_->setToolTip("When: days after launch, or perilune or perigee (the first closest "
                        "approach to the Moon or the Earth).\nAlong: km/s along the velocity "
                        "(negative brakes). Left: km/s to the left of the motion.");
+    // Four rows at once (more scroll): the report above keeps the rest of the column.
     table_->setMinimumHeight(90);
+    table_->setMaximumHeight(table_->horizontalHeader()->sizeHint().height() +
+                             4 * table_->verticalHeader()->defaultSectionSize() +
+                             2 * table_->frameWidth() + 2);
     addButton_ = new QPushButton("&Add burn", this);
     addButton_->setObjectName("addBurnButton");
     removeButton_ = new QPushButton("&Remove", this);
@@ -50,7 +54,7 @@ BurnsPanel::BurnsPanel(QWidget* parent) : QWidget(parent)
     buttons->addWidget(addButton_);
     buttons->addWidget(removeButton_);
     layout->addWidget(caption);
-    layout->addWidget(table_, 1);
+    layout->addWidget(table_);
     layout->addLayout(buttons);
     layout->addWidget(messageLabel_);
 
