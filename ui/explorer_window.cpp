@@ -1,10 +1,12 @@
 #include "ui/explorer_window.h"
 
 #include "formats/decimal_text.h"
+#include "ui/burns_panel.h"
 #include "ui/error_box.h"
 #include "ui/flight_charts.h"
 #include "ui/launch_map_panel.h"
 #include "ui/moon_frame_view.h"
+#include "ui/preview_runner.h"
 #include "ui/save_file.h"
 
 #include <QCloseEvent>
@@ -144,6 +146,9 @@ ExplorerWindow::ExplorerWindow(std::function<QImage()>, std::function<MapLaunch(
     csvButton_->setEnabled(false);
     side->addWidget(noteLabel_);
     side->addWidget(reportScroll, 1);
+    burnsPanel_ = new BurnsPanel(sidePanel);
+    burnsPanel_->setObjectName("burnsPanel");
+    side->addWidget(burnsPanel_);
     side->addWidget(pauseButton_);
     side->addWidget(pictureButton_);
     side->addWidget(csvButton_);
@@ -182,6 +187,11 @@ ExplorerWindow::ExplorerWindow(std::function<QImage()>, std::function<MapLaunch(
     };
     connect(mapPanel_, &LaunchMapPanel::cellChosen, this, chosen);
     connect(mapPanel_, &LaunchMapPanel::flyRequested, this, chosen);
+
+    previewRunner_ = new PreviewRunner(this);
+    connect(previewRunner_, &PreviewRunner::ready, frameView_, &MoonFrameView::setPreview);
+    connect(burnsPanel_, &BurnsPanel::burnsChanged, this, [this] { updatePreview(launchValid_); });
+    connect(frameView_, &MoonFrameView::burnDragged, burnsPanel_, &BurnsPanel::setBurnDv);
 
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setObjectName("explorerSplitter");
@@ -259,6 +269,8 @@ void ExplorerWindow::followStep(const FlightStep& step)
         record_ = live_;
         frameView_->clearFlight();
         charts_->clear();
+        // Start flies the burns planned now.
+        burnsLog_.begin(burnsPanel_->burns());
         following_ = true;
         pauseButton_->setEnabled(true);
         updateCsvButton();
@@ -278,6 +290,9 @@ void ExplorerWindow::followPoint(const FlightPoint& point)
     if (live_->Report().Points() == 1)
         frameView_->setJacobi0(live_->Report().Jacobi0());
     frameView_->addPoint(point.State[1], point.State[3]);
+    burnsLog_.add(point);
+    if (burnsLog_.burnedAt())
+        frameView_->addBurnMark(point.State[1], point.State[3]);
     dirty_ = true;
 }
 
@@ -308,6 +323,7 @@ void ExplorerWindow::showFlight(std::shared_ptr<const FlightRecord> record)
     if (following_ || !record)
         return;
     record_ = std::move(record);
+    burnsLog_.begin({});
     frameView_->clearFlight();
     frameView_->setTrajectory(record_->Trajectory());
     if (record_->Report().HasPoints())
@@ -358,7 +374,36 @@ QString ExplorerWindow::reportText() const
     lines << "Accepted steps: " + QString::number(r.Steps());
     lines << "Output points: " + QString::number(r.Points());
     lines << "Speed: " + Text(r.VelocityText()).trimmed() + " km/s";
+    lines << burnsLog_.lines();
     return lines.join('\n');
+}
+
+std::vector<FlightBurn> ExplorerWindow::burns() const { return burnsPanel_->burns(); }
+
+void ExplorerWindow::setBurns(std::vector<FlightBurn> burns)
+{
+    burnsPanel_->setBurns(std::move(burns));
+}
+
+const PreviewResult* ExplorerWindow::preview() const { return frameView_->preview(); }
+
+void ExplorerWindow::updatePreview(bool launchValid)
+{
+    launchValid_ = launchValid;
+    const MapLaunch launch = mapLaunch_ ? mapLaunch_() : MapLaunch{};
+    const bool finite = std::isfinite(launch.AltitudeKm) && std::isfinite(launch.AngleDeg) &&
+                        std::isfinite(launch.VelocityKms);
+    if (!launchValid || !finite || launch.ViewWidth <= 0 || launch.ViewHeight <= 0) {
+        previewRunner_->clear();
+        return;
+    }
+    PreviewRequest request;
+    request.Launch = LaunchState(launch.AltitudeKm, launch.VelocityKms, launch.AngleDeg);
+    request.Burns = burns();
+    request.ViewWidth = launch.ViewWidth;
+    request.ViewHeight = launch.ViewHeight;
+    request.FullView = launch.FullView;
+    previewRunner_->request(std::move(request));
 }
 
 void ExplorerWindow::showReport() { reportLabel_->setText(reportText()); }

@@ -6,7 +6,10 @@
 // thread. Its "Launch map" tab flies a region of launches around the main window's fields.
 #pragma once
 
+#include "flight/flight_burn.h"
+#include "flight/flight_preview.h"
 #include "flight/flight_record.h"
+#include "ui/burns_log.h"
 
 #include <QFutureWatcher>
 #include <QImage>
@@ -15,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -24,9 +28,11 @@ class QTimer;
 
 namespace orrimar {
 
+class BurnsPanel;
 class FlightCharts;
 class LaunchMapPanel;
 class MoonFrameView;
+class PreviewRunner;
 
 // The main window's launch as its fields read at Start, and its full view: what the
 // launch map is centred on and flies its cells in.
@@ -79,6 +85,16 @@ public:
     // it, and flown in its current view; nothing while the map computes.
     void updateLaunchMap();
 
+    // The burns planned after launch (Start flies them), and their panel.
+    std::vector<FlightBurn> burns() const;
+    void setBurns(std::vector<FlightBurn> burns);
+    BurnsPanel* burnsPanel() const { return burnsPanel_; }
+    // The Moon's frame shows the predicted flight of the main window's launch with the
+    // burns, computed again off the window's thread; none while launchValid is false.
+    void updatePreview(bool launchValid);
+    PreviewRunner* previewRunner() const { return previewRunner_; }
+    const PreviewResult* preview() const;
+
     // What "Save picture…" saves: the tab in front as on screen (the launch map with its
     // legend and parameters).
     QImage picture() const;
@@ -124,6 +140,10 @@ private:
     MoonFrameView* frameView_ = nullptr;
     FlightCharts* charts_ = nullptr;
     LaunchMapPanel* mapPanel_ = nullptr;
+    BurnsPanel* burnsPanel_ = nullptr;
+    PreviewRunner* previewRunner_ = nullptr;
+    bool launchValid_ = false;
+    BurnsLog burnsLog_;  // the followed flight's burns
     QTimer* refreshTimer_ = nullptr;
     QFutureWatcher<QString> csvJob_;
 };

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QTimer;
 
@@ -47,7 +48,7 @@ public:
     // insets are InsetSize square). The views' frames are copied for the worker: what the
     // window does to its boxes afterwards does not reach the flight. Returns false, doing
     // nothing, while a flight runs. The first step and point come from the event loop.
-    bool start(const CsvLaunch& launch);
+    bool start(const CsvLaunch& launch, std::vector<FlightBurn> burns = {});
     // The flight ends after the step being drawn, as the integrator asks after each step.
     void cancel();
     // Paused: no point is handed over until resumed; the next point then comes at once.

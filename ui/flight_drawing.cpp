@@ -132,6 +132,21 @@ void FlightDrawing::drawPoint(const FlightPoint& point)
         luno.lineTo(point.Luno.X, point.Luno.Y);
         geo.lineTo(point.Geo.X, point.Geo.Y);
     }
+    if (point.Index == 0)
+        burnsDrawn_ = 0;
+    if (point.Burns > burnsDrawn_) {
+        // A burn made just before this point: a small square around it, under the Moon's
+        // disc as the line is.
+        burnsDrawn_ = point.Burns;
+        const int x = point.Full.X, y = point.Full.Y;
+        full.pen.color = QColor(200, 100, 0);
+        full.moveTo(x - 3, y - 3);
+        full.lineTo(x + 3, y - 3);
+        full.lineTo(x + 3, y + 3);
+        full.lineTo(x - 3, y + 3);
+        full.lineTo(x - 3, y - 3);
+        full.moveTo(x, y);
+    }
     full.pen.color = Black;
     full.brush.color = Teal;
     if (!moonStays) {

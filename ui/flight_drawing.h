@@ -51,6 +51,7 @@ private:
     PixelRect moonBufferRect_;
     PixelRect moonScreenRect_;
     int lastPointIndex_ = -1;
+    int burnsDrawn_ = 0;  // burns marked in the full view
 };
 
 }  // namespace orrimar

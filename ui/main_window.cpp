@@ -102,7 +102,10 @@ void MainWindow::createConnections()
         connect(stepper, &StepperButtons::stepped, this, step);
         connect(edit, &MaskedField::stepRequested, this, step);
         edit->installEventFilter(this);
+        // Typed, stepped, a preset or a map click: every change passes through the text.
+        connect(edit, &QLineEdit::textChanged, this, [this] { planChanged(); });
     }
+    connect(fullViewCheck_, &QCheckBox::toggled, this, [this] { planChanged(); });
 }
 
 void MainWindow::connectController()
@@ -241,6 +244,7 @@ void MainWindow::showExplorer()
                 guarded([this](const QString& angle, const QString& velocity) {
                     chooseMapLaunch(angle, velocity, true);
                 }));
+        planChanged();
     } else {
         explorer_->updateLaunchMap();
     }
@@ -250,6 +254,16 @@ void MainWindow::showExplorer()
 }
 
 void MainWindow::togglePause() { controller_->togglePause(); }
+
+void MainWindow::planChanged()
+{
+    if (!explorer_)
+        return;
+    bool valid = true;
+    for (MaskedField* field : {altitudeField_, velocityField_, angleField_})
+        valid = valid && field->editMask().IsComplete(field->fieldText().toStdString());
+    explorer_->updatePreview(valid);
+}
 
 bool MainWindow::fieldsIncomplete()
 {
@@ -452,7 +466,8 @@ void MainWindow::startFlight()
         // Shown at most once per display frame while flying, and all of it at the end.
         repaintPacer_->begin();
         controller_->start(CsvLaunch{altitude, velocity, angle, fullView_->ClientWidth(),
-                                     fullView_->ClientHeight(), fullView, {}});
+                                     fullView_->ClientHeight(), fullView, {}},
+                           explorer_ ? explorer_->burns() : std::vector<FlightBurn>{});
     } catch (...) {
         repaintPacer_->end();
         drawing_->end();

@@ -102,6 +102,8 @@ private:
     MaskedField* launchField(LaunchField field) const;
     StepperButtons* launchStepper(LaunchField field) const;
     bool fieldsIncomplete();
+    // The fields or the view changed: the Explorer's preview follows.
+    void planChanged();
     bool isLaunchField(const QObject* object) const;
     void endFlight(const Dop853Result& result);
 

@@ -2,6 +2,7 @@
 
 #include "flight/lagrange_points.h"
 #include "model/earth_moon.h"
+#include "ui/preview_drawing.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace orrimar {
 
@@ -41,14 +43,23 @@ void MoonFrameView::clearFlight()
     // The closed region stays until the next flight's Jacobi integral arrives with its
     // launch point: the same launch again costs no new rendering.
     track_.Clear();
+    burnMarks_.clear();
     update();
 }
 
 void MoonFrameView::addPoint(double x, double y) { track_.Add(x, y); }
 
+void MoonFrameView::addBurnMark(double x, double y) { burnMarks_.emplace_back(x, y); }
+
 void MoonFrameView::setTrajectory(const TrajectoryThinner& trajectory)
 {
     track_ = trajectory;
+    update();
+}
+
+void MoonFrameView::setPreview(std::shared_ptr<const PreviewResult> preview)
+{
+    preview_ = std::move(preview);
     update();
 }
 
@@ -168,6 +179,9 @@ void MoonFrameView::paintEvent(QPaintEvent*)
                          QString::fromLatin1(l.Name.data(), static_cast<qsizetype>(l.Name.size())));
     }
 
+    if (preview_)
+        drawPreview(painter, *preview_, [this](double x, double y) { return toPixel(x, y); });
+
     if (track_.HasLast()) {
         // Only the points that move the line by a pixel or more are drawn: the cost of a
         // repaint follows the line's length on the screen, not the number of points.
@@ -189,6 +203,10 @@ void MoonFrameView::paintEvent(QPaintEvent*)
         painter.setBrush(QColor(255, 0, 0));
         painter.drawEllipse(craft, 3.0, 3.0);
     }
+    painter.setPen(QPen(QColor(200, 100, 0), 1.5));
+    painter.setBrush(Qt::NoBrush);
+    for (const QPointF& mark : burnMarks_)
+        painter.drawRect(QRectF(toPixel(mark.x(), mark.y()) - QPointF(4, 4), QSizeF(8, 8)));
 }
 
 void MoonFrameView::resizeEvent(QResizeEvent* event)
@@ -220,6 +238,15 @@ void MoonFrameView::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
+    burnDragged_ = -1;
+    if (preview_) {
+        const auto handles = burnHandles(*preview_, [this](double x, double y) { return toPixel(x, y); });
+        for (std::size_t i = 0; i < handles.size(); ++i) {
+            const QPointF off = event->position() - handles[i].Tip;
+            if (off.x() * off.x() + off.y() * off.y() <= 64.0)
+                burnDragged_ = static_cast<int>(i);
+        }
+    }
     dragging_ = true;
     dragFrom_ = event->position();
     setCursor(Qt::ClosedHandCursor);
@@ -229,6 +256,14 @@ void MoonFrameView::mouseMoveEvent(QMouseEvent* event)
 {
     if (!dragging_)
         return;
+    if (burnDragged_ >= 0 && preview_ &&
+        burnDragged_ < static_cast<int>(preview_->Burns.size())) {
+        const auto handles = burnHandles(*preview_, [this](double x, double y) { return toPixel(x, y); });
+        const BurnHandle& h = handles[static_cast<std::size_t>(burnDragged_)];
+        const QPointF dv = handleDv(h, event->position());
+        emit burnDragged(h.Nr, dv.x(), dv.y());
+        return;
+    }
     const QPointF moved = event->position() - dragFrom_;
     dragFrom_ = event->position();
     centreX_ -= moved.x() / scale_;
@@ -240,6 +275,7 @@ void MoonFrameView::mouseMoveEvent(QMouseEvent* event)
 void MoonFrameView::mouseReleaseEvent(QMouseEvent*)
 {
     dragging_ = false;
+    burnDragged_ = -1;
     setCursor(Qt::OpenHandCursor);
 }
 

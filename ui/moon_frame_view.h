@@ -4,11 +4,15 @@
 // The wheel zooms about the cursor, dragging pans, a double-click restores the view.
 #pragma once
 
+#include "flight/flight_preview.h"
 #include "flight/plot_reduction.h"
 
 #include <QImage>
 #include <QPointF>
 #include <QWidget>
+
+#include <memory>
+#include <vector>
 
 namespace orrimar {
 
@@ -22,11 +26,17 @@ public:
     void clearFlight();
     // A craft position in the rotating frame, distance units (x = state[1], y = state[3]).
     void addPoint(double x, double y);
+    // A burn made just before the point at x, y: a small mark there.
+    void addBurnMark(double x, double y);
     // The whole trajectory at once, as kept by a flight's record.
     void setTrajectory(const TrajectoryThinner& trajectory);
     // The Jacobi integral whose closed region is shaded; NaN for none.
     void setJacobi0(double jacobi0);
     void resetView();
+    // The planned launch's predicted trajectory, drawn apart from the flight; nullptr for
+    // none.
+    void setPreview(std::shared_ptr<const PreviewResult> preview);
+    const PreviewResult* preview() const { return preview_.get(); }
 
     const TrajectoryThinner& trajectory() const { return track_; }
     // Pixels per distance unit, and the mapping between widget pixels and the frame.
@@ -37,6 +47,10 @@ public:
     // again only when the view or the Jacobi integral changes.
     const QImage& shading();
     int shadingRenders() const { return shadingRenders_; }
+
+signals:
+    // A burn's handle dragged: its new Δv, km/s along and to the left of the motion.
+    void burnDragged(int nr, double alongKms, double leftKms);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -52,6 +66,8 @@ private:
     void renderShading();
 
     TrajectoryThinner track_;
+    std::shared_ptr<const PreviewResult> preview_;
+    std::vector<QPointF> burnMarks_;  // rotating frame
     double jacobi0_;
     // The frame point at the widget's centre, distance units; pixels per unit.
     double centreX_ = 0.0;
@@ -62,6 +78,7 @@ private:
     bool shadingValid_ = false;
     int shadingRenders_ = 0;
     bool dragging_ = false;
+    int burnDragged_ = -1;  // the handle's place in the preview's burns, -1 when panning
     QPointF dragFrom_;
 };
 
