@@ -12,6 +12,7 @@
 #include "formats/number_format.h"
 #include "fields/stepper.h"
 #include "ui/flight_drawing.h"
+#include "ui/flight_outcome.h"
 #include "ui/error_box.h"
 #include "flight/flight_record.h"
 #include "ui/explorer_window.h"
@@ -22,6 +23,7 @@
 #include "ui/status_bar.h"
 #include "ui/stepper_buttons.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -30,6 +32,7 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -132,6 +135,7 @@ void MainWindow::connectController()
     connect(controller_, &FlightController::pausedChanged, this, [this](bool paused) {
         if (paused)
             repaintPacer_->showPending();
+        showOutcome(paused ? "Paused" : "Flying");
     });
     connect(controller_, &FlightController::flightEnded, this,
             guarded([this](const Dop853Result& result, bool cancelRequested,
@@ -139,6 +143,7 @@ void MainWindow::connectController()
                 if (recording_) {
                     recording_->Finish(result, cancelRequested, launch);
                     lastFlight_ = std::move(recording_);
+                    showOutcome(flightOutcomeText(lastFlight_->Report()));
                 }
                 endFlight(result);
             }));
@@ -461,6 +466,7 @@ void MainWindow::startFlight()
         throw;
     }
     statusBar_->setPanelText(2, QString::fromStdString(controller_->jacobi0Text()));
+    showOutcome("Flying");
 }
 
 void MainWindow::endFlight(const Dop853Result& result)
@@ -472,6 +478,20 @@ void MainWindow::endFlight(const Dop853Result& result)
         QTimer::singleShot(0, this, guarded([text = Dop853FailureText(result)] {
                                showDop853Failure(text);
                            }));
+}
+
+void MainWindow::showOutcome(const QString& text)
+{
+    if (text == outcomeLabel_->text())
+        return;
+    outcomeLabel_->setText(text);
+    // Named after its text, so that a screen reader reading the column says it too; the
+    // alert makes one speak the change without the focus moving there.
+    outcomeLabel_->setAccessibleName(text);
+    if (QAccessible::isActive()) {
+        QAccessibleEvent alert(outcomeLabel_, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
 }
 
 void MainWindow::drawFlightPoint(const FlightPoint& point) { drawing_->drawPoint(point); }

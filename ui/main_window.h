@@ -104,6 +104,8 @@ private:
     bool fieldsIncomplete();
     bool isLaunchField(const QObject* object) const;
     void endFlight(const Dop853Result& result);
+    // Writes the line on how the flight went and announces it to screen readers.
+    void showOutcome(const QString& text);
 
     // Actions, shared by the buttons and the keys.
     QAction* startAction_ = nullptr;
@@ -141,6 +143,7 @@ private:
     QToolButton* startButton_ = nullptr;
     QToolButton* cancelButton_ = nullptr;
     QToolButton* configButton_ = nullptr;
+    QLabel* outcomeLabel_ = nullptr;  // how the last flight ended
     QGroupBox* displayGroup_ = nullptr;
     QSlider* speedSlider_ = nullptr;
     QLabel* slowLabel_ = nullptr;

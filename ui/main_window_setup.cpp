@@ -204,6 +204,12 @@ void MainWindow::createControlColumn()
     column->addWidget(fullViewCheck_);
 
     column->addWidget(startStopGroup_ = createStartStopGroup());
+    // How the last flight ended, wrapped to the column's width; empty before the first.
+    outcomeLabel_ = new QLabel(controlColumn_);
+    outcomeLabel_->setWordWrap(true);
+    outcomeLabel_->setTextFormat(Qt::PlainText);
+    outcomeLabel_->setToolTip("How the last flight ended, and when (days - hours)");
+    column->addWidget(outcomeLabel_);
     column->addWidget(displayGroup_ = createDisplayGroup());
 
     aboutButton_ = SpeedButton(aboutAction_, controlColumn_);
@@ -358,6 +364,7 @@ void MainWindow::setObjectNames()
         {clipboardButton_, "clipboardButton"},
         {explorerButton_, "explorerButton"},
         {statusBar_, "statusBar"},
+        {outcomeLabel_, "outcomeLabel"},
         {speedBar_, "speedBar"},
     };
     for (const auto& [object, name] : roles)
