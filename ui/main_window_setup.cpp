@@ -296,13 +296,22 @@ QGroupBox* MainWindow::createDisplayGroup()
 void MainWindow::createStatusBar()
 {
     statusBar_ = new StatusBar(
-        {{"Step", 40, Qt::AlignHCenter, "Step", "Number of the integration step"},
+        {{"Step", 40, Qt::AlignHCenter, "Step", "Number of the integration step",
+          "Accepted integration steps so far (a count, no unit)"},
          {"Error Jacobi", 100, Qt::AlignHCenter, "Error Jacobi",
-          "Error of the Jacobi constant so far"},
-         {"Jacobi 0", 90, Qt::AlignHCenter, "Jacobi 0", "Jacobi constant at the launch"},
-         {"Time", 73, Qt::AlignHCenter, "Time", "Flight time in days and hours"},
-         {"Velocity", 65, Qt::AlignHCenter, "Velocity", "Velocity of the craft in km/s"},
-         {"", 50, Qt::AlignLeft, "Speed bar panel", "Holds the speed bar"}},
+          "Error of the Jacobi constant so far",
+          "Jacobi integral now minus at launch, in the model's units (Earth\u2013Moon "
+          "distance and the Moon's angular speed): it stays constant in exact arithmetic, so "
+          "this is the accuracy of the integration"},
+         {"Jacobi 0", 90, Qt::AlignHCenter, "Jacobi 0", "Jacobi constant at the launch",
+          "Jacobi integral of the launch state, in the model's units: the larger, the less "
+          "energy and the smaller the region the craft can reach"},
+         {"Time", 73, Qt::AlignHCenter, "Time", "Flight time in days and hours",
+          "Flight time since launch: days - hours"},
+         {"Velocity", 65, Qt::AlignHCenter, "Velocity", "Velocity of the craft in km/s",
+          "Speed of the craft in the rotating Earth\u2013Moon frame, km/s"},
+         {"", 50, Qt::AlignLeft, "Speed bar panel", "Holds the speed bar",
+          "The speed as a bar: 0 to 15 km/s"}},
         StatusBarHeight, this);
     QFont statusFont = statusBar_->font();
     statusFont.setPixelSize(13);
@@ -311,6 +320,7 @@ void MainWindow::createStatusBar()
     speedBar_->setRange(0, 150);
     speedBar_->setValue(0);
     speedBar_->setTextVisible(false);
+    speedBar_->setToolTip("The craft's speed as a bar: 0 to 15 km/s");
     speedBar_->setFixedSize(150, 17);
     // The drawing area and the control column above, the status bar below.
     QWidget* columns = takeCentralWidget();

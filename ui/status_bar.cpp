@@ -18,6 +18,7 @@ StatusBar::StatusBar(const QList<Panel>& panels, int height, QWidget* parent) : 
         label->setGeometry(left, 2, panel.width - 2, height - 4);
         label->setAccessibleName(panel.name.isEmpty() ? panel.text : panel.name);
         label->setAccessibleDescription(panel.description);
+        label->setToolTip(panel.toolTip);
         panels_.append(label);
         left += panel.width;
     }

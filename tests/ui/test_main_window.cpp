@@ -402,6 +402,15 @@ private slots:
         QCOMPARE(fullViewCheck()->toolTip(), QString::fromUtf8("Show the whole Earth\u2013Moon system"));
         QCOMPARE(altitudeField()->toolTip(), QString("> 100 km"));
         QCOMPARE(startButton()->toolTip(), QString("Start"));
+        // The status bar's bare numbers explain themselves on hovering, with their units.
+        const QList<QLabel*> statusPanels = statusBar()->findChildren<QLabel*>();
+        QCOMPARE(statusPanels.size(), statusBar()->panelCount());
+        const QStringList units = {"no unit", "model's units", "model's units", "days - hours",
+                                   "km/s", "km/s"};
+        for (int i = 0; i < statusBar()->panelCount(); ++i)
+            QVERIFY2(statusPanels[i]->toolTip().contains(units[i]),
+                     qPrintable(statusPanels[i]->toolTip()));
+        QVERIFY(speedBar()->toolTip().contains("km/s"));
     }
 
     void ExceptionsBecomeErrorBoxesWithTheFinalDotRule()
