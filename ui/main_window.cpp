@@ -22,6 +22,8 @@
 #include "ui/repaint_pacer.h"
 #include "ui/status_bar.h"
 #include "ui/stepper_buttons.h"
+#include "ui/window_settings.h"
+#include "fields/saved_launch.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -36,10 +38,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QSettings>
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
+
+#include <cstdio>
 
 #include <algorithm>
 #include <chrono>
@@ -428,7 +434,65 @@ void MainWindow::closeEvent(QCloseEvent* event)
     // The Explorer's map stops its flights with its window.
     if (explorer_)
         explorer_->close();
+    if (settings_ && !writeWindowState(*settings_, currentState()))
+        std::fprintf(stderr, "orrimar: settings could not be kept in %s\n",
+                     settings_->fileName().toLocal8Bit().constData());
     event->accept();
+}
+
+QString MainWindow::restoreSettings(QSettings* settings)
+{
+    settings_ = settings;
+    if (settings == nullptr)
+        return {};
+    QString problem;
+    const WindowState state = readWindowState(
+        *settings,
+        {static_cast<int>(LaunchPresets.size()), speedSlider_->minimum(), speedSlider_->maximum()},
+        &problem);
+    if (!state.geometry.isEmpty() && restoreGeometry(state.geometry)) {
+        QList<QRect> screens;
+        for (const QScreen* screen : QGuiApplication::screens())
+            screens << screen->availableGeometry();
+        const QRect frame = frameGeometry();
+        const QRect placed = frameOnScreen(frame, screens);
+        if (placed != frame) {
+            resize(placed.size() - (frame.size() - size()));
+            move(placed.topLeft());
+        }
+    }
+    if (!state.altitude.isEmpty()) {
+        altitudeField_->setFieldText(state.altitude);
+        velocityField_->setFieldText(state.velocity);
+        angleField_->setFieldText(state.angle);
+    }
+    if (state.preset)
+        presetList_->setCurrentIndex(*state.preset);
+    if (state.speed)
+        speedSlider_->setValue(*state.speed);
+    if (state.fullView)
+        fullViewCheck_->setChecked(*state.fullView);
+    return problem;
+}
+
+WindowState MainWindow::currentState() const
+{
+    WindowState state;
+    // The launch only as a start would take it: a half-typed field is not kept.
+    const QString altitude = altitudeField_->fieldText();
+    const QString velocity = velocityField_->fieldText();
+    const QString angle = angleField_->fieldText();
+    if (LaunchTextsRestorable(altitude.toStdString(), velocity.toStdString(),
+                              angle.toStdString())) {
+        state.altitude = altitude;
+        state.velocity = velocity;
+        state.angle = angle;
+    }
+    state.preset = presetList_->currentIndex();
+    state.speed = speedSlider_->value();
+    state.fullView = fullViewCheck_->isChecked();
+    state.geometry = saveGeometry();
+    return state;
 }
 
 // --- The flight -------------------------------------------------------------------

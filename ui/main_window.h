@@ -5,6 +5,7 @@
 
 #include "fields/stepper.h"
 #include "ui/flight_controller.h"
+#include "ui/window_settings.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -19,6 +20,7 @@ class QGroupBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QSettings;
 class QSlider;
 class QToolButton;
 
@@ -62,6 +64,13 @@ public:
     ExplorerWindow* explorer() const;
     // What ClipBoard copies: the full view with the insets over it.
     QImage fullViewPicture();
+
+    // Takes back what an earlier run kept in settings, and keeps the window's state there
+    // when it closes (settings must outlive the window). Returns one line on what was
+    // wrong with them when they were ignored, else an empty text.
+    QString restoreSettings(QSettings* settings);
+    // What the window would keep now.
+    WindowState currentState() const;
 
 public slots:
     void showExplorer();
@@ -169,6 +178,7 @@ private:
     bool firstResizeDone_ = false;
     bool stepReportOpen_ = false;  // a step's error box is on the screen
     bool openingSequence_;
+    QSettings* settings_ = nullptr;  // where the window's state is kept on closing
 };
 
 }  // namespace orrimar
