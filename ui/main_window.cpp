@@ -13,6 +13,7 @@
 #include "fields/stepper.h"
 #include "ui/flight_drawing.h"
 #include "ui/flight_outcome.h"
+#include "ui/help_window.h"
 #include "ui/error_box.h"
 #include "flight/flight_record.h"
 #include "ui/explorer_window.h"
@@ -88,6 +89,7 @@ void MainWindow::createConnections()
         {explorerAction_, &MainWindow::showExplorer},
         {pauseAction_, &MainWindow::togglePause},
         {aboutAction_, &MainWindow::showAbout},
+        {helpAction_, &MainWindow::showHelp},
     };
     for (const auto& [action, handler] : handlers)
         connect(action, &QAction::triggered, this,
@@ -166,6 +168,7 @@ void MainWindow::connectExplorer()
     connect(explorer_, &ExplorerWindow::pauseClicked, this, guarded([this] { togglePause(); }));
     // Pause (P) and Cancel (Escape) work in the Explorer too.
     explorer_->addAction(pauseAction_);
+    explorer_->addAction(helpAction_);
     explorer_->addAction(cancelAction_);
 }
 
@@ -443,6 +446,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
 QString MainWindow::restoreSettings(QSettings* settings)
 {
     settings_ = settings;
+    defaults_ = currentState();
+    defaults_.geometry.clear();
     if (settings == nullptr)
         return {};
     QString problem;
@@ -461,6 +466,12 @@ QString MainWindow::restoreSettings(QSettings* settings)
             move(placed.topLeft());
         }
     }
+    applyState(state);
+    return problem;
+}
+
+void MainWindow::applyState(const WindowState& state)
+{
     if (!state.altitude.isEmpty()) {
         altitudeField_->setFieldText(state.altitude);
         velocityField_->setFieldText(state.velocity);
@@ -472,7 +483,26 @@ QString MainWindow::restoreSettings(QSettings* settings)
         speedSlider_->setValue(*state.speed);
     if (state.fullView)
         fullViewCheck_->setChecked(*state.fullView);
-    return problem;
+}
+
+void MainWindow::resetSettings()
+{
+    if (settings_)
+        settings_->clear();
+    // The fields stay as they are during a flight: they are disabled then.
+    if (!flying())
+        applyState(defaults_);
+}
+
+void MainWindow::showHelp()
+{
+    if (!help_) {
+        help_ = new HelpWindow(this);
+        connect(help_, &HelpWindow::resetRequested, this, &MainWindow::resetSettings);
+    }
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
 }
 
 WindowState MainWindow::currentState() const

@@ -29,6 +29,7 @@ namespace orrimar {
 class FlightRecord;
 
 class ExplorerWindow;
+class HelpWindow;
 class FlightDrawing;
 class MaskedField;
 class PaintBox;
@@ -74,6 +75,10 @@ public:
 
 public slots:
     void showExplorer();
+    void showHelp();
+    // Forgets the kept settings and puts the launch, preset, speed and Full view back to
+    // what a first start shows.
+    void resetSettings();
     void togglePause();
 
 protected:
@@ -115,10 +120,12 @@ private:
     void endFlight(const Dop853Result& result);
     // Writes the line on how the flight went and announces it to screen readers.
     void showOutcome(const QString& text);
+    void applyState(const WindowState& state);
 
     // Actions, shared by the buttons and the keys.
     QAction* startAction_ = nullptr;
     QAction* cancelAction_ = nullptr;   // Escape
+    QAction* helpAction_ = nullptr;     // F1
     QAction* configAction_ = nullptr;
     QAction* clipboardAction_ = nullptr;
     QAction* explorerAction_ = nullptr;  // Ctrl+E
@@ -179,6 +186,8 @@ private:
     bool stepReportOpen_ = false;  // a step's error box is on the screen
     bool openingSequence_;
     QSettings* settings_ = nullptr;  // where the window's state is kept on closing
+    WindowState defaults_;           // the controls as built, for resetSettings()
+    QPointer<HelpWindow> help_;
 };
 
 }  // namespace orrimar

@@ -150,6 +150,8 @@ void MainWindow::createActions()
     pauseAction_ = NewAction(this, "pauseAction", "Pause", "Pause or resume the flight (P)", {},
                              QKeySequence(Qt::Key_P));
     aboutAction_ = NewAction(this, "aboutAction", "About", "Programmautor", "about");
+    helpAction_ = NewAction(this, "helpAction", "Help", "Orrimar Help (F1)", {},
+                            QKeySequence(QKeySequence::HelpContents));
     exitAction_ = NewAction(this, "exitAction", "&Exit", "Close the program");
     // Start and Config form a group in which at most one is down; both may be up.
     auto* startOrConfig = new QActionGroup(this);

@@ -7,6 +7,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QPushButton>
+#include <QTextBrowser>
 #include <QFile>
 #include <QSettings>
 #include <QSlider>
@@ -105,6 +108,38 @@ private slots:
         MainWindow window(false);
         const QString problem = window.restoreSettings(&settings);
         QVERIFY2(problem.contains("cannot be read"), qPrintable(problem));
+    }
+
+    // F1 opens the help with every key on it; its button forgets what was kept and puts the
+    // controls back as a first start shows them.
+    void HelpListsTheKeysAndStartsFromTheDefaults()
+    {
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath("orrimar.conf"), QSettings::IniFormat);
+        settings.setValue("display/speed", 5);
+        MainWindow window(false);
+        const int defaultSpeed = window.findChild<QSlider*>("speedSlider")->value();
+        const QString defaultAngle = window.findChild<MaskedField*>("angleField")->fieldText();
+        QVERIFY(window.restoreSettings(&settings).isEmpty());
+        QCOMPARE(window.findChild<QSlider*>("speedSlider")->value(), 5);
+        window.findChild<MaskedField*>("angleField")->setFieldText("+ 33.000");
+
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::keyClick(&window, Qt::Key_F1);
+        auto* help = window.findChild<QDialog*>("helpWindow");
+        QVERIFY(help && help->isVisible());
+        QCOMPARE(help->windowTitle(), QString("Orrimar Help"));
+        const QString page = help->findChild<QTextBrowser*>("helpBrowser")->toPlainText();
+        for (const char* key : {"Escape", "Up", "Down", "P", "Ctrl+E", "F1", "Alt+E",
+                                "at least 100", "99 km", "v²/2"})
+            QVERIFY2(page.contains(QString::fromUtf8(key)), key);
+        QVERIFY(QFile::exists(":/help/window.png"));
+
+        help->findChild<QPushButton*>("resetSettingsButton")->click();
+        QVERIFY(settings.allKeys().isEmpty());
+        QCOMPARE(window.findChild<QSlider*>("speedSlider")->value(), defaultSpeed);
+        QCOMPARE(window.findChild<MaskedField*>("angleField")->fieldText(), defaultAngle);
     }
 
     void FramesOffEveryScreenAreMovedOntoOne()
