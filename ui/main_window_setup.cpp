@@ -77,12 +77,23 @@ QToolButton* SpeedButton(QAction* action, QWidget* parent)
     return button;
 }
 
+// White paper with black ink, whatever the palette: the views draw in their own colours.
+void GivePaper(QWidget* widget)
+{
+    QPalette paper = widget->palette();
+    paper.setColor(QPalette::Window, White);
+    paper.setColor(QPalette::WindowText, Qt::black);
+    paper.setColor(QPalette::Text, Qt::black);
+    widget->setPalette(paper);
+    widget->setAutoFillBackground(true);
+}
+
 QFrame* InsetPanel(QWidget* parent, PaintBox*& box)
 {
     auto* panel = new QFrame(parent);
+    GivePaper(panel);
     panel->setFrameStyle(QFrame::Box | QFrame::Plain);
     panel->setLineWidth(1);
-    panel->setAutoFillBackground(true);
     panel->setGeometry(0, 0, InsetPanelSize, InsetPanelSize);
     box = new PaintBox(panel);
     box->setGeometry(1, 1, InsetSize, InsetSize);
@@ -102,9 +113,13 @@ MainWindow::MainWindow(bool openingSequence, QWidget* parent)
     QFont windowFont = font();
     windowFont.setPixelSize(11);
     setFont(windowFont);
+    // A white window under a light palette; a dark one keeps its own background, so that
+    // its light text stays readable (the views keep their white paper either way).
     QPalette windowPalette = palette();
-    windowPalette.setColor(QPalette::Window, White);
-    setPalette(windowPalette);
+    if (windowPalette.color(QPalette::WindowText).lightness() < 128) {
+        windowPalette.setColor(QPalette::Window, White);
+        setPalette(windowPalette);
+    }
 
     auto* central = new QWidget(this);
     auto* row = new QHBoxLayout(central);
@@ -165,7 +180,7 @@ void MainWindow::createDrawingArea()
     drawingArea_ = new QFrame(centralWidget());
     drawingArea_->setFrameStyle(QFrame::Box | QFrame::Plain);
     drawingArea_->setLineWidth(1);
-    drawingArea_->setAutoFillBackground(true);
+    GivePaper(drawingArea_);
     auto* fill = new QGridLayout(drawingArea_);
     fill->setContentsMargins(1, 1, 1, 1);
     fullView_ = new PaintBox(drawingArea_);
