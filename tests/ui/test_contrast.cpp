@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 using namespace orrimar;
 
@@ -50,7 +51,7 @@ private slots:
     void EveryTextReadable_data()
     {
         QTest::addColumn<QPalette>("palette");
-        QTest::newRow("light") << QStyleFactory::create("Fusion")->standardPalette();
+        QTest::newRow("light") << std::unique_ptr<QStyle>(QStyleFactory::create("Fusion"))->standardPalette();
         QPalette dark;
         for (auto [role, c] : {std::pair{QPalette::Window, 0x353535}, {QPalette::Base, 0x232323},
                                {QPalette::Button, 0x353535}, {QPalette::WindowText, 0xe6e6e6},
