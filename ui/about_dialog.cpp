@@ -63,9 +63,6 @@ QLabel* TextLabel(const QString& text, int left, int top, QWidget* parent)
     label->setFont(FittingFont(text, 15, width));
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Qt::black);
-    label->setPalette(palette);
     label->setGeometry(left, top, width, label->heightForWidth(width));
     return label;
 }

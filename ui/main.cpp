@@ -4,11 +4,14 @@
 #include "ui/program_info.h"
 #include "ui/startup.h"
 
+#include <QSettings>
+
 #include <cstdio>
 
 int main(int argc, char* argv[])
 {
-    if (const auto exitCode = orrimar::handleCommandLine(argc, argv))
+    bool resetSettings = false;
+    if (const auto exitCode = orrimar::handleCommandLine(argc, argv, &resetSettings))
         return *exitCode;
     if (!orrimar::displayAvailable()) {
         std::fprintf(stderr,
@@ -19,7 +22,13 @@ int main(int argc, char* argv[])
 
     orrimar::Application app(argc, argv);
     orrimar::setProgramIdentity(app);
+    QSettings settings;
+    if (resetSettings)
+        settings.clear();
     orrimar::MainWindow window;
+    const QString problem = window.restoreSettings(&settings);
+    if (!problem.isEmpty())
+        std::fprintf(stderr, "orrimar: %s\n", problem.toLocal8Bit().constData());
     window.show();
     return app.exec();
 }

@@ -12,6 +12,8 @@
 #include "formats/number_format.h"
 #include "fields/stepper.h"
 #include "ui/flight_drawing.h"
+#include "ui/flight_outcome.h"
+#include "ui/help_window.h"
 #include "ui/error_box.h"
 #include "flight/flight_record.h"
 #include "ui/explorer_window.h"
@@ -21,7 +23,10 @@
 #include "ui/repaint_pacer.h"
 #include "ui/status_bar.h"
 #include "ui/stepper_buttons.h"
+#include "ui/window_settings.h"
+#include "fields/saved_launch.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -30,13 +35,18 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QSettings>
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
+
+#include <cstdio>
 
 #include <algorithm>
 #include <chrono>
@@ -79,6 +89,7 @@ void MainWindow::createConnections()
         {explorerAction_, &MainWindow::showExplorer},
         {pauseAction_, &MainWindow::togglePause},
         {aboutAction_, &MainWindow::showAbout},
+        {helpAction_, &MainWindow::showHelp},
     };
     for (const auto& [action, handler] : handlers)
         connect(action, &QAction::triggered, this,
@@ -135,6 +146,7 @@ void MainWindow::connectController()
     connect(controller_, &FlightController::pausedChanged, this, [this](bool paused) {
         if (paused)
             repaintPacer_->showPending();
+        showOutcome(paused ? "Paused" : "Flying");
     });
     connect(controller_, &FlightController::flightEnded, this,
             guarded([this](const Dop853Result& result, bool cancelRequested,
@@ -142,6 +154,7 @@ void MainWindow::connectController()
                 if (recording_) {
                     recording_->Finish(result, cancelRequested, launch);
                     lastFlight_ = std::move(recording_);
+                    showOutcome(flightOutcomeText(lastFlight_->Report()));
                 }
                 endFlight(result);
             }));
@@ -158,6 +171,7 @@ void MainWindow::connectExplorer()
     connect(explorer_, &ExplorerWindow::pauseClicked, this, guarded([this] { togglePause(); }));
     // Pause (P) and Cancel (Escape) work in the Explorer too.
     explorer_->addAction(pauseAction_);
+    explorer_->addAction(helpAction_);
     explorer_->addAction(cancelAction_);
 }
 
@@ -437,7 +451,92 @@ void MainWindow::closeEvent(QCloseEvent* event)
     // The Explorer's map stops its flights with its window.
     if (explorer_)
         explorer_->close();
+    if (settings_ && !writeWindowState(*settings_, currentState()))
+        std::fprintf(stderr, "orrimar: settings could not be kept in %s\n",
+                     settings_->fileName().toLocal8Bit().constData());
     event->accept();
+}
+
+QString MainWindow::restoreSettings(QSettings* settings)
+{
+    settings_ = settings;
+    defaults_ = currentState();
+    defaults_.geometry.clear();
+    if (settings == nullptr)
+        return {};
+    QString problem;
+    const WindowState state = readWindowState(
+        *settings,
+        {static_cast<int>(LaunchPresets.size()), speedSlider_->minimum(), speedSlider_->maximum()},
+        &problem);
+    if (!state.geometry.isEmpty() && restoreGeometry(state.geometry)) {
+        QList<QRect> screens;
+        for (const QScreen* screen : QGuiApplication::screens())
+            screens << screen->availableGeometry();
+        const QRect frame = frameGeometry();
+        const QRect placed = frameOnScreen(frame, screens);
+        if (placed != frame) {
+            resize(placed.size() - (frame.size() - size()));
+            move(placed.topLeft());
+        }
+    }
+    applyState(state);
+    return problem;
+}
+
+void MainWindow::applyState(const WindowState& state)
+{
+    if (!state.altitude.isEmpty()) {
+        altitudeField_->setFieldText(state.altitude);
+        velocityField_->setFieldText(state.velocity);
+        angleField_->setFieldText(state.angle);
+    }
+    if (state.preset)
+        presetList_->setCurrentIndex(*state.preset);
+    if (state.speed)
+        speedSlider_->setValue(*state.speed);
+    if (state.fullView)
+        fullViewCheck_->setChecked(*state.fullView);
+}
+
+void MainWindow::resetSettings()
+{
+    if (settings_)
+        settings_->clear();
+    // The fields stay as they are during a flight: they are disabled then.
+    if (!flying())
+        applyState(defaults_);
+}
+
+void MainWindow::showHelp()
+{
+    if (!help_) {
+        help_ = new HelpWindow(this);
+        connect(help_, &HelpWindow::resetRequested, this, &MainWindow::resetSettings);
+    }
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+}
+
+WindowState MainWindow::currentState() const
+{
+    WindowState state;
+    // The launch only as a start would take it: a half-typed field is not kept.
+    const QString altitude = altitudeField_->fieldText();
+    const QString velocity = velocityField_->fieldText();
+    const QString angle = angleField_->fieldText();
+    if (LaunchTextsRestorable(altitude.toStdString(), velocity.toStdString(),
+                              angle.toStdString())) {
+        state.altitude = altitude;
+        state.velocity = velocity;
+        state.angle = angle;
+    }
+    state.preset = presetList_->currentIndex();
+    state.speed = speedSlider_->value();
+    state.fullView = fullViewCheck_->isChecked();
+    state.geometry = saveGeometry();
+    return state;
 }
 
 // --- The flight -------------------------------------------------------------------
@@ -476,6 +575,7 @@ void MainWindow::startFlight()
         throw;
     }
     statusBar_->setPanelText(2, QString::fromStdString(controller_->jacobi0Text()));
+    showOutcome("Flying");
 }
 
 void MainWindow::endFlight(const Dop853Result& result)
@@ -487,6 +587,20 @@ void MainWindow::endFlight(const Dop853Result& result)
         QTimer::singleShot(0, this, guarded([text = Dop853FailureText(result)] {
                                showDop853Failure(text);
                            }));
+}
+
+void MainWindow::showOutcome(const QString& text)
+{
+    if (text == outcomeLabel_->text())
+        return;
+    outcomeLabel_->setText(text);
+    // Named after its text, so that a screen reader reading the column says it too; the
+    // alert makes one speak the change without the focus moving there.
+    outcomeLabel_->setAccessibleName(text);
+    if (QAccessible::isActive()) {
+        QAccessibleEvent alert(outcomeLabel_, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
 }
 
 void MainWindow::drawFlightPoint(const FlightPoint& point) { drawing_->drawPoint(point); }

@@ -5,6 +5,7 @@
 
 #include "fields/stepper.h"
 #include "ui/flight_controller.h"
+#include "ui/window_settings.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -19,6 +20,7 @@ class QGroupBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QSettings;
 class QSlider;
 class QToolButton;
 
@@ -27,6 +29,7 @@ namespace orrimar {
 class FlightRecord;
 
 class ExplorerWindow;
+class HelpWindow;
 class FlightDrawing;
 class MaskedField;
 class PaintBox;
@@ -63,8 +66,19 @@ public:
     // What ClipBoard copies: the full view with the insets over it.
     QImage fullViewPicture();
 
+    // Takes back what an earlier run kept in settings, and keeps the window's state there
+    // when it closes (settings must outlive the window). Returns one line on what was
+    // wrong with them when they were ignored, else an empty text.
+    QString restoreSettings(QSettings* settings);
+    // What the window would keep now.
+    WindowState currentState() const;
+
 public slots:
     void showExplorer();
+    void showHelp();
+    // Forgets the kept settings and puts the launch, preset, speed and Full view back to
+    // what a first start shows.
+    void resetSettings();
     void togglePause();
 
 protected:
@@ -106,10 +120,14 @@ private:
     void planChanged();
     bool isLaunchField(const QObject* object) const;
     void endFlight(const Dop853Result& result);
+    // Writes the line on how the flight went and announces it to screen readers.
+    void showOutcome(const QString& text);
+    void applyState(const WindowState& state);
 
     // Actions, shared by the buttons and the keys.
     QAction* startAction_ = nullptr;
     QAction* cancelAction_ = nullptr;   // Escape
+    QAction* helpAction_ = nullptr;     // F1
     QAction* configAction_ = nullptr;
     QAction* clipboardAction_ = nullptr;
     QAction* explorerAction_ = nullptr;  // Ctrl+E
@@ -143,6 +161,7 @@ private:
     QToolButton* startButton_ = nullptr;
     QToolButton* cancelButton_ = nullptr;
     QToolButton* configButton_ = nullptr;
+    QLabel* outcomeLabel_ = nullptr;  // how the last flight ended
     QGroupBox* displayGroup_ = nullptr;
     QSlider* speedSlider_ = nullptr;
     QLabel* slowLabel_ = nullptr;
@@ -168,6 +187,9 @@ private:
     bool firstResizeDone_ = false;
     bool stepReportOpen_ = false;  // a step's error box is on the screen
     bool openingSequence_;
+    QSettings* settings_ = nullptr;  // where the window's state is kept on closing
+    WindowState defaults_;           // the controls as built, for resetSettings()
+    QPointer<HelpWindow> help_;
 };
 
 }  // namespace orrimar

@@ -77,12 +77,23 @@ QToolButton* SpeedButton(QAction* action, QWidget* parent)
     return button;
 }
 
+// White paper with black ink, whatever the palette: the views draw in their own colours.
+void GivePaper(QWidget* widget)
+{
+    QPalette paper = widget->palette();
+    paper.setColor(QPalette::Window, White);
+    paper.setColor(QPalette::WindowText, Qt::black);
+    paper.setColor(QPalette::Text, Qt::black);
+    widget->setPalette(paper);
+    widget->setAutoFillBackground(true);
+}
+
 QFrame* InsetPanel(QWidget* parent, PaintBox*& box)
 {
     auto* panel = new QFrame(parent);
+    GivePaper(panel);
     panel->setFrameStyle(QFrame::Box | QFrame::Plain);
     panel->setLineWidth(1);
-    panel->setAutoFillBackground(true);
     panel->setGeometry(0, 0, InsetPanelSize, InsetPanelSize);
     box = new PaintBox(panel);
     box->setGeometry(1, 1, InsetSize, InsetSize);
@@ -102,9 +113,13 @@ MainWindow::MainWindow(bool openingSequence, QWidget* parent)
     QFont windowFont = font();
     windowFont.setPixelSize(11);
     setFont(windowFont);
+    // A white window under a light palette; a dark one keeps its own background, so that
+    // its light text stays readable (the views keep their white paper either way).
     QPalette windowPalette = palette();
-    windowPalette.setColor(QPalette::Window, White);
-    setPalette(windowPalette);
+    if (windowPalette.color(QPalette::WindowText).lightness() < 128) {
+        windowPalette.setColor(QPalette::Window, White);
+        setPalette(windowPalette);
+    }
 
     auto* central = new QWidget(this);
     auto* row = new QHBoxLayout(central);
@@ -150,6 +165,8 @@ void MainWindow::createActions()
     pauseAction_ = NewAction(this, "pauseAction", "Pause", "Pause or resume the flight (P)", {},
                              QKeySequence(Qt::Key_P));
     aboutAction_ = NewAction(this, "aboutAction", "About", "Programmautor", "about");
+    helpAction_ = NewAction(this, "helpAction", "Help", "Orrimar Help (F1)", {},
+                            QKeySequence(QKeySequence::HelpContents));
     exitAction_ = NewAction(this, "exitAction", "&Exit", "Close the program");
     // Start and Config form a group in which at most one is down; both may be up.
     auto* startOrConfig = new QActionGroup(this);
@@ -163,7 +180,7 @@ void MainWindow::createDrawingArea()
     drawingArea_ = new QFrame(centralWidget());
     drawingArea_->setFrameStyle(QFrame::Box | QFrame::Plain);
     drawingArea_->setLineWidth(1);
-    drawingArea_->setAutoFillBackground(true);
+    GivePaper(drawingArea_);
     auto* fill = new QGridLayout(drawingArea_);
     fill->setContentsMargins(1, 1, 1, 1);
     fullView_ = new PaintBox(drawingArea_);
@@ -204,6 +221,12 @@ void MainWindow::createControlColumn()
     column->addWidget(fullViewCheck_);
 
     column->addWidget(startStopGroup_ = createStartStopGroup());
+    // How the last flight ended, wrapped to the column's width; empty before the first.
+    outcomeLabel_ = new QLabel(controlColumn_);
+    outcomeLabel_->setWordWrap(true);
+    outcomeLabel_->setTextFormat(Qt::PlainText);
+    outcomeLabel_->setToolTip("How the last flight ended, and when (days - hours)");
+    column->addWidget(outcomeLabel_);
     column->addWidget(displayGroup_ = createDisplayGroup());
 
     aboutButton_ = SpeedButton(aboutAction_, controlColumn_);
@@ -290,13 +313,22 @@ QGroupBox* MainWindow::createDisplayGroup()
 void MainWindow::createStatusBar()
 {
     statusBar_ = new StatusBar(
-        {{"Step", 40, Qt::AlignHCenter, "Step", "Number of the integration step"},
+        {{"Step", 40, Qt::AlignHCenter, "Step", "Number of the integration step",
+          "Accepted integration steps so far (a count, no unit)"},
          {"Error Jacobi", 100, Qt::AlignHCenter, "Error Jacobi",
-          "Error of the Jacobi constant so far"},
-         {"Jacobi 0", 90, Qt::AlignHCenter, "Jacobi 0", "Jacobi constant at the launch"},
-         {"Time", 73, Qt::AlignHCenter, "Time", "Flight time in days and hours"},
-         {"Velocity", 65, Qt::AlignHCenter, "Velocity", "Velocity of the craft in km/s"},
-         {"", 50, Qt::AlignLeft, "Speed bar panel", "Holds the speed bar"}},
+          "Error of the Jacobi constant so far",
+          "Jacobi integral now minus at launch, in the model's units (Earth\u2013Moon "
+          "distance and the Moon's angular speed): it stays constant in exact arithmetic, so "
+          "this is the accuracy of the integration"},
+         {"Jacobi 0", 90, Qt::AlignHCenter, "Jacobi 0", "Jacobi constant at the launch",
+          "Jacobi integral of the launch state, in the model's units: the larger, the less "
+          "energy and the smaller the region the craft can reach"},
+         {"Time", 73, Qt::AlignHCenter, "Time", "Flight time in days and hours",
+          "Flight time since launch: days - hours"},
+         {"Velocity", 65, Qt::AlignHCenter, "Velocity", "Velocity of the craft in km/s",
+          "Speed of the craft in the rotating Earth\u2013Moon frame, km/s"},
+         {"", 50, Qt::AlignLeft, "Speed bar panel", "Holds the speed bar",
+          "The speed as a bar: 0 to 15 km/s"}},
         StatusBarHeight, this);
     QFont statusFont = statusBar_->font();
     statusFont.setPixelSize(13);
@@ -305,6 +337,7 @@ void MainWindow::createStatusBar()
     speedBar_->setRange(0, 150);
     speedBar_->setValue(0);
     speedBar_->setTextVisible(false);
+    speedBar_->setToolTip("The craft's speed as a bar: 0 to 15 km/s");
     speedBar_->setFixedSize(150, 17);
     // The drawing area and the control column above, the status bar below.
     QWidget* columns = takeCentralWidget();
@@ -358,6 +391,7 @@ void MainWindow::setObjectNames()
         {clipboardButton_, "clipboardButton"},
         {explorerButton_, "explorerButton"},
         {statusBar_, "statusBar"},
+        {outcomeLabel_, "outcomeLabel"},
         {speedBar_, "speedBar"},
     };
     for (const auto& [object, name] : roles)

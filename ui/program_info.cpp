@@ -30,7 +30,7 @@ int FlushedOutput()
 
 }  // namespace
 
-std::optional<int> handleCommandLine(int argc, char** argv)
+std::optional<int> handleCommandLine(int argc, char** argv, bool* resetSettings)
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -44,6 +44,9 @@ std::optional<int> handleCommandLine(int argc, char** argv)
     const QCommandLineOption version({"v", "version"}, "Show the version and exit.");
     parser.addOption(help);
     parser.addOption(version);
+    const QCommandLineOption reset("reset-settings",
+                                   "Start from the default settings, forgetting the kept ones.");
+    parser.addOption(reset);
     // Options that QApplication itself takes, with their values.
     for (const char* name : {"platform", "style", "stylesheet", "display", "geometry",
                              "qwindowgeometry", "qwindowtitle", "qwindowicon", "session",
@@ -76,7 +79,10 @@ std::optional<int> handleCommandLine(int argc, char** argv)
         std::fputs(("Usage: " + QString::fromLatin1(ProgramName) + " [options]\n" +
                     parser.applicationDescription() + "\n\nOptions:\n"
                     "  -h, --help     Show this help and exit.\n"
-                    "  -v, --version  Show the version and exit.\n")
+                    "  -v, --version  Show the version and exit.\n"
+                    "  --reset-settings\n"
+                    "                 Start from the default settings, forgetting the kept "
+                    "ones.\n")
                        .toLocal8Bit()
                        .constData(),
                    stdout);
@@ -86,6 +92,8 @@ std::optional<int> handleCommandLine(int argc, char** argv)
         std::printf("%s %s\n", ProgramName, OrrimarVersion);
         return FlushedOutput();
     }
+    if (resetSettings != nullptr)
+        *resetSettings = parser.isSet(reset);
     return std::nullopt;
 }
 

@@ -18,6 +18,9 @@ StatusBar::StatusBar(const QList<Panel>& panels, int height, QWidget* parent) : 
         label->setGeometry(left, 2, panel.width - 2, height - 4);
         label->setAccessibleName(panel.name.isEmpty() ? panel.text : panel.name);
         label->setAccessibleDescription(panel.description);
+        // As rich text, so that a long explanation wraps instead of running off the screen.
+        if (!panel.toolTip.isEmpty())
+            label->setToolTip("<p>" + panel.toolTip.toHtmlEscaped() + "</p>");
         panels_.append(label);
         left += panel.width;
     }

@@ -21,6 +21,8 @@ public:
         // empty), and what the panel shows.
         QString name = {};
         QString description = {};
+        // On hovering: what the number means, and its unit.
+        QString toolTip = {};
     };
 
     StatusBar(const QList<Panel>& panels, int height, QWidget* parent = nullptr);

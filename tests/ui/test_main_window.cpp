@@ -402,6 +402,15 @@ private slots:
         QCOMPARE(fullViewCheck()->toolTip(), QString::fromUtf8("Show the whole Earth\u2013Moon system"));
         QCOMPARE(altitudeField()->toolTip(), QString("> 100 km"));
         QCOMPARE(startButton()->toolTip(), QString("Start"));
+        // The status bar's bare numbers explain themselves on hovering, with their units.
+        const QList<QLabel*> statusPanels = statusBar()->findChildren<QLabel*>();
+        QCOMPARE(statusPanels.size(), statusBar()->panelCount());
+        const QStringList units = {"no unit", "model's units", "model's units", "days - hours",
+                                   "km/s", "km/s"};
+        for (int i = 0; i < statusBar()->panelCount(); ++i)
+            QVERIFY2(statusPanels[i]->toolTip().contains(units[i]),
+                     qPrintable(statusPanels[i]->toolTip()));
+        QVERIFY(speedBar()->toolTip().contains("km/s"));
     }
 
     void ExceptionsBecomeErrorBoxesWithTheFinalDotRule()
@@ -499,6 +508,48 @@ private slots:
         const int teal = CountColour(full, QColor(0, 128, 128));
         QVERIFY2(teal > 0 && teal <= 64, qPrintable(QString::number(teal)));
         QVERIFY(!lunocentricPanel()->isVisible());
+    }
+
+    // The line under Start/Cancel/Config says how each preset ends, in the report's numbers
+    // (orrimar-flight's summary of the same launch), and is what a screen reader reads.
+    void OutcomeLineSaysHowTheFlightEnded_data()
+    {
+        QTest::addColumn<int>("preset");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("Vantor xx") << 0 << "Collision with the Earth at 19 - 09";
+        QTest::newRow("Collision") << 1 << "Collision with the Moon at 3 - 04";
+        QTest::newRow("Swing by") << 2 << "Escaped at 4 - 19, closest to the Moon 525.5 km";
+        QTest::newRow("Escape 30") << 3 << "Escaped at 36 - 01, closest to the Moon 1081.1 km";
+        QTest::newRow("Escape 58") << 4 << "Escaped at 65 - 09, closest to the Moon 331.9 km";
+    }
+    void OutcomeLineSaysHowTheFlightEnded()
+    {
+        QFETCH(int, preset);
+        QFETCH(QString, outcome);
+        QCOMPARE(outcomeLabel()->text(), QString());  // nothing flown yet
+        speedSlider()->setValue(speedSlider()->maximum());
+        ApplyPreset(preset);
+        Fly();
+        QCOMPARE(outcomeLabel()->text(), outcome);
+        QCOMPARE(outcomeLabel()->accessibleName(), outcome);
+    }
+
+    // Paused while paused, then the moment of the cancel.
+    void OutcomeLineFollowsPauseAndCancel()
+    {
+        speedSlider()->setValue(0);
+        ApplyPreset(1);
+        Invoke("startFlight");
+        QCOMPARE(outcomeLabel()->text(), QString("Flying"));
+        window_->togglePause();
+        QCOMPARE(outcomeLabel()->text(), QString("Paused"));
+        window_->togglePause();
+        QCOMPARE(outcomeLabel()->text(), QString("Flying"));
+        Invoke("cancelFlight");
+        QTRY_VERIFY_WITH_TIMEOUT(!window_->flying(), 120000);
+        const QString text = outcomeLabel()->text();
+        QVERIFY2(QRegularExpression("^Cancelled at \\d+ - \\d\\d$").match(text).hasMatch(),
+                 qPrintable(text));
     }
 
     void InsetsShowTheirBodiesAndLabels()
@@ -740,6 +791,7 @@ private:
     QToolButton* startButton() const { return Part<QToolButton>(*window_, "startButton"); }
     QToolButton* cancelButton() const { return Part<QToolButton>(*window_, "cancelButton"); }
     QToolButton* configButton() const { return Part<QToolButton>(*window_, "configButton"); }
+    QLabel* outcomeLabel() const { return Part<QLabel>(*window_, "outcomeLabel"); }
     QSlider* speedSlider() const { return Part<QSlider>(*window_, "speedSlider"); }
     QToolButton* aboutButton() const { return Part<QToolButton>(*window_, "aboutButton"); }
     QPushButton* exitButton() const { return Part<QPushButton>(*window_, "exitButton"); }

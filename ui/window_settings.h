@@ -1,0 +1,47 @@
+// What the main window remembers between runs: the launch in the fields, the preset list's
+// choice, the speed slider, "Full view" and the window's geometry. Every value read back is
+// checked; a file that cannot be read or holds nonsense counts as empty.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QRect>
+#include <QString>
+
+#include <optional>
+
+class QSettings;
+
+namespace orrimar {
+
+struct WindowState {
+    // The fields' texts (blank positions as spaces); all three or none.
+    QString altitude;
+    QString velocity;
+    QString angle;
+    std::optional<int> preset;     // the preset list's index, -1 for none
+    std::optional<int> speed;      // the speed slider's position
+    std::optional<bool> fullView;
+    QByteArray geometry;           // QWidget::saveGeometry(); empty for none
+};
+
+// The limits a value read back must keep to.
+struct WindowStateLimits {
+    int presetCount = 0;
+    int speedMin = 0;
+    int speedMax = 0;
+};
+
+// Reads what an earlier run kept. On an unreadable file or any value out of its limits,
+// returns nothing kept and sets problem to one line saying what was wrong.
+WindowState readWindowState(const QSettings& settings, const WindowStateLimits& limits,
+                            QString* problem);
+// Keeps the state; launch texts only when given (all three), the rest as given. False
+// when the file could not be written.
+bool writeWindowState(QSettings& settings, const WindowState& state);
+
+// A window's frame put back where it was, or moved onto the first screen when it lies
+// off every one (a screen unplugged since): centred there, shrunk to fit.
+QRect frameOnScreen(const QRect& frame, const QList<QRect>& screens);
+
+}  // namespace orrimar
