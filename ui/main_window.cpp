@@ -146,7 +146,9 @@ void MainWindow::connectController()
     connect(controller_, &FlightController::pausedChanged, this, [this](bool paused) {
         if (paused)
             repaintPacer_->showPending();
-        showOutcome(paused ? "Paused" : "Flying");
+        // A flight that ended paused has said how it ended already.
+        if (controller_->flying())
+            showOutcome(paused ? "Paused" : "Flying");
     });
     connect(controller_, &FlightController::flightEnded, this,
             guarded([this](const Dop853Result& result, bool cancelRequested,

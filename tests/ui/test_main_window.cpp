@@ -545,6 +545,7 @@ private slots:
         QCOMPARE(outcomeLabel()->text(), QString("Paused"));
         window_->togglePause();
         QCOMPARE(outcomeLabel()->text(), QString("Flying"));
+        window_->togglePause();  // cancelled while paused, as Escape on a paused flight does
         Invoke("cancelFlight");
         QTRY_VERIFY_WITH_TIMEOUT(!window_->flying(), 120000);
         const QString text = outcomeLabel()->text();
