@@ -3,6 +3,7 @@
 // tool's CSV and the tab shown, a finished flight's record shown again and its CSV, closing either window mid-flight, the launch map's tab
 // following the fields, filling them and flying its cells, and the rotating-frame view's
 // closed region and zoom.
+#include "support/widget_parts.h"
 #include "cli/flight_tool.h"
 #include "formats/decimal_text.h"
 #include "formats/number_format.h"
@@ -42,19 +43,11 @@
 #include <sstream>
 
 using namespace orrimar;
+using orrimar::test::Part;
+using orrimar::test::Patience;
 
 namespace {
 
-template <typename T>
-T* Part(const QWidget& window, const char* name)
-{
-    T* part = window.findChild<T*>(QLatin1String(name));
-    if (part == nullptr)
-        qFatal("No %s", name);
-    return part;
-}
-
-constexpr int Patience = 120000;  // ms; a bound for slow (sanitizer) builds, not a timing
 
 // The map's centre is the launch: spans kept by a new centre may round in the last bit.
 bool CentredOn(const MapRegion& region, const LaunchPreset& p)

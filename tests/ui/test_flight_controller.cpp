@@ -1,6 +1,7 @@
 // The flight controller's states: a flight handed over whole and in order (the headless
 // flight's points, bit for bit), pause and resume, cancel at a step's end, and abort or
 // destruction while flying or paused.
+#include "support/widget_parts.h"
 #include "flight/flight_summary.h"
 #include "flight/launch_presets.h"
 #include "ui/flight_controller.h"
@@ -11,11 +12,12 @@
 #include <vector>
 
 using namespace orrimar;
+using orrimar::test::Part;
+using orrimar::test::Patience;
 using State = FlightController::State;
 
 namespace {
 
-constexpr int Patience = 120000;  // ms; a bound for slow (sanitizer) builds, not a timing
 
 CsvLaunch PresetLaunch(int index, bool fullView = true)
 {

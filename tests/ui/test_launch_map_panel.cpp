@@ -1,6 +1,7 @@
 // The launch map panel: its cells are the single flights of their launches, clicks give
 // the fields' texts, a dragged rectangle zooms and Back returns, the CSV holds one row per
 // cell, and Cancel or destruction during a computation leave no thread running.
+#include "support/widget_parts.h"
 #include "ui/error_box.h"
 #include "ui/launch_map_panel.h"
 
@@ -23,10 +24,11 @@
 #include <thread>
 
 using namespace orrimar;
+using orrimar::test::Part;
+using orrimar::test::Patience;
 
 namespace {
 
-constexpr int Patience = 120000;  // ms; a bound for slow (sanitizer) builds, not a timing
 
 // "Escape 58" and a small map around it.
 LaunchMapPanel* NewPanel(bool fullView = true)

@@ -2,6 +2,7 @@
 // flight Start flies in the window and against the tool's summary for the same burns, the
 // preview following the fields (none for an unfinished text), and the burns table
 // refusing bad input without losing the burns it has.
+#include "support/widget_parts.h"
 #include "flight/flight_summary.h"
 #include "flight/launch_presets.h"
 #include "support/report_line.h"
@@ -23,19 +24,11 @@
 #include <QtTest>
 
 using namespace orrimar;
+using orrimar::test::Part;
+using orrimar::test::Patience;
 
 namespace {
 
-template <typename T>
-T* Part(const QWidget& window, const char* name)
-{
-    T* part = window.findChild<T*>(QLatin1String(name));
-    if (part == nullptr)
-        qFatal("No %s", name);
-    return part;
-}
-
-constexpr int Patience = 120000;  // ms; a bound for slow (sanitizer) builds, not a timing
 constexpr int SwingBy = 2;
 
 }  // namespace
