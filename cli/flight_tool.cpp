@@ -108,14 +108,14 @@ int SingleFlight(const FlightToolOptions& options, std::ostream& out, std::ostre
     const CsvLaunch launch{options.AltitudeText,   options.VelocityText,
                            options.AngleText,      options.Setup.ViewWidth,
                            options.Setup.ViewHeight, options.Setup.FullView,
-                           options.Setup.Limit};
+                           options.Setup.Limit,    options.Burns};
     std::ostream* csv = csvFile ? &csvFile->Stream() : options.CsvPath == "-" ? &out : nullptr;
     FlightSummary summary;
     try {
-        summary = csv ? WriteFlightCsv(launch, *csv, options.Burns) : [&] {
+        summary = csv ? WriteFlightCsv(launch, *csv) : [&] {
             const HeadlessViews views(launch.ViewWidth, launch.ViewHeight, launch.FullView);
             return FlySummary(LaunchFromTexts(launch.Altitude, launch.Velocity, launch.Angle),
-                              views, launch.Limit, {}, options.Burns);
+                              views, launch.Limit, {}, launch.Burns);
         }();
     } catch (const std::ios_base::failure&) {
         // The file stopped taking rows: the flight is not worth finishing.

@@ -4,11 +4,10 @@
 
 namespace orrimar {
 
-FlightSummary WriteFlightCsv(const CsvLaunch& launch, std::ostream& csv,
-                             const std::vector<FlightBurn>& burns)
+FlightSummary WriteFlightCsv(const CsvLaunch& launch, std::ostream& csv)
 {
     const HeadlessViews views(launch.ViewWidth, launch.ViewHeight, launch.FullView);
-    const bool withBurns = !burns.empty();
+    const bool withBurns = !launch.Burns.empty();
     csv << CsvHeader() << (withBurns ? ",burns\n" : "\n");
     const FlightPointObserver observer = [&csv, withBurns](const FlightPoint& point, double drift) {
         csv << CsvRow(point, drift);
@@ -17,7 +16,7 @@ FlightSummary WriteFlightCsv(const CsvLaunch& launch, std::ostream& csv,
         csv << '\n';
     };
     return FlySummary(LaunchFromTexts(launch.Altitude, launch.Velocity, launch.Angle), views,
-                      launch.Limit, observer, burns);
+                      launch.Limit, observer, launch.Burns);
 }
 
 }  // namespace orrimar

@@ -19,12 +19,14 @@ struct CsvLaunch {
     int ViewHeight = DefaultViewHeight;
     bool FullView = true;  // the "Full view" check box
     FlightLimit Limit;
+    // The burns planned after launch, as given (at most MaxFlightBurns); the CSV of a
+    // flight with burns gains the column "burns".
+    std::vector<FlightBurn> Burns;
 };
 
 // Writes the header and one row per output point to csv (newline-terminated lines) and
 // returns the flight's summary. Runs the flight on the calling thread.
 // With burns, every row ends in a column "burns": the burns made before that point.
-FlightSummary WriteFlightCsv(const CsvLaunch& launch, std::ostream& csv,
-                             const std::vector<FlightBurn>& burns = {});
+FlightSummary WriteFlightCsv(const CsvLaunch& launch, std::ostream& csv);
 
 }  // namespace orrimar

@@ -76,8 +76,11 @@ void FlightRecord::AddPoint(const FlightPoint& point)
         point.Index != firstIndex_ + static_cast<int>(points_.size())) {
         dropped_ = true;
         std::vector<KeptPoint>().swap(points_);
+        burnsFrom_.clear();
         return;
     }
+    while (burnsFrom_.size() < static_cast<std::size_t>(std::max(point.Burns, 0)))
+        burnsFrom_.push_back(points_.size());
     const GeocentricPicture& g = point.Picture;
     points_.push_back(KeptPoint{point.T, g.Craft.X, g.Craft.Y, g.Moon.X, g.Moon.Y, point.SpeedKms,
                                 point.MoonDistance, point.JacobiDrift});
@@ -97,8 +100,10 @@ void FlightRecord::WriteCsv(std::ostream& csv) const
             WriteFlightCsvUntil(*launch_, report_.LastIndex(), csv);
         return;
     }
-    csv << CsvHeader() << '\n';
+    const bool withBurns = launch_ && !launch_->Burns.empty();
+    csv << CsvHeader() << (withBurns ? ",burns\n" : "\n");
     FlightPoint point;
+    std::size_t burns = 0;
     for (std::size_t i = 0; i < points_.size(); ++i) {
         const KeptPoint& p = points_[i];
         point.Index = static_cast<int>(i);
@@ -109,7 +114,13 @@ void FlightRecord::WriteCsv(std::ostream& csv) const
         point.Picture.Moon.Y = p.MoonY;
         point.SpeedKms = p.SpeedKms;
         point.MoonDistance = p.MoonDistance;
-        csv << CsvRow(point, p.JacobiDrift) << '\n';
+        csv << CsvRow(point, p.JacobiDrift);
+        if (withBurns) {
+            while (burns < burnsFrom_.size() && burnsFrom_[burns] <= i)
+                ++burns;
+            csv << ',' << burns;
+        }
+        csv << '\n';
     }
 }
 

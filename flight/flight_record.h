@@ -1,7 +1,8 @@
 // What a followed flight keeps, so that it can be shown again after its end: its report,
 // its trajectory in the Moon's frame (thinned), its four series over time (per column),
-// the launch it was flown from, and its output points as far as the per-point CSV needs
-// them. A window showing a finished record shows what it would have shown following it.
+// the launch it was flown from with its burns, and its output points as far as the
+// per-point CSV needs them. A window showing a finished record shows what it would have
+// shown following it.
 #pragma once
 
 #include "flight/flight_csv.h"
@@ -44,7 +45,8 @@ public:
     bool KeepsPoints() const { return !dropped_; }
 
     // The CSV header and one row per output point recorded, the bytes orrimar-flight --csv
-    // writes for the same launch up to where this flight ended. Needs a finished record.
+    // (--burn ...) writes for the same launch and burns up to where this flight ended.
+    // Needs a finished record.
     void WriteCsv(std::ostream& csv) const;
 
 private:
@@ -65,6 +67,8 @@ private:
     TrajectoryThinner trajectory_;
     std::array<ColumnRange, SeriesCount> series_;
     std::vector<KeptPoint> points_;
+    // burnsFrom_[k]: the first kept point made after k + 1 burns (burns only ever add up).
+    std::vector<std::size_t> burnsFrom_;
     int firstIndex_ = 0;
     bool dropped_ = false;
     std::optional<CsvLaunch> launch_;

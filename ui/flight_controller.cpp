@@ -65,13 +65,13 @@ private:
 // was given in, as the integrator sees it, and the flight is never further ahead.
 class FlightController::Job final : public FlightDisplay {
 public:
-    Job(const CsvLaunch& launch, std::vector<FlightBurn> burns)
+    explicit Job(const CsvLaunch& launch)
         : launch_(launch), full_(launch.ViewWidth, launch.ViewHeight),
           luno_(InsetSize, InsetSize), geo_(InsetSize, InsetSize),
           run_(LaunchFromTexts(launch.Altitude, launch.Velocity, launch.Angle),
                FlightViews{full_, luno_, geo_}, *this)
     {
-        run_.SetBurns(std::move(burns));
+        run_.SetBurns(launch.Burns);
     }
     ~Job() override
     {
@@ -209,11 +209,11 @@ void FlightController::setPointInterval(std::function<std::int64_t()> interval)
     pointInterval_ = std::move(interval);
 }
 
-bool FlightController::start(const CsvLaunch& launch, std::vector<FlightBurn> burns)
+bool FlightController::start(const CsvLaunch& launch)
 {
     if (flying())
         return false;
-    job_ = std::make_unique<Job>(launch, std::move(burns));
+    job_ = std::make_unique<Job>(launch);
     jacobi0Text_ = job_->jacobi0Text();
     cancelRequested_ = false;
     lastPointIndex_ = -1;

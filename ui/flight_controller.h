@@ -29,7 +29,7 @@ public:
 
     // How the last flight ended, kept until the next one ends.
     struct Ending {
-        CsvLaunch Launch;         // the fields' texts and the view it was flown in
+        CsvLaunch Launch;         // the fields' texts, the view it was flown in, its burns
         std::string Jacobi0Text;  // "Jacobi 0" as the status bar showed it
         Dop853Result Result;
         bool CancelRequested = false;
@@ -44,11 +44,11 @@ public:
     // so that the speed slider acts during a flight.
     void setPointInterval(std::function<std::int64_t()> interval);
 
-    // Starts a flight of the launch's texts in views of its size (the full view's; the
-    // insets are InsetSize square). The views' frames are copied for the worker: what the
-    // window does to its boxes afterwards does not reach the flight. Returns false, doing
-    // nothing, while a flight runs. The first step and point come from the event loop.
-    bool start(const CsvLaunch& launch, std::vector<FlightBurn> burns = {});
+    // Starts a flight of the launch's texts, with its burns, in views of its size (the full
+    // view's; the insets are InsetSize square). The views' frames are copied for the worker:
+    // what the window does to its boxes afterwards does not reach the flight. Returns false,
+    // doing nothing, while a flight runs. The first step and point come from the event loop.
+    bool start(const CsvLaunch& launch);
     // The flight ends after the step being drawn, as the integrator asks after each step.
     void cancel();
     // Paused: no point is handed over until resumed; the next point then comes at once.

@@ -567,8 +567,8 @@ void MainWindow::startFlight()
         // Shown at most once per display frame while flying, and all of it at the end.
         repaintPacer_->begin();
         controller_->start(CsvLaunch{altitude, velocity, angle, fullView_->ClientWidth(),
-                                     fullView_->ClientHeight(), fullView, {}},
-                           explorer_ ? explorer_->burns() : std::vector<FlightBurn>{});
+                                     fullView_->ClientHeight(), fullView, {},
+                                     explorer_ ? explorer_->burns() : std::vector<FlightBurn>{}});
     } catch (...) {
         repaintPacer_->end();
         drawing_->end();

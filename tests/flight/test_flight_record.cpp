@@ -1,6 +1,7 @@
 // A followed flight's record: its CSV is exactly the rows of the points it was shown,
-// the bytes orrimar-flight writes for the same launch cut where the flight ended, whether
-// the record kept its points or has to fly them again; and its memory stays bounded.
+// the bytes orrimar-flight writes for the same launch and burns cut where the flight
+// ended, whether the record kept its points or has to fly them again (burns included);
+// and its memory stays bounded.
 #include "flight/flight_record.h"
 #include "flight/launch_presets.h"
 
@@ -37,6 +38,7 @@ struct RecordCase {
     int Preset;
     int CancelAtStep;  // 0: flown to its end
     std::size_t MaxKeptPoints;
+    const char* Burns = "";  // as --burn takes them, separated by blanks
 };
 
 // The first `rows` data rows of text, the header included.
@@ -58,11 +60,17 @@ TEST_P(RecordCsv, IsTheToolsCsvCutWhereTheFlightEnded)
     launch.Altitude = std::string(p.Altitude);
     launch.Velocity = std::string(p.Velocity);
     launch.Angle = std::string(p.Angle);
+    std::istringstream burns(c.Burns);
+    for (std::string burn; burns >> burn;)
+        launch.Burns.push_back(ParseBurn(burn));
+    if (!launch.Burns.empty())
+        launch.Limit.MaxDays = 30.0;  // the tool's whole flight: an orbit goes on for long
     const HeadlessViews views(launch.ViewWidth, launch.ViewHeight, launch.FullView);
     FlightRecord record(c.MaxKeptPoints);
     RecordDisplay display(record, c.CancelAtStep);
     FlightRun run(LaunchFromTexts(launch.Altitude, launch.Velocity, launch.Angle), views.Get(),
                   display);
+    run.SetBurns(launch.Burns);
     record.Finish(run.Fly(), c.CancelAtStep > 0, launch);
     EXPECT_EQ(record.KeepsPoints(), c.MaxKeptPoints > 100000) << c.Name;
     EXPECT_EQ(record.Report().Ending() == FlightEnding::Cancelled, c.CancelAtStep > 0) << c.Name;
@@ -78,6 +86,12 @@ TEST_P(RecordCsv, IsTheToolsCsvCutWhereTheFlightEnded)
     else
         EXPECT_LT(rows, summary.Points) << c.Name;
     EXPECT_EQ(written.str(), Prefix(whole.str(), rows)) << c.Name;
+    // Every burn was made before the end, and the last row counts them.
+    if (!launch.Burns.empty()) {
+        const std::string text = written.str();
+        EXPECT_EQ(text.substr(text.rfind(',') + 1), std::to_string(launch.Burns.size()) + "\n")
+            << c.Name;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -85,7 +99,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(RecordCase{"collision, kept", 1, 0, FlightRecord::DefaultMaxKeptPoints},
                     RecordCase{"collision, flown again", 1, 0, 100},
                     RecordCase{"escape cancelled, kept", 4, 400, FlightRecord::DefaultMaxKeptPoints},
-                    RecordCase{"escape cancelled, flown again", 4, 400, 100}),
+                    RecordCase{"escape cancelled, flown again", 4, 400, 100},
+                    RecordCase{"two burns, kept", 2, 1200, FlightRecord::DefaultMaxKeptPoints,
+                               "5:0.01:-0.02 perilune:-0.5"},
+                    RecordCase{"two burns, flown again", 2, 1200, 100,
+                               "5:0.01:-0.02 perilune:-0.5"}),
     [](const testing::TestParamInfo<RecordCase>& info) {
         std::string name;
         for (const char* s = info.param.Name; *s; ++s)

@@ -211,7 +211,7 @@ TEST(FlightCsv, HeaderThenOneRowPerPoint)
     const LaunchPreset& p = LaunchPresets[1];
     std::ostringstream csv;
     const FlightSummary summary = WriteFlightCsv({std::string(p.Altitude), std::string(p.Velocity),
-                                                  std::string(p.Angle), 528, 628, true, {}},
+                                                  std::string(p.Angle), 528, 628, true, {}, {}},
                                                  csv);
     const std::string text = csv.str();
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), summary.Points + 1);

@@ -23,7 +23,7 @@ CsvLaunch PresetLaunch(int index, bool fullView = true)
 {
     const LaunchPreset& p = LaunchPresets[static_cast<std::size_t>(index)];
     return CsvLaunch{std::string(p.Altitude), std::string(p.Velocity), std::string(p.Angle),
-                     DefaultViewWidth, DefaultViewHeight, fullView, {}};
+                     DefaultViewWidth, DefaultViewHeight, fullView, {}, {}};
 }
 
 // A flight flown on this thread with everything the window uses: the reference.

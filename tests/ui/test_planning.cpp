@@ -1,8 +1,10 @@
 // Planning in the Explorer: the preview of the fields' launch with its burns against the
-// flight Start flies in the window and against the tool's summary for the same burns, the
+// flight Start flies in the window and against the tool's summary and CSV for the same
+// burns, the
 // preview following the fields (none for an unfinished text), and the burns table
 // refusing bad input without losing the burns it has.
 #include "support/widget_parts.h"
+#include "flight/flight_csv.h"
 #include "flight/flight_summary.h"
 #include "flight/launch_presets.h"
 #include "support/report_line.h"
@@ -17,11 +19,16 @@
 #include "ui/preview_drawing.h"
 #include "ui/preview_runner.h"
 
+#include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QPointer>
 #include <QSlider>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <sstream>
 
 using namespace orrimar;
 using orrimar::test::Part;
@@ -41,6 +48,7 @@ private slots:
     {
         useDotDecimalSeparator();
         setErrorBoxHandler([this](const QString& text) { errors_.append(text); });
+        setSavePathAsker([this](const QString&, const QString&, const QString&) { return savePath_; });
     }
     void init()
     {
@@ -60,8 +68,9 @@ private slots:
         QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join('\n')));
     }
 
-    // Start flies what the preview showed, and the tool's --burn flies the same: one
-    // plan hitting the Moon after a timed burn, one escaping after a perilune burn.
+    // Start flies what the preview showed, and the tool's --burn flies the same, its
+    // "Save flight as CSV…" the tool's --csv: one plan hitting the Moon after a timed burn,
+    // one escaping after a perilune burn.
     void FlightIsThePreviewAndTheTools_data()
     {
         QTest::addColumn<QString>("burns");
@@ -104,6 +113,20 @@ private slots:
             total += BurnDvKms(plan[i]);
         QVERIFY2(text.contains(QString("Total Δv: %1 km/s").arg(total, 0, 'f', 4)), qPrintable(text));
         QVERIFY2(line.endsWith(QString("dv_kms=%1").arg(total, 0, 'f', 4)), qPrintable(line));
+
+        QTemporaryDir dir;
+        savePath_ = dir.filePath("plan.csv");
+        QSignalSpy saved(explorer_.data(), &ExplorerWindow::csvSaved);
+        Part<QPushButton>(*explorer_, "saveCsvButton")->click();
+        QVERIFY(saved.wait(Patience));
+        QCOMPARE(saved.at(0).at(0).toString(), QString());
+        QFile file(savePath_);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        std::ostringstream csv;
+        WriteFlightCsv({std::string(p.Altitude), std::string(p.Velocity), std::string(p.Angle),
+                        fullView->width(), fullView->height(), true, {}, plan},
+                       csv);
+        QVERIFY(file.readAll() == QByteArray::fromStdString(csv.str()));
     }
 
     // Stepping a field moves the preview, stepping back restores it; a text with a gap
@@ -206,6 +229,7 @@ private:
     MainWindow* window_ = nullptr;
     QPointer<ExplorerWindow> explorer_;
     QStringList errors_;
+    QString savePath_;
 };
 
 QTEST_MAIN(TestPlanning)
