@@ -139,7 +139,7 @@ private:
 PreviewResult FlightPreview::Compute(const PreviewRequest& request)
 {
     const std::uint64_t ticket = generation_.fetch_add(1, std::memory_order_relaxed) + 1;
-    const HeadlessViews views(request.ViewWidth, request.ViewHeight, request.FullView);
+    const HeadlessViews views(request.ViewWidth, request.ViewHeight, request.FullView, &turns_);
     PreviewDisplay display(request, generation_, ticket);
     FlightRun run(request.Launch, views.Get(), display);
     run.SetBurns(request.Burns);

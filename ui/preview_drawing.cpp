@@ -73,11 +73,18 @@ void drawPreview(QPainter& painter, const PreviewResult& preview,
         // Far outside the widget the painter's integers overflow; the line is cut there.
         if (std::abs(pixel.x()) > 1e6 || std::abs(pixel.y()) > 1e6)
             break;
+        // A point less than half a pixel from the last one drawn adds nothing to see: an
+        // orbit wound a hundred times around a Moon a few pixels wide costs a few segments.
+        if (!line.isEmpty() && std::abs(pixel.x() - line.back().x()) < 0.5 &&
+            std::abs(pixel.y() - line.back().y()) < 0.5)
+            continue;
         line.append(pixel);
     }
-    painter.setPen(QPen(QColor(128, 128, 128), 1.0, Qt::SolidLine));
+    painter.setPen(QPen(QColor(128, 128, 128), 0));
     painter.setBrush(Qt::NoBrush);
+    painter.setRenderHint(QPainter::Antialiasing, false);
     painter.drawPolyline(line);
+    painter.setRenderHint(QPainter::Antialiasing);
 
     // Burns: an orange diamond where each was made, and its handle: the Δv as an arrow
     // ending in a dot to drag.
