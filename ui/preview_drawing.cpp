@@ -1,11 +1,15 @@
 #include "ui/preview_drawing.h"
 
 #include "flight/flight_run.h"
+#include "flight/lagrange_points.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPolygonF>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace orrimar {
 
@@ -24,6 +28,57 @@ QString previewOutcomeText(const PreviewResult& preview)
         break;
     }
     return QStringLiteral("integrator stopped (%1)").arg(preview.IntegratorCode);
+}
+
+std::vector<QRectF> placeLabels(const std::vector<LabelRequest>& labels,
+                                std::vector<QRectF> obstacles)
+{
+    // Ring 0 sits just off a mark (they are at most 5 pixels from their anchor); each ring
+    // further out moves a label's height and a little more.
+    constexpr double FirstGap = 6.0;
+    constexpr int Rings = 12;
+    std::vector<QRectF> placed;
+    placed.reserve(labels.size());
+    const auto free = [&](const QRectF& box) {
+        const auto hits = [&box](const QRectF& other) { return box.intersects(other); };
+        return std::none_of(placed.begin(), placed.end(), hits) &&
+               std::none_of(obstacles.begin(), obstacles.end(), hits);
+    };
+    for (const LabelRequest& label : labels) {
+        const double w = label.Size.width();
+        const double h = label.Size.height();
+        const QPointF a = label.Anchor;
+        std::optional<QRectF> found;
+        for (int ring = 0; ring < Rings && !found; ++ring) {
+            const double d = FirstGap + ring * (h + 2.0);
+            // Right below first (where a caption is read from its point), then the other
+            // corners, the sides, below and above.
+            const QPointF corners[] = {
+                {a.x() + d, a.y() + d / 2.0},     {a.x() + d, a.y() - d / 2.0 - h},
+                {a.x() - d - w, a.y() + d / 2.0}, {a.x() - d - w, a.y() - d / 2.0 - h},
+                {a.x() + d, a.y() - h / 2.0},     {a.x() - d - w, a.y() - h / 2.0},
+                {a.x() - w / 2.0, a.y() + d},     {a.x() - w / 2.0, a.y() - d - h},
+            };
+            for (const QPointF& corner : corners) {
+                const QRectF box(corner, label.Size);
+                if (free(box)) {
+                    found = box;
+                    break;
+                }
+            }
+        }
+        if (!found) {
+            // Below every box and mark: nothing can be there.
+            double bottom = a.y();
+            for (const QRectF& r : placed)
+                bottom = std::max(bottom, r.bottom());
+            for (const QRectF& r : obstacles)
+                bottom = std::max(bottom, r.bottom());
+            found = QRectF(QPointF(a.x() + FirstGap, bottom + 2.0), label.Size);
+        }
+        placed.push_back(*found);
+    }
+    return placed;
 }
 
 std::vector<BurnHandle> burnHandles(const PreviewResult& preview,
@@ -86,10 +141,36 @@ void drawPreview(QPainter& painter, const PreviewResult& preview,
     painter.drawPolyline(line);
     painter.setRenderHint(QPainter::Antialiasing);
 
+    // Every mark the labels must leave visible: the preview's own and the Lagrange points'
+    // crosses and names (as the view draws them: a cross 4 pixels wide, the name at 5, -5).
+    const QFontMetricsF metrics(painter.font());
+    const auto around = [](QPointF p, double r) { return QRectF(p - QPointF(r, r), p + QPointF(r, r)); };
+    std::vector<QRectF> marks;
+    for (const LagrangePoint& l : LagrangePoints()) {
+        const QPointF p = toPixel(l.X, l.Y);
+        marks.push_back(around(p, 5.0));
+        const QString name = QString::fromLatin1(l.Name.data(), static_cast<qsizetype>(l.Name.size()));
+        marks.emplace_back(p.x() + 5.0, p.y() - 5.0 - metrics.ascent(), metrics.horizontalAdvance(name),
+                           metrics.height());
+    }
+    const std::vector<BurnHandle> handles = burnHandles(preview, toPixel);
+    const QPointF moon = toPixel(preview.Moon.At.X, preview.Moon.At.Y);
+    const QPointF earth = toPixel(preview.Earth.At.X, preview.Earth.At.Y);
+    const QPointF end = toPixel(preview.End.X, preview.End.Y);
+    const bool showEarth = preview.Path.size() > 2;
+    marks.push_back(around(moon, 4.0));
+    if (showEarth)
+        marks.push_back(around(earth, 4.0));
+    marks.push_back(around(end, 5.0));
+    for (const BurnHandle& h : handles) {
+        marks.push_back(around(h.Base, 6.0));
+        marks.push_back(around(h.Tip, 5.0));
+    }
+
     // Burns: an orange diamond where each was made, and its handle: the Δv as an arrow
     // ending in a dot to drag.
     painter.setPen(QPen(QColor(200, 100, 0), 1.5));
-    for (const BurnHandle& h : burnHandles(preview, toPixel)) {
+    for (const BurnHandle& h : handles) {
         painter.drawLine(h.Base, h.Tip);
         painter.setBrush(QColor(200, 100, 0));
         painter.drawEllipse(h.Tip, 3.5, 3.5);
@@ -99,25 +180,53 @@ void drawPreview(QPainter& painter, const PreviewResult& preview,
                                 p + QPointF(-5, 0), p + QPointF(0, -5)};
         painter.drawPolyline(diamond);
     }
-
-    // Closest approaches: a small ring and the distance.
+    // Closest approaches: a small ring; the end: a cross.
     painter.setPen(QPen(QColor(90, 90, 90), 1.0));
-    const auto approach = [&](const PreviewApproach& a, const QString& body) {
-        const QPointF p = toPixel(a.At.X, a.At.Y);
-        painter.drawEllipse(p, 3.0, 3.0);
-        painter.drawText(p + QPointF(5, 12),
-                         QStringLiteral("%1 %2 km").arg(body).arg(a.Km, 0, 'f', 0));
-    };
-    approach(preview.Moon, QStringLiteral("Moon"));
-    if (preview.Path.size() > 2)
-        approach(preview.Earth, QStringLiteral("Earth"));
-
-    // The end: a cross and the outcome.
-    const QPointF end = toPixel(preview.End.X, preview.End.Y);
+    painter.drawEllipse(moon, 3.0, 3.0);
+    if (showEarth)
+        painter.drawEllipse(earth, 3.0, 3.0);
     painter.setPen(QPen(QColor(60, 60, 60), 1.5));
     painter.drawLine(end + QPointF(-4, -4), end + QPointF(4, 4));
     painter.drawLine(end + QPointF(-4, 4), end + QPointF(4, -4));
-    painter.drawText(end + QPointF(6, -6), previewOutcomeText(preview));
+
+    // The labels, placed apart from each other and from every mark, on paper that keeps
+    // them legible over a wound orbit; one pushed away from its point is tied to it by a
+    // thin line.
+    struct Label {
+        QPointF Anchor;
+        QString Text;
+        QColor Colour;
+    };
+    const QColor grey(90, 90, 90);
+    std::vector<Label> texts;
+    texts.push_back({moon, QStringLiteral("Moon %1 km").arg(preview.Moon.Km, 0, 'f', 0), grey});
+    if (showEarth)
+        texts.push_back({earth, QStringLiteral("Earth %1 km").arg(preview.Earth.Km, 0, 'f', 0), grey});
+    texts.push_back({end, previewOutcomeText(preview), QColor(60, 60, 60)});
+    const double kms = static_cast<double>(VelocityUnitKms);
+    for (std::size_t i = 0; i < handles.size(); ++i) {
+        const FlightBurnDone& burn = preview.Burns[i];
+        const double dv = std::hypot(burn.After[2] - burn.Before[2], burn.After[4] - burn.Before[4]) * kms;
+        texts.push_back({handles[i].Base,
+                         QStringLiteral("burn %1: %2 km/s").arg(burn.Nr + 1).arg(dv, 0, 'f', 2),
+                         QColor(200, 100, 0)});
+    }
+    std::vector<LabelRequest> requests;
+    for (const Label& t : texts)
+        requests.push_back({t.Anchor, QSizeF(metrics.horizontalAdvance(t.Text) + 2.0, metrics.height())});
+    const std::vector<QRectF> boxes = placeLabels(requests, std::move(marks));
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const QRectF& box = boxes[i];
+        const QPointF a = texts[i].Anchor;
+        const QPointF nearest(std::clamp(a.x(), box.left(), box.right()),
+                              std::clamp(a.y(), box.top(), box.bottom()));
+        const QPointF off = nearest - a;
+        painter.setPen(QPen(texts[i].Colour, 0));
+        if (off.x() * off.x() + off.y() * off.y() > 12.0 * 12.0)
+            painter.drawLine(a, nearest);
+        painter.fillRect(box, QColor(255, 255, 255, 210));
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, texts[i].Text);
+    }
     painter.restore();
 }
 

@@ -6,6 +6,7 @@
 #include "flight/flight_preview.h"
 
 #include <QPointF>
+#include <QRectF>
 #include <QString>
 
 #include <functional>
@@ -32,6 +33,18 @@ QPointF handleDv(const BurnHandle& handle, QPointF tip);
 
 // The end's caption, e.g. "escapes" or "30 days".
 QString previewOutcomeText(const PreviewResult& preview);
+
+// A text label to place: the point it belongs to and its box's size, pixels.
+struct LabelRequest {
+    QPointF Anchor;
+    QSizeF Size;
+};
+// Boxes for the labels, in their order (earlier ones get the nearer places): each beside its
+// anchor where it covers no box placed before it and no obstacle (the marks), the places
+// around the anchor tried ring by ring further out; one that finds none within a few rings
+// goes below everything else. No two boxes overlap, and none covers an obstacle.
+std::vector<QRectF> placeLabels(const std::vector<LabelRequest>& labels,
+                                std::vector<QRectF> obstacles);
 
 // toPixel: rotating frame (distance units) -> widget pixels.
 void drawPreview(QPainter& painter, const PreviewResult& preview,
