@@ -26,7 +26,6 @@ namespace orrimar {
 namespace {
 
 constexpr int PollMilliseconds = 200;  // results taken and the map repainted 5 times a second
-constexpr int MaxCellsPerAxis = 2000;
 
 QDoubleSpinBox* NumberBox(int decimals, double range, double step, const QString& suffix,
                           const QString& name)
@@ -43,7 +42,7 @@ QDoubleSpinBox* NumberBox(int decimals, double range, double step, const QString
 QSpinBox* CountBox(const QString& name)
 {
     auto* box = new QSpinBox;
-    box->setRange(1, MaxCellsPerAxis);
+    box->setRange(1, LaunchMapPanel::MaxCellsPerAxis);
     box->setSuffix(QObject::tr(" cells"));
     box->setAccessibleName(name);
     return box;
@@ -86,14 +85,14 @@ LaunchMapPanel::~LaunchMapPanel()
 
 void LaunchMapPanel::buildControls()
 {
-    angleFrom_ = NumberBox(4, 10000.0, 0.1, tr(" °"), tr("Launch angle from"));
-    angleTo_ = NumberBox(4, 10000.0, 0.1, tr(" °"), tr("Launch angle to"));
-    velocityFrom_ = NumberBox(6, 100.0, 0.001, tr(" km/s"), tr("Launch velocity from"));
-    velocityTo_ = NumberBox(6, 100.0, 0.001, tr(" km/s"), tr("Launch velocity to"));
+    angleFrom_ = NumberBox(4, AngleRange, 0.1, tr(" °"), tr("Launch angle from"));
+    angleTo_ = NumberBox(4, AngleRange, 0.1, tr(" °"), tr("Launch angle to"));
+    velocityFrom_ = NumberBox(6, VelocityRange, 0.001, tr(" km/s"), tr("Launch velocity from"));
+    velocityTo_ = NumberBox(6, VelocityRange, 0.001, tr(" km/s"), tr("Launch velocity to"));
     angleCells_ = CountBox(tr("Cells along the launch angle"));
     velocityCells_ = CountBox(tr("Cells along the launch velocity"));
-    days_ = NumberBox(1, 100000.0, 1.0, tr(" days"), tr("Stop each flight after"));
-    days_->setMinimum(0.1);
+    days_ = NumberBox(1, MaxDays, 1.0, tr(" days"), tr("Stop each flight after"));
+    days_->setMinimum(MinDays);
     exactEvents_ = new QCheckBox(tr("E&xact collisions"));
     exactEvents_->setObjectName("exactEventsCheck");
     exactEvents_->setToolTip(tr("Find collisions and escapes between the output points, where "
@@ -205,6 +204,14 @@ void LaunchMapPanel::setRegion(const MapRegion& region)
     altitude_ = region.Altitude;
     altitudeLabel_->setText(tr("at altitude %1 km").arg(region.Altitude, 0, 'f', 2));
     showRegion(region);
+    updateStale();
+}
+
+void LaunchMapPanel::resetRegion()
+{
+    if (computing())
+        return;
+    showRegion(RegionAround(altitude_, launchAngle_, launchVelocity_));
     updateStale();
 }
 
