@@ -302,6 +302,9 @@ void LaunchMapPanel::updateStale()
     view_->setStale(current_ && !computing() && !(current_->Region == region())
                         ? tr("This map is not the one the settings ask for: press Compute for theirs")
                         : QString());
+    // Before the first map the line counts the cells the spin boxes ask for.
+    if (!current_)
+        updateProgress();
 }
 
 int LaunchMapPanel::keptMaps() const
