@@ -111,11 +111,10 @@ void LaunchMapPanel::buildControls()
     grid->addWidget(new QLabel(tr("to")), 1, 2);
     grid->addWidget(velocityTo_, 1, 3);
     grid->addWidget(velocityCells_, 1, 4);
-    auto* daysRow = new QHBoxLayout;
-    daysRow->addWidget(new QLabel(tr("Stop after")));
-    daysRow->addWidget(days_);
-    daysRow->addWidget(exactEvents_);
-    grid->addLayout(daysRow, 1, 5);
+    // A row of their own: the Explorer fits a 1024-pixel-wide screen with the map in front.
+    grid->addWidget(new QLabel(tr("Stop after")), 2, 0);
+    grid->addWidget(days_, 2, 1);
+    grid->addWidget(exactEvents_, 2, 3, 1, 3);
     connect(exactEvents_, &QCheckBox::toggled, this, [this] {
         edited_ = true;
         updateStale();
