@@ -258,6 +258,11 @@ void MainWindow::createExplorer()
             guarded([this](const QString& angle, const QString& velocity) {
                 chooseMapLaunch(angle, velocity, true);
             }));
+    // What the last run kept of it, read when the window started.
+    if (!pendingExplorer_.empty()) {
+        applyExplorerState(pendingExplorer_);
+        pendingExplorer_ = {};
+    }
     planChanged();
 }
 
@@ -485,12 +490,16 @@ QString MainWindow::restoreSettings(QSettings* settings)
         &problem);
     restoreGeometryOnScreen(this, state.geometry);
     applyState(state);
-    // An Explorer with a kept state is made now, hidden, after the fields it centres its
-    // map on: the burns planned in it are flown by Start even while it is closed.
-    if (!state.explorer.empty()) {
-        if (!explorer_)
+    // The Explorer is made now, after the fields it centres its map on, when it opens at
+    // start or holds burns (Start flies them even while it is closed); otherwise when it is
+    // first opened.
+    pendingExplorer_ = state.explorer;
+    reopenExplorer_ = state.explorer.open.value_or(false);
+    if (reopenExplorer_ || (state.explorer.burns && !state.explorer.burns->empty())) {
+        if (explorer_)
+            applyExplorerState(std::exchange(pendingExplorer_, {}));
+        else
             createExplorer();
-        applyExplorerState(state.explorer);
     }
     return problem;
 }
@@ -524,7 +533,6 @@ void MainWindow::applyExplorerState(const ExplorerState& state)
         explorer_->setBurns(*state.burns);
     if (state.tab)
         explorer_->setCurrentTab(*state.tab);
-    reopenExplorer_ = state.open.value_or(false);
 }
 
 void MainWindow::resetSettings()
@@ -535,6 +543,7 @@ void MainWindow::resetSettings()
     if (!flying())
         applyState(defaults_);
     // The Explorer stays where it is, as the window does; what it shows starts afresh.
+    pendingExplorer_ = {};
     if (explorer_) {
         explorer_->setCurrentTab(0);
         explorer_->setBurns({});
@@ -580,6 +589,8 @@ WindowState MainWindow::currentState() const
         explorer.tab = explorer_->currentTab();
         explorer.mapRegion = explorer_->launchMap()->region();
         explorer.burns = explorer_->burns();
+    } else {
+        state.explorer = pendingExplorer_;
     }
     return state;
 }

@@ -193,6 +193,7 @@ private:
     WindowState defaults_;           // the controls as built, for resetSettings()
     QPointer<HelpWindow> help_;
     bool reopenExplorer_ = false;      // the Explorer was open when the last run closed
+    ExplorerState pendingExplorer_;    // what it kept, until it is made
     QByteArray keptExplorerGeometry_;  // its geometry read back from the settings
 };
 
