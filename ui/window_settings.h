@@ -52,8 +52,10 @@ struct WindowStateLimits {
     int explorerTabs = 0;
 };
 
-// Reads what an earlier run kept. On an unreadable file or any value out of its limits,
-// returns nothing kept and sets problem to one line saying what was wrong.
+// Reads what an earlier run kept: the map's region within its spin boxes' ranges (each
+// axis's "from" below its "to"), up to MaxFlightBurns burns as the Burns table takes them.
+// On an unreadable file or any value out of its limits, returns nothing kept and sets
+// problem to one line saying what was wrong.
 WindowState readWindowState(const QSettings& settings, const WindowStateLimits& limits,
                             QString* problem);
 // Keeps the state; launch texts only when given (all three), the rest as given. False
