@@ -2,6 +2,7 @@
 
 #include "flight/flight_summary.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -90,6 +91,40 @@ std::string BurnWhenText(const FlightBurn& burn)
         break;
     }
     return ShortestText(burn.Days);
+}
+
+std::string BurnPlanText(const std::vector<FlightBurn>& burns)
+{
+    std::string text;
+    for (const FlightBurn& burn : burns) {
+        if (!text.empty())
+            text += ' ';
+        text += BurnWhenText(burn) + ':' + ShortestText(burn.AlongKms) + ':' +
+                ShortestText(burn.LeftKms);
+    }
+    return text;
+}
+
+std::vector<FlightBurn> ParseBurnPlan(std::string_view text)
+{
+    std::vector<FlightBurn> burns;
+    while (!text.empty()) {
+        const std::size_t start = text.find_first_not_of(' ');
+        if (start == std::string_view::npos)
+            break;
+        text.remove_prefix(start);
+        const std::size_t end = std::min(text.find(' '), text.size());
+        if (burns.size() == static_cast<std::size_t>(MaxFlightBurns))
+            throw std::invalid_argument("more than " + std::to_string(MaxFlightBurns) + " burns");
+        const std::string_view burn = text.substr(0, end);
+        try {
+            burns.push_back(ParseBurn(burn));
+        } catch (const std::invalid_argument& e) {
+            throw std::invalid_argument("burn '" + std::string(burn) + "': " + e.what());
+        }
+        text.remove_prefix(end);
+    }
+    return burns;
 }
 
 }  // namespace orrimar

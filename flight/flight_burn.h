@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orrimar {
 
@@ -48,5 +49,12 @@ FlightBurn ParseBurn(std::string_view text);
 
 // "perilune", "perigee" or the days, as ParseBurn reads them back.
 std::string BurnWhenText(const FlightBurn& burn);
+
+// A plan of burns as one line, "WHEN:ALONG:LEFT" each, separated by spaces, with the
+// shortest numbers that read back as the same doubles; "" for none.
+std::string BurnPlanText(const std::vector<FlightBurn>& burns);
+// The plan read back. Throws std::invalid_argument naming the burn that is wrong, or when
+// there are more than MaxFlightBurns.
+std::vector<FlightBurn> ParseBurnPlan(std::string_view text);
 
 }  // namespace orrimar

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPalette>
 #include <QPushButton>
 #include <QString>
@@ -67,15 +68,48 @@ QLabel* TextLabel(const QString& text, int left, int top, QWidget* parent)
     return label;
 }
 
-QLabel* TitleLabel(int left, int top, const QColor& colour, QWidget* parent)
+// The title's letters ringed by the shadow's colour, so that they read on any background
+// (white letters on a light grey window alone come out at 1.15:1).
+class OutlinedLabel : public QLabel {
+public:
+    OutlinedLabel(const QString& text, const QColor& outline, QWidget* parent)
+        : QLabel(text, parent), outline_(outline)
+    {
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath letters;
+        // Where QLabel would put the line: left, centred vertically.
+        const QFontMetrics metrics(font());
+        const int top = (height() - metrics.height()) / 2;
+        letters.addText(0, top + metrics.ascent(), font(), text());
+        painter.strokePath(letters, QPen(outline_, OutlineWidth, Qt::SolidLine, Qt::RoundCap,
+                                         Qt::RoundJoin));
+        painter.fillPath(letters, palette().color(foregroundRole()));
+    }
+
+private:
+    static constexpr double OutlineWidth = 3.0;  // pixels, half of it outside the letters
+    QColor outline_;
+};
+
+QLabel* TitleLabel(int left, int top, const QColor& colour, QWidget* parent,
+                   const QColor& outline = {})
 {
-    auto* label = new QLabel(QStringLiteral("Orrimar"), parent);
+    auto* label = outline.isValid() ? new OutlinedLabel(QStringLiteral("Orrimar"), outline, parent)
+                                    : new QLabel(QStringLiteral("Orrimar"), parent);
     label->setFont(ArialFont(24, true));
     QPalette palette = parent->palette();
     palette.setColor(QPalette::WindowText, colour);
     label->setPalette(palette);
     label->move(left, top);
     label->adjustSize();
+    if (outline.isValid())  // room for the outline right of and below the letters
+        label->resize(label->size() + QSize(2, 2));
     return label;
 }
 
@@ -129,11 +163,10 @@ AboutDialog::AboutDialog(QWidget* parent)
     phaseView_ = new MoonPhaseView(FrameSize, FrameSize, headerPanel_);
     phaseView_->move(9, 9);
 
-    // The white title lies over the black one, 3 pixels right and down, and hides it
-    // under its own background.
+    // The white title lies over the black one, 3 pixels right and down, outlined in the
+    // shadow's black: readable on a light palette's window as on a dark one.
     titleShadow_ = TitleLabel(97, 28, Qt::black, headerPanel_);
-    title_ = TitleLabel(100, 31, Qt::white, headerPanel_);
-    title_->setAutoFillBackground(true);
+    title_ = TitleLabel(100, 31, Qt::white, headerPanel_, Qt::black);
 
     introLabel_ = TextLabel(
         QStringLiteral("Start from a circular 'parking orbit'\naround the Earth."), TextLeft, 108,

@@ -8,6 +8,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -79,6 +80,13 @@ void BurnsPanel::setBurns(std::vector<FlightBurn> burns)
     emit burnsChanged();
 }
 
+QString BurnsPanel::refusal(const FlightBurn& burn)
+{
+    if (std::abs(burn.AlongKms) <= MaxKms && std::abs(burn.LeftKms) <= MaxKms)
+        return {};
+    return QString("a Δv beyond ±%1 km/s").arg(MaxKms);
+}
+
 QString BurnsPanel::message() const { return messageLabel_->text(); }
 
 void BurnsPanel::addBurn()
@@ -112,8 +120,11 @@ void BurnsPanel::setBurnDv(int nr, double alongKms, double leftKms)
         !std::isfinite(leftKms))
         return;
     std::vector<FlightBurn> burns = burns_;
-    burns[static_cast<std::size_t>(nr)].AlongKms = std::round(alongKms * 1e4) / 1e4;
-    burns[static_cast<std::size_t>(nr)].LeftKms = std::round(leftKms * 1e4) / 1e4;
+    const auto kept = [](double kms) {
+        return std::clamp(std::round(kms * 1e4) / 1e4, -MaxKms, MaxKms);
+    };
+    burns[static_cast<std::size_t>(nr)].AlongKms = kept(alongKms);
+    burns[static_cast<std::size_t>(nr)].LeftKms = kept(leftKms);
     const int current = table_->currentRow();
     setBurns(std::move(burns));
     table_->setCurrentCell(current, table_->currentColumn());
@@ -157,7 +168,10 @@ void BurnsPanel::cellEdited(int row, int column)
         // The burn as the tool's --burn reads it: one rule for both.
         const std::string plan =
             (text(WhenColumn) + ':' + text(AlongColumn) + ':' + text(LeftColumn)).toStdString();
-        burns_[static_cast<std::size_t>(row)] = ParseBurn(plan);
+        const FlightBurn burn = ParseBurn(plan);
+        if (const QString why = refusal(burn); !why.isEmpty())
+            throw std::invalid_argument(why.toStdString());
+        burns_[static_cast<std::size_t>(row)] = burn;
     } catch (const std::exception& e) {
         showRow(row);
         refuse(QString("Burn %1: \"%2\" refused: %3.")

@@ -20,7 +20,15 @@ class BurnsPanel : public QWidget {
     Q_OBJECT
 
 public:
+    // Each Δv component is kept within ±MaxKms km/s: beyond, it is a typo (the launch
+    // itself is below 100 km/s).
+    static constexpr double MaxKms = 100.0;
+
     explicit BurnsPanel(QWidget* parent = nullptr);
+
+    // Why the table would refuse a burn read by ParseBurn (a Δv component that is not
+    // finite or beyond ±MaxKms); empty when it takes it.
+    static QString refusal(const FlightBurn& burn);
 
     const std::vector<FlightBurn>& burns() const { return burns_; }
     // At most MaxFlightBurns are taken.
@@ -34,7 +42,7 @@ public slots:
     void addBurn();
     // The selected row, or the last one.
     void removeBurn();
-    // Burn nr's Δv, e.g. from its handle dragged, rounded to 0.1 m/s.
+    // Burn nr's Δv, e.g. from its handle dragged, rounded to 0.1 m/s (within ±MaxKms).
     void setBurnDv(int nr, double alongKms, double leftKms);
 
 signals:

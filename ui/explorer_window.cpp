@@ -171,6 +171,7 @@ ExplorerWindow::ExplorerWindow(std::function<QImage()>, std::function<MapLaunch(
                                    flightRunning_, tabs_);
     mapPanel_->setObjectName("launchMapPanel");
     tabs_->addTab(mapPanel_, "Launch map");
+    Q_ASSERT(tabs_->count() == TabCount);
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
         if (tabs_->widget(index) == mapPanel_)
             updateLaunchMap();
@@ -405,6 +406,10 @@ void ExplorerWindow::updatePreview(bool launchValid)
     request.FullView = launch.FullView;
     previewRunner_->request(std::move(request));
 }
+
+int ExplorerWindow::currentTab() const { return tabs_->currentIndex(); }
+
+void ExplorerWindow::setCurrentTab(int index) { tabs_->setCurrentIndex(index); }
 
 void ExplorerWindow::showReport() { reportLabel_->setText(reportText()); }
 

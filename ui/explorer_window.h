@@ -95,6 +95,11 @@ public:
     PreviewRunner* previewRunner() const { return previewRunner_; }
     const PreviewResult* preview() const;
 
+    // The tab in front: 0 the Moon's frame, 1 over time, 2 the launch map.
+    static constexpr int TabCount = 3;
+    int currentTab() const;
+    void setCurrentTab(int index);
+
     // What "Save picture…" saves: the tab in front as on screen (the launch map with its
     // legend and parameters).
     QImage picture() const;

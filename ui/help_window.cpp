@@ -20,7 +20,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent)
     QPushButton* reset =
         buttons->addButton("Start from the defaults", QDialogButtonBox::ResetRole);
     reset->setObjectName("resetSettingsButton");
-    reset->setToolTip("Forget the kept launch, preset, speed, Full view and window place");
+    reset->setToolTip("Forget the kept launch, preset, speed, Full view, window places, the "
+                     "Explorer's tab and map region, and the planned burns");
     connect(reset, &QPushButton::clicked, this, &HelpWindow::resetRequested);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);

@@ -26,7 +26,6 @@ namespace orrimar {
 namespace {
 
 constexpr int PollMilliseconds = 200;  // results taken and the map repainted 5 times a second
-constexpr int MaxCellsPerAxis = 2000;
 
 QDoubleSpinBox* NumberBox(int decimals, double range, double step, const QString& suffix,
                           const QString& name)
@@ -43,7 +42,7 @@ QDoubleSpinBox* NumberBox(int decimals, double range, double step, const QString
 QSpinBox* CountBox(const QString& name)
 {
     auto* box = new QSpinBox;
-    box->setRange(1, MaxCellsPerAxis);
+    box->setRange(1, LaunchMapPanel::MaxCellsPerAxis);
     box->setSuffix(QObject::tr(" cells"));
     box->setAccessibleName(name);
     return box;
@@ -86,14 +85,14 @@ LaunchMapPanel::~LaunchMapPanel()
 
 void LaunchMapPanel::buildControls()
 {
-    angleFrom_ = NumberBox(4, 10000.0, 0.1, tr(" °"), tr("Launch angle from"));
-    angleTo_ = NumberBox(4, 10000.0, 0.1, tr(" °"), tr("Launch angle to"));
-    velocityFrom_ = NumberBox(6, 100.0, 0.001, tr(" km/s"), tr("Launch velocity from"));
-    velocityTo_ = NumberBox(6, 100.0, 0.001, tr(" km/s"), tr("Launch velocity to"));
+    angleFrom_ = NumberBox(4, AngleRange, 0.1, tr(" °"), tr("Launch angle from"));
+    angleTo_ = NumberBox(4, AngleRange, 0.1, tr(" °"), tr("Launch angle to"));
+    velocityFrom_ = NumberBox(6, VelocityRange, 0.001, tr(" km/s"), tr("Launch velocity from"));
+    velocityTo_ = NumberBox(6, VelocityRange, 0.001, tr(" km/s"), tr("Launch velocity to"));
     angleCells_ = CountBox(tr("Cells along the launch angle"));
     velocityCells_ = CountBox(tr("Cells along the launch velocity"));
-    days_ = NumberBox(1, 100000.0, 1.0, tr(" days"), tr("Stop each flight after"));
-    days_->setMinimum(0.1);
+    days_ = NumberBox(1, MaxDays, 1.0, tr(" days"), tr("Stop each flight after"));
+    days_->setMinimum(MinDays);
     exactEvents_ = new QCheckBox(tr("E&xact collisions"));
     exactEvents_->setObjectName("exactEventsCheck");
     exactEvents_->setToolTip(tr("Find collisions and escapes between the output points, where "
@@ -112,11 +111,10 @@ void LaunchMapPanel::buildControls()
     grid->addWidget(new QLabel(tr("to")), 1, 2);
     grid->addWidget(velocityTo_, 1, 3);
     grid->addWidget(velocityCells_, 1, 4);
-    auto* daysRow = new QHBoxLayout;
-    daysRow->addWidget(new QLabel(tr("Stop after")));
-    daysRow->addWidget(days_);
-    daysRow->addWidget(exactEvents_);
-    grid->addLayout(daysRow, 1, 5);
+    // A row of their own: the Explorer fits a 1024-pixel-wide screen with the map in front.
+    grid->addWidget(new QLabel(tr("Stop after")), 2, 0);
+    grid->addWidget(days_, 2, 1);
+    grid->addWidget(exactEvents_, 2, 3, 1, 3);
     connect(exactEvents_, &QCheckBox::toggled, this, [this] {
         edited_ = true;
         updateStale();
@@ -208,6 +206,14 @@ void LaunchMapPanel::setRegion(const MapRegion& region)
     updateStale();
 }
 
+void LaunchMapPanel::resetRegion()
+{
+    if (computing())
+        return;
+    showRegion(RegionAround(altitude_, launchAngle_, launchVelocity_));
+    updateStale();
+}
+
 void LaunchMapPanel::closeEvent(QCloseEvent* event)
 {
     cancel();
@@ -295,6 +301,9 @@ void LaunchMapPanel::updateStale()
     view_->setStale(current_ && !computing() && !(current_->Region == region())
                         ? tr("This map is not the one the settings ask for: press Compute for theirs")
                         : QString());
+    // Before the first map the line counts the cells the spin boxes ask for.
+    if (!current_)
+        updateProgress();
 }
 
 int LaunchMapPanel::keptMaps() const

@@ -75,8 +75,17 @@ public:
     // up to this many bytes.
     static constexpr std::size_t MaxHistory = 32;
     static constexpr std::size_t MaxKeptHistoryBytes = std::size_t{64} << 20;
+    // What the spin boxes take: angles within ±AngleRange degrees, velocities within
+    // ±VelocityRange km/s, 1 to MaxCellsPerAxis cells, MinDays to MaxDays days.
+    static constexpr double AngleRange = 10000.0;
+    static constexpr double VelocityRange = 100.0;
+    static constexpr int MaxCellsPerAxis = 2000;
+    static constexpr double MinDays = 0.1;
+    static constexpr double MaxDays = 100000.0;
     // The region the spin boxes describe.
     MapRegion region() const;
+    // The spin boxes as a first opening sets them around the launch (not while computing).
+    void resetRegion();
     LaunchMapView* view() const { return view_; }
 
     // Save as…: the file chosen with a dialog; false when cancelled or failed (a failure

@@ -39,7 +39,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QSettings>
 #include <QSlider>
 #include <QTimer>
@@ -234,36 +233,45 @@ void MainWindow::copyToClipboard()
 
 ExplorerWindow* MainWindow::explorer() const { return explorer_.data(); }
 
+void MainWindow::createExplorer()
+{
+    const auto mapLaunch = [this] {
+        // As Start reads the fields, and the view its flight is drawn in.
+        return MapLaunch{LaunchValue(altitudeField_->fieldText().toStdString()),
+                         LaunchValue(angleField_->fieldText().toStdString()),
+                         LaunchValue(velocityField_->fieldText().toStdString()),
+                         fullView_->ClientWidth(), fullView_->ClientHeight(),
+                         fullViewCheck_->isChecked()};
+    };
+    explorer_ = new ExplorerWindow([this] { return fullViewPicture(); }, mapLaunch,
+                                   [this] { return flying(); }, this);
+    connectExplorer();
+    // Opened after a flight: it shows that flight as if it had followed it.
+    if (lastFlight_ && !flying())
+        explorer_->showFlight(lastFlight_);
+    LaunchMapPanel* map = explorer_->launchMap();
+    connect(map, &LaunchMapPanel::cellChosen, this,
+            guarded([this](const QString& angle, const QString& velocity) {
+                chooseMapLaunch(angle, velocity, false);
+            }));
+    connect(map, &LaunchMapPanel::flyRequested, this,
+            guarded([this](const QString& angle, const QString& velocity) {
+                chooseMapLaunch(angle, velocity, true);
+            }));
+    // What the last run kept of it, read when the window started.
+    if (!pendingExplorer_.empty()) {
+        applyExplorerState(pendingExplorer_);
+        pendingExplorer_ = {};
+    }
+    planChanged();
+}
+
 void MainWindow::showExplorer()
 {
-    if (!explorer_) {
-        const auto mapLaunch = [this] {
-            // As Start reads the fields, and the view its flight is drawn in.
-            return MapLaunch{LaunchValue(altitudeField_->fieldText().toStdString()),
-                             LaunchValue(angleField_->fieldText().toStdString()),
-                             LaunchValue(velocityField_->fieldText().toStdString()),
-                             fullView_->ClientWidth(), fullView_->ClientHeight(),
-                             fullViewCheck_->isChecked()};
-        };
-        explorer_ = new ExplorerWindow([this] { return fullViewPicture(); }, mapLaunch,
-                                       [this] { return flying(); }, this);
-        connectExplorer();
-        // Opened after a flight: it shows that flight as if it had followed it.
-        if (lastFlight_ && !flying())
-            explorer_->showFlight(lastFlight_);
-        LaunchMapPanel* map = explorer_->launchMap();
-        connect(map, &LaunchMapPanel::cellChosen, this,
-                guarded([this](const QString& angle, const QString& velocity) {
-                    chooseMapLaunch(angle, velocity, false);
-                }));
-        connect(map, &LaunchMapPanel::flyRequested, this,
-                guarded([this](const QString& angle, const QString& velocity) {
-                    chooseMapLaunch(angle, velocity, true);
-                }));
-        planChanged();
-    } else {
+    if (!explorer_)
+        createExplorer();
+    else
         explorer_->updateLaunchMap();
-    }
     explorer_->show();
     explorer_->raise();
     explorer_->activateWindow();
@@ -403,6 +411,12 @@ void MainWindow::resizeEvent(QResizeEvent* event)
     placeLunocentricInset();
     if (!firstResizeDone_) {
         firstResizeDone_ = true;
+        // Open when the last run closed: beside the window again, which keeps the focus.
+        if (reopenExplorer_)
+            QTimer::singleShot(0, this, guarded([this] {
+                                   if (explorer_)
+                                       explorer_->show();
+                               }));
         if (openingSequence_) {
             // After the window is on the screen: the About box, then the sketch.
             QTimer::singleShot(0, this, guarded([this] {
@@ -450,10 +464,12 @@ void MainWindow::closeEvent(QCloseEvent* event)
     // A flight ends at once, drawing nothing more.
     controller_->abort();
     drawing_->end();
-    // The Explorer's map stops its flights with its window.
+    // Whether the Explorer is open is kept before it closes; its map stops its flights with
+    // its window.
+    const WindowState state = currentState();
     if (explorer_)
         explorer_->close();
-    if (settings_ && !writeWindowState(*settings_, currentState()))
+    if (settings_ && !writeWindowState(*settings_, state))
         std::fprintf(stderr, "orrimar: settings could not be kept in %s\n",
                      settings_->fileName().toLocal8Bit().constData());
     event->accept();
@@ -469,20 +485,22 @@ QString MainWindow::restoreSettings(QSettings* settings)
     QString problem;
     const WindowState state = readWindowState(
         *settings,
-        {static_cast<int>(LaunchPresets.size()), speedSlider_->minimum(), speedSlider_->maximum()},
+        {static_cast<int>(LaunchPresets.size()), speedSlider_->minimum(), speedSlider_->maximum(),
+         ExplorerWindow::TabCount},
         &problem);
-    if (!state.geometry.isEmpty() && restoreGeometry(state.geometry)) {
-        QList<QRect> screens;
-        for (const QScreen* screen : QGuiApplication::screens())
-            screens << screen->availableGeometry();
-        const QRect frame = frameGeometry();
-        const QRect placed = frameOnScreen(frame, screens);
-        if (placed != frame) {
-            resize(placed.size() - (frame.size() - size()));
-            move(placed.topLeft());
-        }
-    }
+    restoreGeometryOnScreen(this, state.geometry);
     applyState(state);
+    // The Explorer is made now, after the fields it centres its map on, when it opens at
+    // start or holds burns (Start flies them even while it is closed); otherwise when it is
+    // first opened.
+    pendingExplorer_ = state.explorer;
+    reopenExplorer_ = state.explorer.open.value_or(false);
+    if (reopenExplorer_ || (state.explorer.burns && !state.explorer.burns->empty())) {
+        if (explorer_)
+            applyExplorerState(std::exchange(pendingExplorer_, {}));
+        else
+            createExplorer();
+    }
     return problem;
 }
 
@@ -501,6 +519,22 @@ void MainWindow::applyState(const WindowState& state)
         fullViewCheck_->setChecked(*state.fullView);
 }
 
+void MainWindow::applyExplorerState(const ExplorerState& state)
+{
+    if (restoreGeometryOnScreen(explorer_, state.geometry))
+        keptExplorerGeometry_ = state.geometry;
+    LaunchMapPanel* map = explorer_->launchMap();
+    if (state.mapRegion) {
+        MapRegion region = *state.mapRegion;
+        region.Altitude = map->region().Altitude;
+        map->setRegion(region);
+    }
+    if (state.burns)
+        explorer_->setBurns(*state.burns);
+    if (state.tab)
+        explorer_->setCurrentTab(*state.tab);
+}
+
 void MainWindow::resetSettings()
 {
     if (settings_)
@@ -508,6 +542,13 @@ void MainWindow::resetSettings()
     // The fields stay as they are during a flight: they are disabled then.
     if (!flying())
         applyState(defaults_);
+    // The Explorer stays where it is, as the window does; what it shows starts afresh.
+    pendingExplorer_ = {};
+    if (explorer_) {
+        explorer_->setCurrentTab(0);
+        explorer_->setBurns({});
+        explorer_->launchMap()->resetRegion();
+    }
 }
 
 void MainWindow::showHelp()
@@ -538,6 +579,19 @@ WindowState MainWindow::currentState() const
     state.speed = speedSlider_->value();
     state.fullView = fullViewCheck_->isChecked();
     state.geometry = saveGeometry();
+    if (explorer_) {
+        ExplorerState& explorer = state.explorer;
+        // An Explorer never shown in this run has only the geometry it was given (none
+        // lets the window system place it when it first opens).
+        explorer.geometry =
+            explorer_->windowHandle() ? explorer_->saveGeometry() : keptExplorerGeometry_;
+        explorer.open = explorer_->isVisible();
+        explorer.tab = explorer_->currentTab();
+        explorer.mapRegion = explorer_->launchMap()->region();
+        explorer.burns = explorer_->burns();
+    } else {
+        state.explorer = pendingExplorer_;
+    }
     return state;
 }
 

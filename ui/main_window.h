@@ -76,8 +76,8 @@ public:
 public slots:
     void showExplorer();
     void showHelp();
-    // Forgets the kept settings and puts the launch, preset, speed and Full view back to
-    // what a first start shows.
+    // Forgets the kept settings and puts the launch, preset, speed and Full view, and the
+    // Explorer's tab, map region and burns, back to what a first start shows.
     void resetSettings();
     void togglePause();
 
@@ -110,6 +110,7 @@ private:
     void setAccessibleTexts();
     void createConnections();
     void connectController();
+    void createExplorer();
     void connectExplorer();
     void setInitialState();
     void placeLunocentricInset();
@@ -123,6 +124,7 @@ private:
     // Writes the line on how the flight went and announces it to screen readers.
     void showOutcome(const QString& text);
     void applyState(const WindowState& state);
+    void applyExplorerState(const ExplorerState& state);
 
     // Actions, shared by the buttons and the keys.
     QAction* startAction_ = nullptr;
@@ -190,6 +192,9 @@ private:
     QSettings* settings_ = nullptr;  // where the window's state is kept on closing
     WindowState defaults_;           // the controls as built, for resetSettings()
     QPointer<HelpWindow> help_;
+    bool reopenExplorer_ = false;      // the Explorer was open when the last run closed
+    ExplorerState pendingExplorer_;    // what it kept, until it is made
+    QByteArray keptExplorerGeometry_;  // its geometry read back from the settings
 };
 
 }  // namespace orrimar

@@ -1,12 +1,17 @@
 // Burns after launch: the Jacobi integral's jump against the hand-computed change of v²,
 // perilune and perigee burns on the closest approach itself, burns made in order of time,
-// and the output schedule and the points' burn marks intact through them.
+// and the output schedule and the points' burn marks intact through them; a plan's text
+// reads back as the same burns.
 #include "flight/flight_summary.h"
 #include "flight/launch_presets.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <random>
+#include <stdexcept>
 #include <vector>
 
 namespace orrimar {
@@ -145,6 +150,36 @@ TEST(FlightBurns, EventBurnsLandOnTheFirstClosestApproach)
             ASSERT_FALSE(distance(i - 2) > distance(i - 1) && distance(i - 1) < distance(i)) << i;
         f.ExpectScheduleAndMarks();
     }
+}
+
+// Kept as text between runs: every double comes back bit for bit, in order.
+TEST(FlightBurns, PlanTextReadsBackAsTheSameBurns)
+{
+    std::mt19937_64 random(21);
+    const auto finite = [&] {
+        double value = 0.0;
+        do
+            value = std::bit_cast<double>(random());
+        while (!std::isfinite(value));
+        return value;
+    };
+    const auto bits = [](double value) { return std::bit_cast<std::uint64_t>(value); };
+    for (int round = 0; round < 200; ++round) {
+        std::vector<FlightBurn> plan;
+        for (int i = 0; i < round % (MaxFlightBurns + 1); ++i)
+            plan.push_back({static_cast<FlightBurn::Moment>(i % 3), i % 3 ? 0.0 : std::fabs(finite()),
+                            finite(), finite()});
+        const std::vector<FlightBurn> back = ParseBurnPlan(BurnPlanText(plan));
+        ASSERT_EQ(back.size(), plan.size());
+        for (std::size_t i = 0; i < plan.size(); ++i) {
+            EXPECT_EQ(back[i].When, plan[i].When);
+            EXPECT_EQ(bits(back[i].Days), bits(plan[i].Days));
+            EXPECT_EQ(bits(back[i].AlongKms), bits(plan[i].AlongKms));
+            EXPECT_EQ(bits(back[i].LeftKms), bits(plan[i].LeftKms));
+        }
+    }
+    EXPECT_THROW(ParseBurnPlan(BurnPlanText(std::vector<FlightBurn>(MaxFlightBurns + 1))),
+                 std::invalid_argument);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Every text of the main window and the About box is readable under a light and a dark
 // palette: its contrast ratio (WCAG 2 relative luminance) against the background it is
-// painted on is at least 4.5:1. The views keep their white paper.
+// painted on is at least 4.5:1, the About box's outlined title against the colour drawn
+// around its letters. The views keep their white paper.
 #include "ui/about_dialog.h"
 #include "ui/main_window.h"
 
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 using namespace orrimar;
 
@@ -40,6 +42,34 @@ QColor BackgroundBehind(const QWidget* w)
     while (!w->autoFillBackground() && !w->isWindow())
         w = w->parentWidget();
     return w->palette().color(w->backgroundRole());
+}
+
+// The colour drawn around a label's letters (its pixels of exactly the text colour) as its
+// window shows it, two pixels out, past the edges' antialiased blend: what outlined letters
+// are read against. The median of that ring, by luminance.
+QColor ColourAroundLetters(QWidget* top, const QWidget* label, const QColor& text)
+{
+    const QImage image = top->grab(QRect(label->mapTo(top, QPoint()), label->size()))
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    const QRgb letter = text.rgb();
+    const auto near = [&](int x, int y, int d) {
+        for (int dy = -d; dy <= d; ++dy)
+            for (int dx = -d; dx <= d; ++dx)
+                if (image.valid(x + dx, y + dy) && image.pixel(x + dx, y + dy) == letter)
+                    return true;
+        return false;
+    };
+    std::vector<QRgb> ring;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (near(x, y, 2) && !near(x, y, 1))
+                ring.push_back(image.pixel(x, y));
+    if (ring.empty())
+        return text;  // no letters drawn: fails
+    const auto byLuminance = [](QRgb a, QRgb b) { return Luminance(QColor(a)) < Luminance(QColor(b)); };
+    std::nth_element(ring.begin(), ring.begin() + ring.size() / 2, ring.end(), byLuminance);
+    return QColor(ring[ring.size() / 2]);
 }
 
 }  // namespace
@@ -78,13 +108,15 @@ private slots:
                     text = p.color(QPalette::ButtonText), back = p.color(QPalette::Button);
                 else if (qobject_cast<QToolButton*>(w))  // flat: on what lies behind
                     text = p.color(QPalette::ButtonText);
-                else if (auto* label = qobject_cast<QLabel*>(w); label && !label->text().isEmpty())
-                    // The About box's title is white letters on a black shadow by design.
-                    if (w->objectName().startsWith("title"))
-                        continue;
-                    else
-                        text = p.color(w->foregroundRole());
-                else if (!qobject_cast<QCheckBox*>(w) && !qobject_cast<QGroupBox*>(w))
+                else if (auto* label = qobject_cast<QLabel*>(w); label && !label->text().isEmpty()) {
+                    text = p.color(w->foregroundRole());
+                    // The About box's title: white letters outlined in its shadow's black,
+                    // read against what is drawn around them; the shadow against them.
+                    if (w->objectName() == "title")
+                        back = ColourAroundLetters(top, w, text);
+                    else if (w->objectName() == "titleShadow")
+                        back = top->findChild<QLabel*>("title")->palette().color(QPalette::WindowText);
+                } else if (!qobject_cast<QCheckBox*>(w) && !qobject_cast<QGroupBox*>(w))
                     continue;
                 if (!w->isEnabled())
                     continue;  // disabled controls are exempt, as in WCAG

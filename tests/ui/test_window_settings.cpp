@@ -1,7 +1,12 @@
-// What the main window keeps between runs: a round trip through a settings file, files
-// that are unreadable or hold nonsense (ignored whole, with one line saying why), the help
-// window's reset, and a frame left off every screen.
+// What the main window keeps between runs: a round trip through a settings file, the
+// Explorer's state and the planned burns too, files that are unreadable or hold nonsense
+// (ignored whole, with one line saying why), the help window's reset, and a frame left off
+// every screen.
+#include "support/widget_parts.h"
+#include "ui/explorer_window.h"
+#include "ui/launch_map_panel.h"
 #include "ui/main_window.h"
+#include "ui/preview_runner.h"
 #include "ui/masked_field.h"
 #include "ui/window_settings.h"
 
@@ -65,6 +70,55 @@ private slots:
         QCOMPARE(Field(second, "angleField"), defaultAngle);
     }
 
+    void ExplorerAndBurnsComeBackOpenAndResetForgetsThem()
+    {
+        QSettings settings(path(), QSettings::IniFormat);
+        // Doubles that only their shortest text gives back exactly.
+        const std::vector<FlightBurn> plan =
+            ParseBurnPlan("0.30000000000000004:1e-07:-2.5 perilune:-0.5:0.1 perigee:99.99:0");
+        MapRegion region{0.0, {224.51254, 228.5, 40}, {10.9602, 11.0, 25}, 12.5, true};
+        QRect frame(130, 90, 600, 420);
+        auto first = std::make_unique<MainWindow>(false);
+        first->restoreSettings(&settings);
+        first->show();
+        first->showExplorer();
+        first->explorer()->setCurrentTab(2);
+        frame.setSize(frame.size().expandedTo(first->explorer()->minimumSizeHint()));
+        first->explorer()->setGeometry(frame);
+        region.Altitude = first->explorer()->launchMap()->region().Altitude;
+        first->explorer()->launchMap()->setRegion(region);
+        first->explorer()->setBurns(plan);
+        first->close();
+
+        auto second = std::make_unique<MainWindow>(false);
+        QCOMPARE(second->restoreSettings(&settings), QString());
+        ExplorerWindow* explorer = second->explorer();
+        QVERIFY(explorer && !explorer->isVisible());
+        QCOMPARE(BurnPlanText(explorer->burns()), BurnPlanText(plan));
+        QVERIFY(explorer->launchMap()->region() == region);
+        QCOMPARE(explorer->currentTab(), 2);
+        second->show();
+        QTRY_VERIFY(explorer->isVisible());  // open again beside the window
+        QCOMPARE(explorer->geometry(), frame);
+        QTRY_VERIFY_WITH_TIMEOUT(explorer->preview() && !explorer->previewRunner()->busy(),
+                                 test::Patience);
+        QVERIFY(!explorer->preview()->Burns.empty());  // the preview flies the kept plan
+
+        second->resetSettings();
+        QVERIFY(explorer->burns().empty() && explorer->currentTab() == 0);
+        QVERIFY(!(explorer->launchMap()->region() == region));
+        explorer->close();
+        second->close();
+        MainWindow third(false);
+        QCOMPARE(third.restoreSettings(&settings), QString());
+        third.show();
+        QCoreApplication::processEvents();
+        QVERIFY(!third.explorer());  // closed when the last run ended, nothing planned in it
+        third.showExplorer();
+        QCOMPARE(third.explorer()->geometry(), frame);
+        QVERIFY(third.explorer()->burns().empty() && third.explorer()->currentTab() == 0);
+    }
+
     void NonsenseIsIgnoredWithOneLine_data()
     {
         QTest::addColumn<QByteArray>("file");
@@ -78,6 +132,20 @@ private slots:
         QTest::newRow("full view maybe") << QByteArray("[display]\nfullView=maybe\n") << "fullView";
         QTest::newRow("geometry a text") << QByteArray("[mainWindow]\ngeometry=here\n") << "geometry";
         QTest::newRow("unreadable") << QByteArray("[launch\n\x01\xff\xfe=\n[[[\n") << "cannot be read";
+        QTest::newRow("explorer tab 3") << QByteArray("[explorer]\ntab=3\n") << "tab";
+        QTest::newRow("explorer open maybe") << QByteArray("[explorer]\nopen=maybe\n") << "open";
+        const QByteArray map = "[launchMap]\nangleFrom=220\nangleTo=230\nangleCells=10\nvelocityFrom=10.9\n"
+                               "velocityTo=11\nvelocityCells=10\ndays=30\nexactCollisions=false\n";
+        QTest::newRow("map incomplete") << QByteArray("[launchMap]\nangleFrom=220\n") << "incomplete";
+        QTest::newRow("map no cells") << QByteArray(map).replace("angleCells=10", "angleCells=0") << "angleCells";
+        QTest::newRow("map reversed") << QByteArray(map).replace("angleTo=230", "angleTo=210") << "angleFrom";
+        QTest::newRow("map days nan") << QByteArray(map).replace("days=30", "days=nan") << "days";
+        QTest::newRow("map velocity 1e9") << QByteArray(map).replace("To=11", "To=1e9") << "velocityTo";
+        QTest::newRow("nine burns") << QByteArray("[explorer]\nburns=1:0 2:0 3:0 4:0 5:0 6:0 7:0 8:0 9:0\n") << "more than 8";
+        QTest::newRow("burn at sunrise") << QByteArray("[explorer]\nburns=perilune:-0.5 sunrise:1\n") << "sunrise";
+        QTest::newRow("burn of nan") << QByteArray("[explorer]\nburns=perigee:nan\n") << "along";
+        QTest::newRow("burn of 150 km/s") << QByteArray("[explorer]\nburns=2:0:-150\n") << "100 km/s";
+        QTest::newRow("burns a list") << QByteArray("[explorer]\nburns=1:0.1, 2:0.3\n") << "one line";
     }
     void NonsenseIsIgnoredWithOneLine()
     {
