@@ -389,37 +389,34 @@ void FlightRun::FinishLastPoint(const Stepper& stepper)
     KeepSkippedPoint(stepper);
 }
 
-// Whether any output point of the step could end the flight or come as close to the
-// Moon or the Earth as the closest point shown: bounds over the whole step from the
-// straight line between its ends and how far the interpolant strays from it, in the
-// rotating frame where the Earth and the Moon stand still.
-bool FlightRun::StepMayMatter(const DenseOutput& dense, double moonLimit,
-                              double earthLimit) const
+// The step just taken as the straight line between its ends in the rotating frame, where
+// the Earth and the Moon stand still, and how far the interpolant strays from it.
+FlightRun::StepLine FlightRun::LineOf(const DenseOutput& dense)
 {
-    const double ax = dense.Start(1);
-    const double ay = dense.Start(3);
-    const double dx = dense.Change(1);
-    const double dy = dense.Change(3);
-    const double bow = dense.Bow(1) + dense.Bow(3);
-    // Distance of the line from (cx, 0), less the bow.
-    const auto nearest = [&](double cx) {
-        return (SegmentDistance(ax, ay, dx, dy, cx) - bow) * (1.0 + BoundMargin);
+    return {dense.Start(1), dense.Start(3), dense.Change(1), dense.Change(3),
+            dense.Bow<StateSize>(1) + dense.Bow<StateSize>(3)};
+}
+
+// Whether any output point of the step could come within moonLimit of the Moon's centre
+// or earthLimit of the Earth's: the distance of the line, less the bow.
+bool FlightRun::StepMayCome(const StepLine& line, double moonLimit, double earthLimit)
+{
+    const auto nearest = [&line](double cx) {
+        return (SegmentDistance(line.Ax, line.Ay, line.Dx, line.Dy, cx) - line.Bow) *
+               (1.0 + BoundMargin);
     };
-    return nearest(MoonX) <= moonLimit || nearest(EarthX) <= earthLimit || StepMayEscape(dense);
+    return nearest(MoonX) <= moonLimit || nearest(EarthX) <= earthLimit;
 }
 
 // Whether the escape rule may hold within the step: it needs the energy, 1/r <= v²/2, and
 // to be out of sight; the line's farthest point is one of its ends.
-bool FlightRun::StepMayEscape(const DenseOutput& dense) const
+bool FlightRun::StepMayEscape(const StepLine& line, const DenseOutput& dense) const
 {
-    const double ax = dense.Start(1);
-    const double ay = dense.Start(3);
-    const double dx = dense.Change(1);
-    const double dy = dense.Change(3);
-    const double bow = dense.Bow(1) + dense.Bow(3);
+    const double ax = line.Ax;
+    const double ay = line.Ay;
     const double far = (std::sqrt(std::max(Squared(ax - EarthX) + ay * ay,
-                                           Squared(ax + dx - EarthX) + Squared(ay + dy))) +
-                        bow) *
+                                           Squared(ax + line.Dx - EarthX) + Squared(ay + line.Dy))) +
+                        line.Bow) *
                        (1.0 + BoundMargin);
     if (far < viewRadius_)
         return false;
@@ -428,7 +425,7 @@ bool FlightRun::StepMayEscape(const DenseOutput& dense) const
     const double wx = vx + dense.Change(2);
     const double wy = vy + dense.Change(4);
     const double speed = std::sqrt(std::max(vx * vx + vy * vy, wx * wx + wy * wy)) +
-                         dense.Bow(2) + dense.Bow(4);
+                         dense.Bow<StateSize>(2) + dense.Bow<StateSize>(4);
     return speed * speed * far >= 2.0;
 }
 
@@ -442,7 +439,9 @@ FlightEvent FlightRun::FirstEvent(const Stepper& stepper)
 {
     const DenseOutput& dense = stepper.Dense();
     FlightEvent first;
-    if (!StepMayMatter(dense, static_cast<double>(MoonRadius), EarthImpactDistance))
+    const StepLine line = LineOf(dense);
+    if (!StepMayCome(line, static_cast<double>(MoonRadius), EarthImpactDistance) &&
+        !StepMayEscape(line, dense))
         return first;
     const double t0 = dense.XOld();
     const double t1 = std::min(stepper.X(), cut_);
@@ -512,8 +511,10 @@ bool FlightRun::SparseOutput(const Stepper& stepper, double x, bool beforeX)
         skippedT_ = static_cast<double>(index) * dt;
     };
     const DenseOutput& dense = stepper.Dense();
-    if (!StepMayMatter(dense, std::max(moonMin_, static_cast<double>(MoonRadius)),
-                       std::max(earthMin_, EarthImpactDistance))) {
+    const StepLine line = LineOf(dense);
+    const bool mayEscape = StepMayEscape(line, dense);
+    if (!mayEscape && !StepMayCome(line, std::max(moonMin_, static_cast<double>(MoonRadius)),
+                                   std::max(earthMin_, EarthImpactDistance))) {
         skipped = count - 1;
         skip(last);
     } else {
@@ -526,12 +527,11 @@ bool FlightRun::SparseOutput(const Stepper& stepper, double x, bool beforeX)
         const double moonR2 = Squared(static_cast<double>(MoonRadius) * (1.0 + BoundMargin));
         const double impact2 = Squared(EarthImpactDistance * (1.0 + BoundMargin));
         const double view2 = Squared(viewRadius_);
-        const bool mayEscape = StepMayEscape(dense);
-        const double ax = dense.Start(1);
-        const double ay = dense.Start(3);
-        const double dx = dense.Change(1);
-        const double dy = dense.Change(3);
-        const double bow = dense.Bow(1) + dense.Bow(3);
+        const double ax = line.Ax;
+        const double ay = line.Ay;
+        const double dx = line.Dx;
+        const double dy = line.Dy;
+        const double bow = line.Bow;
         const auto fraction = [&](int j) {
             return (static_cast<double>(pointIndex_ + j) * dt - dense.XOld()) / dense.HOut();
         };
@@ -541,13 +541,14 @@ bool FlightRun::SparseOutput(const Stepper& stepper, double x, bool beforeX)
         for (int j = count - 1; j >= 0; --j) {
             CheapPoint& c = cheap_[static_cast<std::size_t>(j)];
             const double s = fraction(j);
-            const double px = dense.At(1, s);
-            const double py2 = Squared(dense.At(3, s));
+            const double px = dense.At<StateSize>(1, s);
+            const double py2 = Squared(dense.At<StateSize>(3, s));
             c.Moon2 = Squared(px - MoonX) + py2;
             c.Earth2 = Squared(px - EarthX) + py2;
             c.MayEnd = c.Moon2 <= moonR2 || c.Earth2 <= impact2;
             if (!c.MayEnd && c.Earth2 >= view2) {
-                const double v2 = Squared(dense.At(2, s)) + Squared(dense.At(4, s));
+                const double v2 =
+                    Squared(dense.At<StateSize>(2, s)) + Squared(dense.At<StateSize>(4, s));
                 c.MayEnd = v2 * v2 * c.Earth2 * (1.0 + BoundMargin) >= 4.0;
             }
             c.LaterMoon2 = laterMoon2;
