@@ -77,6 +77,63 @@ double InsideViewRadius(const FrameTarget& full)
     return std::isfinite(radius) ? std::max(radius, 0.0) : 0.0;
 }
 
+// The step just taken as the straight line between its ends in the rotating frame, where
+// the Earth and the Moon stand still, and a bound on how far the interpolant strays from
+// it (distance units).
+struct StepLine {
+    double Ax = 0.0;  // start
+    double Ay = 0.0;
+    double Dx = 0.0;  // change over the step
+    double Dy = 0.0;
+    double Bow = 0.0;
+};
+
+StepLine LineOf(const DenseOutput& dense)
+{
+    return {dense.Start(1), dense.Start(3), dense.Change(1), dense.Change(3),
+            dense.Bow<StateSize>(1) + dense.Bow<StateSize>(3)};
+}
+
+// Whether any output point of the step could come within moonLimit of the Moon's centre
+// or earthLimit of the Earth's. First the disc around the line's middle that holds the
+// whole step, which clears most steps; then the distance of the line, less the bow.
+bool StepMayCome(const StepLine& line, double moonLimit, double earthLimit)
+{
+    const double mx = line.Ax + 0.5 * line.Dx;
+    const double my = line.Ay + 0.5 * line.Dy;
+    const double radius = 0.5 * std::sqrt(line.Dx * line.Dx + line.Dy * line.Dy) + line.Bow;
+    const auto mayCome = [&](double cx, double limit) {
+        if ((std::sqrt(Squared(mx - cx) + my * my) - radius) * (1.0 + BoundMargin) > limit)
+            return false;
+        return (SegmentDistance(line.Ax, line.Ay, line.Dx, line.Dy, cx) - line.Bow) *
+                   (1.0 + BoundMargin) <=
+               limit;
+    };
+    return mayCome(MoonX, moonLimit) || mayCome(EarthX, earthLimit);
+}
+
+// Whether the escape rule may hold within the step: it needs to be out of sight (inside
+// viewRadius of the Earth it is not) and the energy, 1/r <= v²/2; the line's farthest
+// point is one of its ends.
+bool StepMayEscape(const StepLine& line, const DenseOutput& dense, double viewRadius)
+{
+    const double ax = line.Ax;
+    const double ay = line.Ay;
+    const double far = (std::sqrt(std::max(Squared(ax - EarthX) + ay * ay,
+                                           Squared(ax + line.Dx - EarthX) + Squared(ay + line.Dy))) +
+                        line.Bow) *
+                       (1.0 + BoundMargin);
+    if (far < viewRadius)
+        return false;
+    const double vx = dense.Start(2);
+    const double vy = dense.Start(4);
+    const double wx = vx + dense.Change(2);
+    const double wy = vy + dense.Change(4);
+    const double speed = std::sqrt(std::max(vx * vx + vy * vy, wx * wx + wy * wy)) +
+                         dense.Bow<StateSize>(2) + dense.Bow<StateSize>(4);
+    return speed * speed * far >= 2.0;
+}
+
 }  // namespace
 
 EarthMoonState LaunchFromTexts(std::string_view altitude, std::string_view velocity,
@@ -389,46 +446,6 @@ void FlightRun::FinishLastPoint(const Stepper& stepper)
     KeepSkippedPoint(stepper);
 }
 
-// The step just taken as the straight line between its ends in the rotating frame, where
-// the Earth and the Moon stand still, and how far the interpolant strays from it.
-FlightRun::StepLine FlightRun::LineOf(const DenseOutput& dense)
-{
-    return {dense.Start(1), dense.Start(3), dense.Change(1), dense.Change(3),
-            dense.Bow<StateSize>(1) + dense.Bow<StateSize>(3)};
-}
-
-// Whether any output point of the step could come within moonLimit of the Moon's centre
-// or earthLimit of the Earth's: the distance of the line, less the bow.
-bool FlightRun::StepMayCome(const StepLine& line, double moonLimit, double earthLimit)
-{
-    const auto nearest = [&line](double cx) {
-        return (SegmentDistance(line.Ax, line.Ay, line.Dx, line.Dy, cx) - line.Bow) *
-               (1.0 + BoundMargin);
-    };
-    return nearest(MoonX) <= moonLimit || nearest(EarthX) <= earthLimit;
-}
-
-// Whether the escape rule may hold within the step: it needs the energy, 1/r <= v²/2, and
-// to be out of sight; the line's farthest point is one of its ends.
-bool FlightRun::StepMayEscape(const StepLine& line, const DenseOutput& dense) const
-{
-    const double ax = line.Ax;
-    const double ay = line.Ay;
-    const double far = (std::sqrt(std::max(Squared(ax - EarthX) + ay * ay,
-                                           Squared(ax + line.Dx - EarthX) + Squared(ay + line.Dy))) +
-                        line.Bow) *
-                       (1.0 + BoundMargin);
-    if (far < viewRadius_)
-        return false;
-    const double vx = dense.Start(2);
-    const double vy = dense.Start(4);
-    const double wx = vx + dense.Change(2);
-    const double wy = vy + dense.Change(4);
-    const double speed = std::sqrt(std::max(vx * vx + vy * vy, wx * wx + wy * wy)) +
-                         dense.Bow<StateSize>(2) + dense.Bow<StateSize>(4);
-    return speed * speed * far >= 2.0;
-}
-
 // The first moment within the step just taken at which the craft reaches the Earth
 // limit or the Moon's surface (coming from outside) or the escape rule holds, to the
 // interpolant's accuracy. Steps the bounds rule out cost nothing more; the others are
@@ -441,7 +458,7 @@ FlightEvent FlightRun::FirstEvent(const Stepper& stepper)
     FlightEvent first;
     const StepLine line = LineOf(dense);
     if (!StepMayCome(line, static_cast<double>(MoonRadius), EarthImpactDistance) &&
-        !StepMayEscape(line, dense))
+        !StepMayEscape(line, dense, viewRadius_))
         return first;
     const double t0 = dense.XOld();
     const double t1 = std::min(stepper.X(), cut_);
@@ -512,7 +529,7 @@ bool FlightRun::SparseOutput(const Stepper& stepper, double x, bool beforeX)
     };
     const DenseOutput& dense = stepper.Dense();
     const StepLine line = LineOf(dense);
-    const bool mayEscape = StepMayEscape(line, dense);
+    const bool mayEscape = StepMayEscape(line, dense, viewRadius_);
     if (!mayEscape && !StepMayCome(line, std::max(moonMin_, static_cast<double>(MoonRadius)),
                                    std::max(earthMin_, EarthImpactDistance))) {
         skipped = count - 1;

@@ -223,16 +223,6 @@ private:
     template <class Stepper>
     bool TrajectoryOutput(const Stepper& stepper);
     bool OutputPoint(int index, double t, const EarthMoonState& state);
-    struct StepLine {
-        double Ax = 0.0;  // start, rotating frame
-        double Ay = 0.0;
-        double Dx = 0.0;  // change over the step
-        double Dy = 0.0;
-        double Bow = 0.0;  // bound on the interpolant's distance from the line
-    };
-    static StepLine LineOf(const DenseOutput& dense);
-    static bool StepMayCome(const StepLine& line, double moonLimit, double earthLimit);
-    bool StepMayEscape(const StepLine& line, const DenseOutput& dense) const;
     template <class Stepper>
     bool SparseOutput(const Stepper& stepper, double x, bool beforeX);
     template <class Stepper>
