@@ -520,6 +520,27 @@ bool FlightRun::SparseOutput(const Stepper& stepper, double x, bool beforeX)
     if (count <= 0)
         return false;
 
+    const DenseOutput& dense = stepper.Dense();
+    const StepLine line = LineOf(dense);
+    const bool mayEscape = StepMayEscape(line, dense, viewRadius_);
+    if (mayEscape || StepMayCome(line, std::max(moonMin_, static_cast<double>(MoonRadius)),
+                                 std::max(earthMin_, EarthImpactDistance)))
+        return ShowPointsThatMayMatter(dense, line.Bow, mayEscape, last);
+    skippedIndex_ = last;
+    skippedT_ = static_cast<double>(last) * dt;
+    display_.SkipPoints(count, skippedT_);
+    pointIndex_ = last + 1;
+    nextOutputTime_ = static_cast<double>(pointIndex_) * dt;
+    return false;
+}
+
+// The points pointIndex_ … last of a step the bounds could not pass over as a whole (kept
+// out of SparseOutput, which passes over most steps).
+bool FlightRun::ShowPointsThatMayMatter(const DenseOutput& dense, double bow, bool mayEscape,
+                                        int last)
+{
+    const double dt = outputInterval_;
+    const int count = last - pointIndex_ + 1;
     int skipped = 0;
     bool ended = false;
     const auto skip = [&](int index) {
@@ -527,89 +548,83 @@ bool FlightRun::SparseOutput(const Stepper& stepper, double x, bool beforeX)
         skippedIndex_ = index;
         skippedT_ = static_cast<double>(index) * dt;
     };
-    const DenseOutput& dense = stepper.Dense();
-    const StepLine line = LineOf(dense);
-    const bool mayEscape = StepMayEscape(line, dense, viewRadius_);
-    if (!mayEscape && !StepMayCome(line, std::max(moonMin_, static_cast<double>(MoonRadius)),
-                                   std::max(earthMin_, EarthImpactDistance))) {
-        skipped = count - 1;
-        skip(last);
-    } else {
-        // From the last point back: squared distances in the rotating frame, which points
-        // may end the flight, and the least distances of the later points up to the next
-        // that may. Once the bounds over the rest of the step say that no earlier point
-        // may end the flight or come as close, those are passed over without a look.
-        cheap_.resize(static_cast<std::size_t>(count));
-        constexpr double closer = (1.0 + BoundMargin) * (1.0 + BoundMargin);
-        const double moonR2 = Squared(static_cast<double>(MoonRadius) * (1.0 + BoundMargin));
-        const double impact2 = Squared(EarthImpactDistance * (1.0 + BoundMargin));
-        const double view2 = Squared(viewRadius_);
-        const double ax = line.Ax;
-        const double ay = line.Ay;
-        const double dx = line.Dx;
-        const double dy = line.Dy;
-        const double bow = line.Bow;
-        const auto fraction = [&](int j) {
-            return (static_cast<double>(pointIndex_ + j) * dt - dense.XOld()) / dense.HOut();
+    // From the last point back: squared distances in the rotating frame, which points
+    // may end the flight, and the least distances of the later points up to the next
+    // that may. Once the bounds over the rest of the step say that no earlier point
+    // may end the flight or come as close, those are passed over without a look.
+    cheap_.resize(static_cast<std::size_t>(count));
+    constexpr double closer = (1.0 + BoundMargin) * (1.0 + BoundMargin);
+    const double moonR2 = Squared(static_cast<double>(MoonRadius) * (1.0 + BoundMargin));
+    const double impact2 = Squared(EarthImpactDistance * (1.0 + BoundMargin));
+    const double view2 = Squared(viewRadius_);
+    const double ax = dense.Start(1);
+    const double ay = dense.Start(3);
+    const double dx = dense.Change(1);
+    const double dy = dense.Change(3);
+    const auto fraction = [&](int j) {
+        return (static_cast<double>(pointIndex_ + j) * dt - dense.XOld()) / dense.HOut();
+    };
+    double laterMoon2 = std::numeric_limits<double>::infinity();
+    double laterEarth2 = laterMoon2;
+    int first = 0;
+    double s = fraction(count - 1);
+    for (int j = count - 1; j >= 0; --j) {
+        CheapPoint& c = cheap_[static_cast<std::size_t>(j)];
+        const double px = dense.At<StateSize>(1, s);
+        const double py2 = Squared(dense.At<StateSize>(3, s));
+        c.Moon2 = Squared(px - MoonX) + py2;
+        c.Earth2 = Squared(px - EarthX) + py2;
+        c.MayEnd = c.Moon2 <= moonR2 || c.Earth2 <= impact2;
+        if (!c.MayEnd && c.Earth2 >= view2) {
+            const double v2 =
+                Squared(dense.At<StateSize>(2, s)) + Squared(dense.At<StateSize>(4, s));
+            c.MayEnd = v2 * v2 * c.Earth2 * (1.0 + BoundMargin) >= 4.0;
+        }
+        c.LaterMoon2 = laterMoon2;
+        c.LaterEarth2 = laterEarth2;
+        laterMoon2 = c.MayEnd ? c.Moon2 : std::min(laterMoon2, c.Moon2);
+        laterEarth2 = c.MayEnd ? c.Earth2 : std::min(laterEarth2, c.Earth2);
+        if (j == 0)
+            break;
+        s = fraction(j - 1);
+        if (mayEscape)
+            continue;
+        // The points before j lie within the bow of the line's part up to point j-1; the
+        // Moon's bound first, as it fails more often.
+        const auto low2 = [&](double cx) {
+            const double d = SegmentDistance(ax, ay, dx * s, dy * s, cx) - bow;
+            return Squared(std::max(d, 0.0) * (1.0 - BoundMargin));
         };
-        double laterMoon2 = std::numeric_limits<double>::infinity();
-        double laterEarth2 = laterMoon2;
-        int first = 0;
-        for (int j = count - 1; j >= 0; --j) {
-            CheapPoint& c = cheap_[static_cast<std::size_t>(j)];
-            const double s = fraction(j);
-            const double px = dense.At<StateSize>(1, s);
-            const double py2 = Squared(dense.At<StateSize>(3, s));
-            c.Moon2 = Squared(px - MoonX) + py2;
-            c.Earth2 = Squared(px - EarthX) + py2;
-            c.MayEnd = c.Moon2 <= moonR2 || c.Earth2 <= impact2;
-            if (!c.MayEnd && c.Earth2 >= view2) {
-                const double v2 =
-                    Squared(dense.At<StateSize>(2, s)) + Squared(dense.At<StateSize>(4, s));
-                c.MayEnd = v2 * v2 * c.Earth2 * (1.0 + BoundMargin) >= 4.0;
-            }
-            c.LaterMoon2 = laterMoon2;
-            c.LaterEarth2 = laterEarth2;
-            laterMoon2 = c.MayEnd ? c.Moon2 : std::min(laterMoon2, c.Moon2);
-            laterEarth2 = c.MayEnd ? c.Earth2 : std::min(laterEarth2, c.Earth2);
-            if (j == 0 || mayEscape)
-                continue;
-            // The points before j lie within the bow of the line's part up to point j-1.
-            const double upTo = fraction(j - 1);
-            const auto low = [&](double cx) {
-                const double d = SegmentDistance(ax, ay, dx * upTo, dy * upTo, cx) - bow;
-                return std::max(d, 0.0) * (1.0 - BoundMargin);
-            };
-            const double moonLow = low(MoonX);
-            const double earthLow = low(EarthX);
-            if (Squared(moonLow) > moonR2 && Squared(earthLow) > impact2 &&
-                Squared(moonLow) > std::min(laterMoon2, Squared(moonMin_)) * closer &&
-                Squared(earthLow) > std::min(laterEarth2, Squared(earthMin_)) * closer) {
-                first = j;
-                break;
-            }
+        const double moonLow2 = low2(MoonX);
+        if (moonLow2 <= moonR2 || moonLow2 <= std::min(laterMoon2, Squared(moonMin_)) * closer)
+            continue;
+        const double earthLow2 = low2(EarthX);
+        if (earthLow2 > impact2 &&
+            earthLow2 > std::min(laterEarth2, Squared(earthMin_)) * closer) {
+            first = j;
+            break;
         }
-        if (first > 0) {
-            skipped = first - 1;
-            skip(pointIndex_ + first - 1);
-        }
-        EarthMoonState state{};
-        for (int j = first; j < count && !ended; ++j) {
-            const CheapPoint& c = cheap_[static_cast<std::size_t>(j)];
-            const int index = pointIndex_ + j;
-            const bool nearerMoon = c.Moon2 <= Squared(moonMin_) * closer &&
-                                    c.Moon2 <= c.LaterMoon2 * closer;
-            const bool nearerEarth = c.Earth2 <= Squared(earthMin_) * closer &&
-                                     c.Earth2 <= c.LaterEarth2 * closer;
-            if (c.MayEnd || nearerMoon || nearerEarth) {
-                const double t = static_cast<double>(index) * dt;
-                stepper.Values(t, state);
-                ended = OutputPoint(index, t, state);
-                if (ended)
-                    last = index;
-            } else {
-                skip(index);
-            }
+    }
+    if (first > 0) {
+        skipped = first - 1;
+        skip(pointIndex_ + first - 1);
+    }
+    EarthMoonState state{};
+    for (int j = first; j < count && !ended; ++j) {
+        const CheapPoint& c = cheap_[static_cast<std::size_t>(j)];
+        const int index = pointIndex_ + j;
+        const bool nearerMoon = c.Moon2 <= Squared(moonMin_) * closer &&
+                                c.Moon2 <= c.LaterMoon2 * closer;
+        const bool nearerEarth = c.Earth2 <= Squared(earthMin_) * closer &&
+                                 c.Earth2 <= c.LaterEarth2 * closer;
+        if (c.MayEnd || nearerMoon || nearerEarth) {
+            const double t = static_cast<double>(index) * dt;
+            dense.Values(t, state);
+            ended = OutputPoint(index, t, state);
+            if (ended)
+                last = index;
+        } else {
+            skip(index);
         }
     }
     if (skipped > 0)

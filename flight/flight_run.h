@@ -225,6 +225,7 @@ private:
     bool OutputPoint(int index, double t, const EarthMoonState& state);
     template <class Stepper>
     bool SparseOutput(const Stepper& stepper, double x, bool beforeX);
+    bool ShowPointsThatMayMatter(const DenseOutput& dense, double bow, bool mayEscape, int last);
     template <class Stepper>
     FlightEvent FirstEvent(const Stepper& stepper);
     template <class Stepper>
