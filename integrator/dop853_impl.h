@@ -479,23 +479,22 @@ int Dop853Stepper<Rhs>::StepSized()
         eval(xph, yy1_, k3_);  // stage 12
 
         // Order-8 solution: k4 = weighted sum of the stages, k5 = y_new; and the error
-        // estimate from the estimators of orders 5 and 3.
-        for (int i = 1; i <= n; i += width) {
-            const Lane sum = w(wt.b1, k1 + i) + w(wt.b6, k6 + i) + w(wt.b7, k7 + i) +
-                             w(wt.b8, k8 + i) + w(wt.b9, k9 + i) + w(wt.b10, k10 + i) +
-                             w(wt.b11, k2 + i) + w(wt.b12, k3 + i);
-            Store(k4 + i, sum);
-            Store(k5 + i, ld(y + i) + h * sum);
-        }
+        // estimate from the estimators of orders 5 and 3, from the same loads.
         double e5sum = 0.0;
         double e3sum = 0.0;
         for (int i = 1; i <= n; i += width) {
-            const Lane sk = aTol + rTol * Max(Abs(ld(y + i)), Abs(ld(k5 + i)));
-            const Lane e3 = (ld(k4 + i) - (w(wt.bhh1, k1 + i) + w(wt.bhh2, k9 + i) +
-                                           w(wt.bhh3, k3 + i))) / sk;
-            const Lane e5 = (w(wt.er1, k1 + i) + w(wt.er6, k6 + i) + w(wt.er7, k7 + i) +
-                             w(wt.er8, k8 + i) + w(wt.er9, k9 + i) + w(wt.er10, k10 + i) +
-                             w(wt.er11, k2 + i) + w(wt.er12, k3 + i)) /
+            const Lane s1 = ld(k1 + i), s6 = ld(k6 + i), s7 = ld(k7 + i), s8 = ld(k8 + i),
+                       s9 = ld(k9 + i), s10 = ld(k10 + i), s11 = ld(k2 + i), s12 = ld(k3 + i);
+            const Lane yi = ld(y + i);
+            const Lane sum = wt.b1 * s1 + wt.b6 * s6 + wt.b7 * s7 + wt.b8 * s8 + wt.b9 * s9 +
+                             wt.b10 * s10 + wt.b11 * s11 + wt.b12 * s12;
+            const Lane yNew = yi + h * sum;
+            Store(k4 + i, sum);
+            Store(k5 + i, yNew);
+            const Lane sk = aTol + rTol * Max(Abs(yi), Abs(yNew));
+            const Lane e3 = (sum - (wt.bhh1 * s1 + wt.bhh2 * s9 + wt.bhh3 * s12)) / sk;
+            const Lane e5 = (wt.er1 * s1 + wt.er6 * s6 + wt.er7 * s7 + wt.er8 * s8 +
+                             wt.er9 * s9 + wt.er10 * s10 + wt.er11 * s11 + wt.er12 * s12) /
                             sk;
             // Summed component by component, in order.
             const Lane e3sq = e3 * e3;
@@ -562,12 +561,15 @@ int Dop853Stepper<Rhs>::StepSized()
                 Store(c + stride + i, ydiff);
                 Store(c + 2 * stride + i, bspl);
                 Store(c + 3 * stride + i, ydiff - h * ld(k4 + i) - bspl);
+                // The stages loaded once for the four coefficients.
+                const Lane s1 = ld(k1 + i), s6 = ld(k6 + i), s7 = ld(k7 + i), s8 = ld(k8 + i),
+                           s9 = ld(k9 + i), s10 = ld(k10 + i), s11 = ld(k2 + i),
+                           s12 = ld(k3 + i);
                 for (int m = 0; m < 4; ++m) {
                     const auto& d = wt.dw[m];
                     Store(c + (4 + m) * stride + i,
-                          w(d.d1, k1 + i) + w(d.d6, k6 + i) + w(d.d7, k7 + i) +
-                              w(d.d8, k8 + i) + w(d.d9, k9 + i) + w(d.d10, k10 + i) +
-                              w(d.d11, k2 + i) + w(d.d12, k3 + i));
+                          d.d1 * s1 + d.d6 * s6 + d.d7 * s7 + d.d8 * s8 + d.d9 * s9 +
+                              d.d10 * s10 + d.d11 * s11 + d.d12 * s12);
                 }
             }
             for (int i = 1; i <= n; i += width)
@@ -589,11 +591,13 @@ int Dop853Stepper<Rhs>::StepSized()
                                        w(wt.a1614, k10 + i) + w(wt.a1615, k2 + i)));
             eval(x + c16 * h, yy1_, k3_);  // stage 16
             for (int i = 1; i <= n; i += width) {
+                const Lane s13 = ld(k4 + i), s14 = ld(k10 + i), s15 = ld(k2 + i),
+                           s16 = ld(k3 + i);
                 for (int m = 0; m < 4; ++m) {
                     const auto& d = wt.dw[m];
                     double* const cm = c + (4 + m) * stride + i;
-                    Store(cm, h * (ld(cm) + w(d.d13, k4 + i) + w(d.d14, k10 + i) +
-                                   w(d.d15, k2 + i) + w(d.d16, k3 + i)));
+                    Store(cm, h * (ld(cm) + d.d13 * s13 + d.d14 * s14 + d.d15 * s15 +
+                                   d.d16 * s16));
                 }
             }
         }
