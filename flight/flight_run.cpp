@@ -88,7 +88,7 @@ struct StepLine {
     double Bow = 0.0;
 };
 
-StepLine LineOf(const DenseOutput& dense)
+inline StepLine LineOf(const DenseOutput& dense)
 {
     return {dense.Start(1), dense.Start(3), dense.Change(1), dense.Change(3),
             dense.Bow<StateSize>(1) + dense.Bow<StateSize>(3)};
@@ -97,7 +97,7 @@ StepLine LineOf(const DenseOutput& dense)
 // Whether any output point of the step could come within moonLimit of the Moon's centre
 // or earthLimit of the Earth's. First the disc around the line's middle that holds the
 // whole step, which clears most steps; then the distance of the line, less the bow.
-bool StepMayCome(const StepLine& line, double moonLimit, double earthLimit)
+inline bool StepMayCome(const StepLine& line, double moonLimit, double earthLimit)
 {
     const double mx = line.Ax + 0.5 * line.Dx;
     const double my = line.Ay + 0.5 * line.Dy;
@@ -115,7 +115,7 @@ bool StepMayCome(const StepLine& line, double moonLimit, double earthLimit)
 // Whether the escape rule may hold within the step: it needs to be out of sight (inside
 // viewRadius of the Earth it is not) and the energy, 1/r <= v²/2; the line's farthest
 // point is one of its ends.
-bool StepMayEscape(const StepLine& line, const DenseOutput& dense, double viewRadius)
+inline bool StepMayEscape(const StepLine& line, const DenseOutput& dense, double viewRadius)
 {
     const double ax = line.Ax;
     const double ay = line.Ay;
