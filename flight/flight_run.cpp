@@ -475,7 +475,12 @@ FlightEvent FlightRun::FirstEvent(const Stepper& stepper)
         const EarthMoonState& y = at(t);
         return Squared(y[1] - EarthX) + Squared(y[3]) - Squared(EarthImpactDistance);
     };
-    // The escape rule as a point's verdict decides it, as a sign: -1 when it holds.
+    // The escape rule as a point's verdict decides it, as a sign: -1 when it holds. It is
+    // not smooth (a pixel leaving the view, an energy passing a threshold), so it is only
+    // sampled: a spell of it that begins and ends between two samples (within 1/64 of the
+    // step) is missed. Bounds over parts of the step cannot close that gap: where the rule
+    // fails by less than the rounding of the picture (the pixel's edge, the energy's
+    // comparison), only the verdict at every representable time would settle it.
     const auto escape = [&](double t) {
         const EarthMoonState& y = at(t);
         const double earth2 = Squared(y[1] - EarthX) + Squared(y[3]);
