@@ -77,6 +77,63 @@ double InsideViewRadius(const FrameTarget& full)
     return std::isfinite(radius) ? std::max(radius, 0.0) : 0.0;
 }
 
+// The step just taken as the straight line between its ends in the rotating frame, where
+// the Earth and the Moon stand still, and a bound on how far the interpolant strays from
+// it (distance units).
+struct StepLine {
+    double Ax = 0.0;  // start
+    double Ay = 0.0;
+    double Dx = 0.0;  // change over the step
+    double Dy = 0.0;
+    double Bow = 0.0;
+};
+
+inline StepLine LineOf(const DenseOutput& dense)
+{
+    return {dense.Start(1), dense.Start(3), dense.Change(1), dense.Change(3),
+            dense.Bow<StateSize>(1) + dense.Bow<StateSize>(3)};
+}
+
+// Whether any output point of the step could come within moonLimit of the Moon's centre
+// or earthLimit of the Earth's. First the disc around the line's middle that holds the
+// whole step, which clears most steps; then the distance of the line, less the bow.
+inline bool StepMayCome(const StepLine& line, double moonLimit, double earthLimit)
+{
+    const double mx = line.Ax + 0.5 * line.Dx;
+    const double my = line.Ay + 0.5 * line.Dy;
+    const double radius = 0.5 * std::sqrt(line.Dx * line.Dx + line.Dy * line.Dy) + line.Bow;
+    const auto mayCome = [&](double cx, double limit) {
+        if ((std::sqrt(Squared(mx - cx) + my * my) - radius) * (1.0 + BoundMargin) > limit)
+            return false;
+        return (SegmentDistance(line.Ax, line.Ay, line.Dx, line.Dy, cx) - line.Bow) *
+                   (1.0 + BoundMargin) <=
+               limit;
+    };
+    return mayCome(MoonX, moonLimit) || mayCome(EarthX, earthLimit);
+}
+
+// Whether the escape rule may hold within the step: it needs to be out of sight (inside
+// viewRadius of the Earth it is not) and the energy, 1/r <= v²/2; the line's farthest
+// point is one of its ends.
+inline bool StepMayEscape(const StepLine& line, const DenseOutput& dense, double viewRadius)
+{
+    const double ax = line.Ax;
+    const double ay = line.Ay;
+    const double far = (std::sqrt(std::max(Squared(ax - EarthX) + ay * ay,
+                                           Squared(ax + line.Dx - EarthX) + Squared(ay + line.Dy))) +
+                        line.Bow) *
+                       (1.0 + BoundMargin);
+    if (far < viewRadius)
+        return false;
+    const double vx = dense.Start(2);
+    const double vy = dense.Start(4);
+    const double wx = vx + dense.Change(2);
+    const double wy = vy + dense.Change(4);
+    const double speed = std::sqrt(std::max(vx * vx + vy * vy, wx * wx + wy * wy)) +
+                         dense.Bow<StateSize>(2) + dense.Bow<StateSize>(4);
+    return speed * speed * far >= 2.0;
+}
+
 }  // namespace
 
 EarthMoonState LaunchFromTexts(std::string_view altitude, std::string_view velocity,
@@ -389,49 +446,6 @@ void FlightRun::FinishLastPoint(const Stepper& stepper)
     KeepSkippedPoint(stepper);
 }
 
-// Whether any output point of the step could end the flight or come as close to the
-// Moon or the Earth as the closest point shown: bounds over the whole step from the
-// straight line between its ends and how far the interpolant strays from it, in the
-// rotating frame where the Earth and the Moon stand still.
-bool FlightRun::StepMayMatter(const DenseOutput& dense, double moonLimit,
-                              double earthLimit) const
-{
-    const double ax = dense.Start(1);
-    const double ay = dense.Start(3);
-    const double dx = dense.Change(1);
-    const double dy = dense.Change(3);
-    const double bow = dense.Bow(1) + dense.Bow(3);
-    // Distance of the line from (cx, 0), less the bow.
-    const auto nearest = [&](double cx) {
-        return (SegmentDistance(ax, ay, dx, dy, cx) - bow) * (1.0 + BoundMargin);
-    };
-    return nearest(MoonX) <= moonLimit || nearest(EarthX) <= earthLimit || StepMayEscape(dense);
-}
-
-// Whether the escape rule may hold within the step: it needs the energy, 1/r <= v²/2, and
-// to be out of sight; the line's farthest point is one of its ends.
-bool FlightRun::StepMayEscape(const DenseOutput& dense) const
-{
-    const double ax = dense.Start(1);
-    const double ay = dense.Start(3);
-    const double dx = dense.Change(1);
-    const double dy = dense.Change(3);
-    const double bow = dense.Bow(1) + dense.Bow(3);
-    const double far = (std::sqrt(std::max(Squared(ax - EarthX) + ay * ay,
-                                           Squared(ax + dx - EarthX) + Squared(ay + dy))) +
-                        bow) *
-                       (1.0 + BoundMargin);
-    if (far < viewRadius_)
-        return false;
-    const double vx = dense.Start(2);
-    const double vy = dense.Start(4);
-    const double wx = vx + dense.Change(2);
-    const double wy = vy + dense.Change(4);
-    const double speed = std::sqrt(std::max(vx * vx + vy * vy, wx * wx + wy * wy)) +
-                         dense.Bow(2) + dense.Bow(4);
-    return speed * speed * far >= 2.0;
-}
-
 // The first moment within the step just taken at which the craft reaches the Earth
 // limit or the Moon's surface (coming from outside) or the escape rule holds, to the
 // interpolant's accuracy. Steps the bounds rule out cost nothing more; the others are
@@ -442,7 +456,9 @@ FlightEvent FlightRun::FirstEvent(const Stepper& stepper)
 {
     const DenseOutput& dense = stepper.Dense();
     FlightEvent first;
-    if (!StepMayMatter(dense, static_cast<double>(MoonRadius), EarthImpactDistance))
+    const StepLine line = LineOf(dense);
+    if (!StepMayCome(line, static_cast<double>(MoonRadius), EarthImpactDistance) &&
+        !StepMayEscape(line, dense, viewRadius_))
         return first;
     const double t0 = dense.XOld();
     const double t1 = std::min(stepper.X(), cut_);
@@ -459,7 +475,12 @@ FlightEvent FlightRun::FirstEvent(const Stepper& stepper)
         const EarthMoonState& y = at(t);
         return Squared(y[1] - EarthX) + Squared(y[3]) - Squared(EarthImpactDistance);
     };
-    // The escape rule as a point's verdict decides it, as a sign: -1 when it holds.
+    // The escape rule as a point's verdict decides it, as a sign: -1 when it holds. It is
+    // not smooth (a pixel leaving the view, an energy passing a threshold), so it is only
+    // sampled: a spell of it that begins and ends between two samples (within 1/64 of the
+    // step) is missed. Bounds over parts of the step cannot close that gap: where the rule
+    // fails by less than the rounding of the picture (the pixel's edge, the energy's
+    // comparison), only the verdict at every representable time would settle it.
     const auto escape = [&](double t) {
         const EarthMoonState& y = at(t);
         const double earth2 = Squared(y[1] - EarthX) + Squared(y[3]);
@@ -504,6 +525,27 @@ bool FlightRun::SparseOutput(const Stepper& stepper, double x, bool beforeX)
     if (count <= 0)
         return false;
 
+    const DenseOutput& dense = stepper.Dense();
+    const StepLine line = LineOf(dense);
+    const bool mayEscape = StepMayEscape(line, dense, viewRadius_);
+    if (mayEscape || StepMayCome(line, std::max(moonMin_, static_cast<double>(MoonRadius)),
+                                 std::max(earthMin_, EarthImpactDistance)))
+        return ShowPointsThatMayMatter(dense, line.Bow, mayEscape, last);
+    skippedIndex_ = last;
+    skippedT_ = static_cast<double>(last) * dt;
+    display_.SkipPoints(count, skippedT_);
+    pointIndex_ = last + 1;
+    nextOutputTime_ = static_cast<double>(pointIndex_) * dt;
+    return false;
+}
+
+// The points pointIndex_ … last of a step the bounds could not pass over as a whole (kept
+// out of SparseOutput, which passes over most steps).
+bool FlightRun::ShowPointsThatMayMatter(const DenseOutput& dense, double bow, bool mayEscape,
+                                        int last)
+{
+    const double dt = outputInterval_;
+    const int count = last - pointIndex_ + 1;
     int skipped = 0;
     bool ended = false;
     const auto skip = [&](int index) {
@@ -511,87 +553,83 @@ bool FlightRun::SparseOutput(const Stepper& stepper, double x, bool beforeX)
         skippedIndex_ = index;
         skippedT_ = static_cast<double>(index) * dt;
     };
-    const DenseOutput& dense = stepper.Dense();
-    if (!StepMayMatter(dense, std::max(moonMin_, static_cast<double>(MoonRadius)),
-                       std::max(earthMin_, EarthImpactDistance))) {
-        skipped = count - 1;
-        skip(last);
-    } else {
-        // From the last point back: squared distances in the rotating frame, which points
-        // may end the flight, and the least distances of the later points up to the next
-        // that may. Once the bounds over the rest of the step say that no earlier point
-        // may end the flight or come as close, those are passed over without a look.
-        cheap_.resize(static_cast<std::size_t>(count));
-        constexpr double closer = (1.0 + BoundMargin) * (1.0 + BoundMargin);
-        const double moonR2 = Squared(static_cast<double>(MoonRadius) * (1.0 + BoundMargin));
-        const double impact2 = Squared(EarthImpactDistance * (1.0 + BoundMargin));
-        const double view2 = Squared(viewRadius_);
-        const bool mayEscape = StepMayEscape(dense);
-        const double ax = dense.Start(1);
-        const double ay = dense.Start(3);
-        const double dx = dense.Change(1);
-        const double dy = dense.Change(3);
-        const double bow = dense.Bow(1) + dense.Bow(3);
-        const auto fraction = [&](int j) {
-            return (static_cast<double>(pointIndex_ + j) * dt - dense.XOld()) / dense.HOut();
+    // From the last point back: squared distances in the rotating frame, which points
+    // may end the flight, and the least distances of the later points up to the next
+    // that may. Once the bounds over the rest of the step say that no earlier point
+    // may end the flight or come as close, those are passed over without a look.
+    cheap_.resize(static_cast<std::size_t>(count));
+    constexpr double closer = (1.0 + BoundMargin) * (1.0 + BoundMargin);
+    const double moonR2 = Squared(static_cast<double>(MoonRadius) * (1.0 + BoundMargin));
+    const double impact2 = Squared(EarthImpactDistance * (1.0 + BoundMargin));
+    const double view2 = Squared(viewRadius_);
+    const double ax = dense.Start(1);
+    const double ay = dense.Start(3);
+    const double dx = dense.Change(1);
+    const double dy = dense.Change(3);
+    const auto fraction = [&](int j) {
+        return (static_cast<double>(pointIndex_ + j) * dt - dense.XOld()) / dense.HOut();
+    };
+    double laterMoon2 = std::numeric_limits<double>::infinity();
+    double laterEarth2 = laterMoon2;
+    int first = 0;
+    double s = fraction(count - 1);
+    for (int j = count - 1; j >= 0; --j) {
+        CheapPoint& c = cheap_[static_cast<std::size_t>(j)];
+        const double px = dense.At<StateSize>(1, s);
+        const double py2 = Squared(dense.At<StateSize>(3, s));
+        c.Moon2 = Squared(px - MoonX) + py2;
+        c.Earth2 = Squared(px - EarthX) + py2;
+        c.MayEnd = c.Moon2 <= moonR2 || c.Earth2 <= impact2;
+        if (!c.MayEnd && c.Earth2 >= view2) {
+            const double v2 =
+                Squared(dense.At<StateSize>(2, s)) + Squared(dense.At<StateSize>(4, s));
+            c.MayEnd = v2 * v2 * c.Earth2 * (1.0 + BoundMargin) >= 4.0;
+        }
+        c.LaterMoon2 = laterMoon2;
+        c.LaterEarth2 = laterEarth2;
+        laterMoon2 = c.MayEnd ? c.Moon2 : std::min(laterMoon2, c.Moon2);
+        laterEarth2 = c.MayEnd ? c.Earth2 : std::min(laterEarth2, c.Earth2);
+        if (j == 0)
+            break;
+        s = fraction(j - 1);
+        if (mayEscape)
+            continue;
+        // The points before j lie within the bow of the line's part up to point j-1; the
+        // Moon's bound first, as it fails more often.
+        const auto low2 = [&](double cx) {
+            const double d = SegmentDistance(ax, ay, dx * s, dy * s, cx) - bow;
+            return Squared(std::max(d, 0.0) * (1.0 - BoundMargin));
         };
-        double laterMoon2 = std::numeric_limits<double>::infinity();
-        double laterEarth2 = laterMoon2;
-        int first = 0;
-        for (int j = count - 1; j >= 0; --j) {
-            CheapPoint& c = cheap_[static_cast<std::size_t>(j)];
-            const double s = fraction(j);
-            const double px = dense.At(1, s);
-            const double py2 = Squared(dense.At(3, s));
-            c.Moon2 = Squared(px - MoonX) + py2;
-            c.Earth2 = Squared(px - EarthX) + py2;
-            c.MayEnd = c.Moon2 <= moonR2 || c.Earth2 <= impact2;
-            if (!c.MayEnd && c.Earth2 >= view2) {
-                const double v2 = Squared(dense.At(2, s)) + Squared(dense.At(4, s));
-                c.MayEnd = v2 * v2 * c.Earth2 * (1.0 + BoundMargin) >= 4.0;
-            }
-            c.LaterMoon2 = laterMoon2;
-            c.LaterEarth2 = laterEarth2;
-            laterMoon2 = c.MayEnd ? c.Moon2 : std::min(laterMoon2, c.Moon2);
-            laterEarth2 = c.MayEnd ? c.Earth2 : std::min(laterEarth2, c.Earth2);
-            if (j == 0 || mayEscape)
-                continue;
-            // The points before j lie within the bow of the line's part up to point j-1.
-            const double upTo = fraction(j - 1);
-            const auto low = [&](double cx) {
-                const double d = SegmentDistance(ax, ay, dx * upTo, dy * upTo, cx) - bow;
-                return std::max(d, 0.0) * (1.0 - BoundMargin);
-            };
-            const double moonLow = low(MoonX);
-            const double earthLow = low(EarthX);
-            if (Squared(moonLow) > moonR2 && Squared(earthLow) > impact2 &&
-                Squared(moonLow) > std::min(laterMoon2, Squared(moonMin_)) * closer &&
-                Squared(earthLow) > std::min(laterEarth2, Squared(earthMin_)) * closer) {
-                first = j;
-                break;
-            }
+        const double moonLow2 = low2(MoonX);
+        if (moonLow2 <= moonR2 || moonLow2 <= std::min(laterMoon2, Squared(moonMin_)) * closer)
+            continue;
+        const double earthLow2 = low2(EarthX);
+        if (earthLow2 > impact2 &&
+            earthLow2 > std::min(laterEarth2, Squared(earthMin_)) * closer) {
+            first = j;
+            break;
         }
-        if (first > 0) {
-            skipped = first - 1;
-            skip(pointIndex_ + first - 1);
-        }
-        EarthMoonState state{};
-        for (int j = first; j < count && !ended; ++j) {
-            const CheapPoint& c = cheap_[static_cast<std::size_t>(j)];
-            const int index = pointIndex_ + j;
-            const bool nearerMoon = c.Moon2 <= Squared(moonMin_) * closer &&
-                                    c.Moon2 <= c.LaterMoon2 * closer;
-            const bool nearerEarth = c.Earth2 <= Squared(earthMin_) * closer &&
-                                     c.Earth2 <= c.LaterEarth2 * closer;
-            if (c.MayEnd || nearerMoon || nearerEarth) {
-                const double t = static_cast<double>(index) * dt;
-                stepper.Values(t, state);
-                ended = OutputPoint(index, t, state);
-                if (ended)
-                    last = index;
-            } else {
-                skip(index);
-            }
+    }
+    if (first > 0) {
+        skipped = first - 1;
+        skip(pointIndex_ + first - 1);
+    }
+    EarthMoonState state{};
+    for (int j = first; j < count && !ended; ++j) {
+        const CheapPoint& c = cheap_[static_cast<std::size_t>(j)];
+        const int index = pointIndex_ + j;
+        const bool nearerMoon = c.Moon2 <= Squared(moonMin_) * closer &&
+                                c.Moon2 <= c.LaterMoon2 * closer;
+        const bool nearerEarth = c.Earth2 <= Squared(earthMin_) * closer &&
+                                 c.Earth2 <= c.LaterEarth2 * closer;
+        if (c.MayEnd || nearerMoon || nearerEarth) {
+            const double t = static_cast<double>(index) * dt;
+            dense.Values(t, state);
+            ended = OutputPoint(index, t, state);
+            if (ended)
+                last = index;
+        } else {
+            skip(index);
         }
     }
     if (skipped > 0)

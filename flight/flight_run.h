@@ -223,10 +223,9 @@ private:
     template <class Stepper>
     bool TrajectoryOutput(const Stepper& stepper);
     bool OutputPoint(int index, double t, const EarthMoonState& state);
-    bool StepMayMatter(const DenseOutput& dense, double moonLimit, double earthLimit) const;
-    bool StepMayEscape(const DenseOutput& dense) const;
     template <class Stepper>
     bool SparseOutput(const Stepper& stepper, double x, bool beforeX);
+    bool ShowPointsThatMayMatter(const DenseOutput& dense, double bow, bool mayEscape, int last);
     template <class Stepper>
     FlightEvent FirstEvent(const Stepper& stepper);
     template <class Stepper>

@@ -10,6 +10,10 @@
 
 namespace orrimar {
 
+namespace dop853_detail {
+constinit const Weights<Lane2> laneWeights{};
+}  // namespace dop853_detail
+
 double HInit(int n, const RightHandSide& fcn, double x, const Vector& Y, int posNeg,
              const Vector& F0, Vector& F1, Vector& YY1, double hMax, double aTol, double rTol)
 {

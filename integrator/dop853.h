@@ -86,16 +86,22 @@ public:
     // magnitudes, as its factors s and 1-s lie in [0, 1].
     double Start(int i) const { return coef_[static_cast<std::size_t>(i)]; }
     double Change(int i) const { return coef_[static_cast<std::size_t>(stride_ + i)]; }
-    double Bow(int i) const
-    {
-        const double* c = coef_.data() + i;
-        const int k = stride_;
-        return 0.25 * (std::abs(c[2 * k]) + std::abs(c[3 * k]) + std::abs(c[4 * k]) +
-                       std::abs(c[5 * k]) + std::abs(c[6 * k]) + std::abs(c[7 * k]));
-    }
+    double Bow(int i) const { return BowOf(coef_.data() + i, stride_); }
     // Component i (1..n, unchecked) at the fraction s = (x - XOld()) / HOut() of the step,
     // the same bits as Value(i, x).
     double At(int i, double s) const { return Interpolate(coef_.data() + i, stride_, s); }
+    // Bow and At for a caller that knows the size to be N (unchecked): the same bits, with
+    // the coefficients at offsets the compiler knows.
+    template <int N>
+    double Bow(int i) const
+    {
+        return BowOf(coef_.data() + i, N + 1);
+    }
+    template <int N>
+    double At(int i, double s) const
+    {
+        return Interpolate(coef_.data() + i, N + 1, s);
+    }
     // All components at x into out[1..n]; out[0] is left alone. Throws as Value does,
     // and std::out_of_range when out has fewer than n+1 elements.
     void Values(double x, std::span<double> out) const
@@ -115,6 +121,11 @@ private:
     void CheckAvailable() const;
     [[noreturn]] void ValuesSizeError(std::size_t size) const;
     // c[k·stride] is coefficient k of the component.
+    static double BowOf(const double* c, int k)
+    {
+        return 0.25 * (std::abs(c[2 * k]) + std::abs(c[3 * k]) + std::abs(c[4 * k]) +
+                       std::abs(c[5 * k]) + std::abs(c[6 * k]) + std::abs(c[7 * k]));
+    }
     static double Interpolate(const double* c, int stride, double s)
     {
         const int k = stride;

@@ -708,3 +708,53 @@ TEST(Dop853Stepper, PinnedCountsAndBitsByHandAndThroughTheDriver)
 
 }  // namespace
 }  // namespace orrimar
+
+namespace orrimar {
+namespace {
+
+// Four components are stepped two at a time, others one at a time: the same operations
+// in the same order, so the same bits. Two oscillators side by side (n = 4) on fixed steps
+// of 0.1 (the step control cannot tell them apart) against each alone (n = 2): every step's
+// solution and its interpolant at several fractions, bit for bit.
+TEST(Dop853Stepper, TwoAtATimeGivesTheBitsOfOneAtATime)
+{
+    const auto pair = [](int, double x, const Vector& y, Vector& f) {
+        for (const int i : {1, 3}) {
+            Vector one{0.0, y[i], y[i + 1]};
+            Vector slope(3);
+            test::Oscillator(2, x, one, slope);
+            f[i] = slope[1];
+            f[i + 1] = slope[2];
+        }
+    };
+    const RightHandSide rhs4 = pair;
+    const RightHandSide rhs2 = test::Oscillator;
+    Dop853Stepper both(4, rhs4, 0.0, Vector{0.0, 0.0, 1.0, 0.6, -0.8}, 1.0005, 0.1, 0.1, 1e6,
+                       1e6, true);
+    Dop853Stepper first(2, rhs2, 0.0, Vector{0.0, 0.0, 1.0}, 1.0005, 0.1, 0.1, 1e6, 1e6, true);
+    Dop853Stepper second(2, rhs2, 0.0, Vector{0.0, 0.6, -0.8}, 1.0005, 0.1, 0.1, 1e6, 1e6, true);
+    std::vector<double> together(5), alone(3);
+    for (int code = Dop853Accepted; code == Dop853Accepted;) {
+        code = both.Step();
+        ASSERT_EQ(first.Step(), code);
+        ASSERT_EQ(second.Step(), code);
+        ASSERT_EQ(both.X(), first.X());
+        for (const double s : {0.0, 0.125, 0.5, 0.875, 1.0}) {
+            const double x = both.XOld() + s * (both.X() - both.XOld());
+            both.Values(x, together);
+            for (const auto& [single, offset] : {std::pair{&first, 0}, std::pair{&second, 2}}) {
+                single->Values(x, alone);
+                for (const int i : {1, 2}) {
+                    SCOPED_TRACE(testing::Message() << "x " << x << " component " << i + offset);
+                    EXPECT_EQ(together[static_cast<std::size_t>(i + offset)],
+                              alone[static_cast<std::size_t>(i)]);
+                    EXPECT_EQ(both.Y()[i + offset], single->Y()[i]);
+                }
+            }
+        }
+    }
+    EXPECT_EQ(both.Accepted(), 10);
+}
+
+}  // namespace
+}  // namespace orrimar
