@@ -99,9 +99,21 @@ void MoonFrameView::viewChanged()
     update();
 }
 
+namespace {
+
+// The shading's size in device pixels for a widget of `size` at the ratio.
+QSize DeviceSize(QSize size, qreal ratio)
+{
+    return {static_cast<int>(std::ceil(std::max(1, size.width()) * ratio)),
+            static_cast<int>(std::ceil(std::max(1, size.height()) * ratio))};
+}
+
+}  // namespace
+
 const QImage& MoonFrameView::shading()
 {
-    if (!shadingValid_ || shading_.size() != size())
+    // A move to a screen of another ratio changes the device size: rendered again.
+    if (!shadingValid_ || shading_.size() != DeviceSize(size(), devicePixelRatioF()))
         renderShading();
     return shading_;
 }
@@ -110,18 +122,26 @@ void MoonFrameView::renderShading()
 {
     shadingValid_ = true;
     ++shadingRenders_;
-    const int w = std::max(1, width());
-    const int h = std::max(1, height());
+    // One verdict per device pixel, so that the boundary is as sharp as the screen.
+    const qreal ratio = devicePixelRatioF();
+    const QSize device = DeviceSize(size(), ratio);
+    const int w = device.width();
+    const int h = device.height();
+    // The widget's centre in device pixels, and pixels per unit on the device.
+    const double halfW = std::max(1, width()) * ratio / 2.0;
+    const double halfH = std::max(1, height()) * ratio / 2.0;
+    const double deviceScale = scale_ * ratio;
     shading_ = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+    shading_.setDevicePixelRatio(ratio);
     shading_.fill(Qt::transparent);
     if (std::isnan(jacobi0_))
         return;
     // Closed where a craft at rest would have a smaller Jacobi integral than the flight's:
     // one row of verdicts ahead, so that the boundary pixels can be told by a neighbour.
     auto closedRow = [&](int j, std::vector<char>& row) {
-        const double y = centreY_ - (j + 0.5 - h / 2.0) / scale_;
+        const double y = centreY_ - (j + 0.5 - halfH) / deviceScale;
         for (int i = 0; i < w; ++i) {
-            const double x = centreX_ + (i + 0.5 - w / 2.0) / scale_;
+            const double x = centreX_ + (i + 0.5 - halfW) / deviceScale;
             row[static_cast<std::size_t>(i)] = ZeroVelocityJacobi(x, y) < jacobi0_;
         }
     };
@@ -156,14 +176,16 @@ void MoonFrameView::paintEvent(QPaintEvent*)
     painter.setRenderHint(QPainter::Antialiasing);
 
     // The x axis through both bodies.
-    painter.setPen(QPen(QColor(220, 220, 220), 0));
+    // Pens 1 wide rather than cosmetic: the same pixels at ratio 1, a logical pixel on a
+    // HiDPI screen instead of a hairline.
+    painter.setPen(QPen(QColor(220, 220, 220), 1));
     const double axisY = toPixel(0.0, 0.0).y();
     painter.drawLine(QPointF(0, axisY), QPointF(width(), axisY));
 
     // The bodies to scale (at least a pixel across, so that they stay visible).
     auto disc = [&](double x, long double radius, const QColor& colour) {
         const double r = std::max(1.0, static_cast<double>(radius) * scale_);
-        painter.setPen(QPen(Qt::black, 0));
+        painter.setPen(QPen(Qt::black, 1));
         painter.setBrush(colour);
         painter.drawEllipse(toPixel(x, 0.0), r, r);
     };
@@ -196,7 +218,7 @@ void MoonFrameView::paintEvent(QPaintEvent*)
         const QPointF craft = toPixel(track_.Last().X, track_.Last().Y);
         line.append(craft);
         painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setPen(QPen(QColor(0, 0, 255), 0));
+        painter.setPen(QPen(QColor(0, 0, 255), 1));
         painter.drawPolyline(line);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
