@@ -5,13 +5,17 @@
 #include "ui/paint_box.h"
 #include "support/pixels.h"
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QTest>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 
 using namespace orrimar;
 
@@ -117,9 +121,47 @@ QImage ReferenceLine(int width, int height, int x0, int y0, int x1, int y1, bool
     return image;
 }
 
+// A picture of scale × scale device pixels per logical pixel reduced to logical pixels: a
+// block's colour when the whole block has it, else grey 1 (no drawing uses it).
+const QRgb kMixed = qRgb(1, 1, 1);
+QImage Blocks(const QImage& device, int scale)
+{
+    QImage logical(device.width() / scale, device.height() / scale, QImage::Format_RGB32);
+    for (int y = 0; y < logical.height(); ++y)
+        for (int x = 0; x < logical.width(); ++x) {
+            QRgb colour = device.pixel(x * scale, y * scale);
+            for (int j = 0; j < scale * scale; ++j)
+                if (device.pixel(x * scale + j % scale, y * scale + j / scale) != colour)
+                    colour = kMixed;
+            logical.setPixel(x, y, colour);
+        }
+    return logical;
+}
+
+// The logical pixels with some device pixel painted.
+PixelRect BlockExtent(const QImage& device, int scale)
+{
+    const PixelRect e = Extent(device);
+    return e.left > e.right ? e
+                            : PixelRect{e.left / scale, e.top / scale, (e.right + scale - 1) / scale,
+                                        (e.bottom + scale - 1) / scale};
+}
+
+// Drawing steps replayed at several scales.
+using Drawing = std::function<void(Canvas&)>;
+
 }  // namespace
 
+namespace orrimar {
+// QCOMPARE prints rectangles that differ.
+char* toString(const PixelRect& r)
+{
+    return qstrdup(qPrintable(QString("{%1, %2, %3, %4}").arg(r.left).arg(r.top).arg(r.right).arg(r.bottom)));
+}
+}  // namespace orrimar
+
 Q_DECLARE_METATYPE(PixelRect)
+Q_DECLARE_METATYPE(Drawing)
 
 class TestPaintBox : public QObject {
     Q_OBJECT
@@ -137,6 +179,8 @@ private slots:
     void textOnBrushBackground();
     void contentSurvivesResizeAndRepaint();
     void paintBoxIsAFrameTarget();
+    void scaledDrawingKeepsLogicalPixels_data();
+    void scaledDrawingKeepsLogicalPixels();
 };
 
 void TestPaintBox::ellipseCoversItsRectangle_data()
@@ -202,18 +246,21 @@ void TestPaintBox::clippedLineMatchesUnclippedOne()
         {25, -90, 25, 140},
         {-200, 260, 260, -199},
     }};
-    for (const auto& l : lines) {
-        Bitmap small(60, 60);
-        Bitmap large(660, 660);
-        small.canvas().pen.style = PenStyle::Dot;
-        large.canvas().pen.style = PenStyle::Dot;
-        small.canvas().moveTo(l[0], l[1]);
-        small.canvas().lineTo(l[2], l[3]);
-        large.canvas().moveTo(l[0] + offset, l[1] + offset);
-        large.canvas().lineTo(l[2] + offset, l[3] + offset);
-        QVERIFY2(large.image().copy(offset, offset, 60, 60) == small.image(),
-                 qPrintable(QString("%1,%2 -> %3,%4").arg(l[0]).arg(l[1]).arg(l[2]).arg(l[3])));
-    }
+    for (const int scale : {1, 2, 3})
+        for (const auto& l : lines) {
+            Bitmap small(60, 60, scale);
+            Bitmap large(660, 660, scale);
+            small.canvas().pen.style = PenStyle::Dot;
+            large.canvas().pen.style = PenStyle::Dot;
+            small.canvas().moveTo(l[0], l[1]);
+            small.canvas().lineTo(l[2], l[3]);
+            large.canvas().moveTo(l[0] + offset, l[1] + offset);
+            large.canvas().lineTo(l[2] + offset, l[3] + offset);
+            QVERIFY2(large.image().copy(offset * scale, offset * scale, 60 * scale, 60 * scale) ==
+                         small.image(),
+                     qPrintable(QString("scale %5: %1,%2 -> %3,%4")
+                                    .arg(l[0]).arg(l[1]).arg(l[2]).arg(l[3]).arg(scale)));
+        }
 
     // Clamped far points: only the visible part is walked.
     Bitmap bitmap(50, 50);
@@ -433,6 +480,97 @@ void TestPaintBox::paintBoxIsAFrameTarget()
     SelectFrame(inset);
     QCOMPARE(XYToPixel(0, 0), (PixelPoint{90, 90}));
     ResetFrames();
+}
+
+void TestPaintBox::scaledDrawingKeepsLogicalPixels_data()
+{
+    // exact: every block at scale 2 and 3 is the scale-1 pixel; otherwise the painted
+    // blocks span the same logical pixels, drawn finer within them.
+    QTest::addColumn<Drawing>("draw");
+    QTest::addColumn<bool>("exact");
+    QTest::addColumn<PixelRect>("extent");
+    QTest::newRow("dotted rows and columns, both ways") << Drawing([](Canvas& c) {
+        c.pen.style = PenStyle::Dot;
+        const std::array<PixelPoint, 5> path{{{70, 5}, {3, 5}, {3, 40}, {50, 40}, {50, 9}}};
+        c.polyline(std::span(path));
+    }) << true << PixelRect{3, 5, 71, 41};
+    QTest::newRow("rectangle past the edge") << Drawing([](Canvas& c) {
+        c.brush.color = QColor(0, 128, 128);
+        c.fillRect(PixelRect{-5, 30, 20, 90});
+    }) << true << PixelRect{0, 30, 20, 60};
+    QTest::newRow("Moon disc") << Drawing([](Canvas& c) {
+        c.brush.color = QColor(0, 128, 128);
+        c.ellipse(PixelRect{30, 12, 38, 20});
+    }) << false << PixelRect{30, 12, 38, 20};
+    QTest::newRow("orbit, 2-pixel Earth") << Drawing([](Canvas& c) {
+        c.ellipse(PixelRect{5, 5, 55, 55});
+        c.pen.width = 2;
+        c.brush.color = QColor(192, 192, 192);
+        c.ellipse(PixelRect{15, 15, 45, 45});
+        c.ellipse(PixelRect{60, 40, 70, 50});
+    }) << false << PixelRect{5, 5, 70, 55};
+    QTest::newRow("arrowhead and arc") << Drawing([](Canvas& c) {
+        const std::array<PixelPoint, 3> head{{{70, 30}, {60, 27}, {60, 33}}};
+        c.polygon(head);
+        c.arc(10, 10, 41, 41, 40, 25, 25, 10);
+    }) << false << PixelRect{25, 10, 71, 34};
+    const QFontMetrics metrics{QFont()};
+    QTest::newRow("text on its box") << Drawing([](Canvas& c) {
+        c.brush.color = QColor(0, 128, 128);
+        c.textOut(6, 20, "Geocentric");
+    }) << false << PixelRect{6, 20, 6 + metrics.horizontalAdvance("Geocentric"),
+                             20 + metrics.height()};
+    QTest::newRow("disc saved, covered and restored") << Drawing([](Canvas& c) {
+        c.moveTo(0, 25);
+        c.lineTo(79, 25);
+        Bitmap saved(12, 12, c.scale());
+        saved.canvas().copyRect(PixelRect{0, 0, 12, 12}, c, PixelRect{20, 20, 32, 32});
+        c.brush.color = QColor(0, 128, 128);
+        c.ellipse(PixelRect{20, 20, 32, 32});
+        c.copyRect(PixelRect{20, 20, 32, 32}, saved.canvas(), PixelRect{0, 0, 12, 12});
+    }) << true << PixelRect{0, 25, 79, 26};
+}
+
+void TestPaintBox::scaledDrawingKeepsLogicalPixels()
+{
+    QFETCH(Drawing, draw);
+    QFETCH(bool, exact);
+    QFETCH(PixelRect, extent);
+    Bitmap one(80, 60);
+    draw(one.canvas());
+    QCOMPARE(Extent(one.image()), extent);
+    // Lines at all angles: the start pixel's block is painted, the end pixel's block is not,
+    // and the painted blocks span at least the scale-1 line and at most that line with its
+    // end pixel (finer, the line may come nearer to it along the minor axis).
+    const std::array<PixelPoint, 6> ends{{{79, 0}, {79, 59}, {40, 59}, {0, 59}, {0, 30}, {13, 0}}};
+    for (const int scale : {2, 3}) {
+        Bitmap many(80, 60, scale);
+        draw(many.canvas());
+        QCOMPARE(many.image().size(), QSize(80 * scale, 60 * scale));
+        QCOMPARE(BlockExtent(many.image(), scale), extent);
+        if (exact)
+            QVERIFY(Blocks(many.image(), scale) == one.image());
+        for (const PixelPoint& end : ends) {
+            Bitmap line(80, 60, scale);
+            line.canvas().moveTo(40, 30);
+            line.canvas().lineTo(end.X, end.Y);
+            const QImage blocks = Blocks(line.image(), scale);
+            QVERIFY(blocks.pixel(40, 30) != kWhite);
+            QCOMPARE(blocks.pixel(end.X, end.Y), kWhite);
+            Bitmap reference(80, 60);
+            reference.canvas().moveTo(40, 30);
+            reference.canvas().lineTo(end.X, end.Y);
+            const PixelRect inner = Extent(reference.image());
+            const PixelRect outer{std::min(inner.left, end.X), std::min(inner.top, end.Y),
+                                  std::max(inner.right, end.X + 1), std::max(inner.bottom, end.Y + 1)};
+            const PixelRect e = BlockExtent(line.image(), scale);
+            QVERIFY2(e.left <= inner.left && e.top <= inner.top && e.right >= inner.right &&
+                         e.bottom >= inner.bottom && e.left >= outer.left && e.top >= outer.top &&
+                         e.right <= outer.right && e.bottom <= outer.bottom,
+                     qPrintable(QString("to %1, %2 at scale %3: %4").arg(end.X).arg(end.Y).arg(scale)
+                                    .arg(toString(e))));
+        }
+    }
 }
 
 QTEST_MAIN(TestPaintBox)
