@@ -138,14 +138,16 @@ QImage Blocks(const QImage& device, int scale)
     return logical;
 }
 
-// The logical pixels with some device pixel painted.
-PixelRect BlockExtent(const QImage& device, int scale)
+// The logical pixels whose blocks meet an extent of device pixels.
+PixelRect Logical(const PixelRect& e, int scale)
 {
-    const PixelRect e = Extent(device);
-    return e.left > e.right ? e
+    return e.left > e.right ? PixelRect{INT_MAX, INT_MAX, INT_MIN, INT_MIN}
                             : PixelRect{e.left / scale, e.top / scale, (e.right + scale - 1) / scale,
                                         (e.bottom + scale - 1) / scale};
 }
+
+// The logical pixels with some device pixel painted.
+PixelRect BlockExtent(const QImage& device, int scale) { return Logical(Extent(device), scale); }
 
 // Drawing steps replayed at several scales.
 using Drawing = std::function<void(Canvas&)>;
@@ -489,37 +491,38 @@ void TestPaintBox::scaledDrawingKeepsLogicalPixels_data()
     QTest::addColumn<Drawing>("draw");
     QTest::addColumn<bool>("exact");
     QTest::addColumn<PixelRect>("extent");
+    QTest::addColumn<QRgb>("fill");  // a fill colour whose extent must be kept as well
     QTest::newRow("dotted rows and columns, both ways") << Drawing([](Canvas& c) {
         c.pen.style = PenStyle::Dot;
         const std::array<PixelPoint, 5> path{{{70, 5}, {3, 5}, {3, 40}, {50, 40}, {50, 9}}};
         c.polyline(std::span(path));
-    }) << true << PixelRect{3, 5, 71, 41};
+    }) << true << PixelRect{3, 5, 71, 41} << kTeal;
     QTest::newRow("rectangle past the edge") << Drawing([](Canvas& c) {
         c.brush.color = QColor(0, 128, 128);
         c.fillRect(PixelRect{-5, 30, 20, 90});
-    }) << true << PixelRect{0, 30, 20, 60};
+    }) << true << PixelRect{0, 30, 20, 60} << kTeal;
     QTest::newRow("Moon disc") << Drawing([](Canvas& c) {
         c.brush.color = QColor(0, 128, 128);
         c.ellipse(PixelRect{30, 12, 38, 20});
-    }) << false << PixelRect{30, 12, 38, 20};
+    }) << false << PixelRect{30, 12, 38, 20} << kTeal;
     QTest::newRow("orbit, 2-pixel Earth") << Drawing([](Canvas& c) {
         c.ellipse(PixelRect{5, 5, 55, 55});
         c.pen.width = 2;
         c.brush.color = QColor(192, 192, 192);
         c.ellipse(PixelRect{15, 15, 45, 45});
         c.ellipse(PixelRect{60, 40, 70, 50});
-    }) << false << PixelRect{5, 5, 70, 55};
+    }) << false << PixelRect{5, 5, 70, 55} << qRgb(192, 192, 192);
     QTest::newRow("arrowhead and arc") << Drawing([](Canvas& c) {
         const std::array<PixelPoint, 3> head{{{70, 30}, {60, 27}, {60, 33}}};
         c.polygon(head);
         c.arc(10, 10, 41, 41, 40, 25, 25, 10);
-    }) << false << PixelRect{25, 10, 71, 34};
+    }) << false << PixelRect{25, 10, 71, 34} << kWhite;
     const QFontMetrics metrics{QFont()};
     QTest::newRow("text on its box") << Drawing([](Canvas& c) {
         c.brush.color = QColor(0, 128, 128);
         c.textOut(6, 20, "Geocentric");
     }) << false << PixelRect{6, 20, 6 + metrics.horizontalAdvance("Geocentric"),
-                             20 + metrics.height()};
+                             20 + metrics.height()} << kTeal;
     QTest::newRow("disc saved, covered and restored") << Drawing([](Canvas& c) {
         c.moveTo(0, 25);
         c.lineTo(79, 25);
@@ -528,7 +531,7 @@ void TestPaintBox::scaledDrawingKeepsLogicalPixels_data()
         c.brush.color = QColor(0, 128, 128);
         c.ellipse(PixelRect{20, 20, 32, 32});
         c.copyRect(PixelRect{20, 20, 32, 32}, saved.canvas(), PixelRect{0, 0, 12, 12});
-    }) << true << PixelRect{0, 25, 79, 26};
+    }) << true << PixelRect{0, 25, 79, 26} << kTeal;
 }
 
 void TestPaintBox::scaledDrawingKeepsLogicalPixels()
@@ -536,6 +539,7 @@ void TestPaintBox::scaledDrawingKeepsLogicalPixels()
     QFETCH(Drawing, draw);
     QFETCH(bool, exact);
     QFETCH(PixelRect, extent);
+    QFETCH(QRgb, fill);
     Bitmap one(80, 60);
     draw(one.canvas());
     QCOMPARE(Extent(one.image()), extent);
@@ -548,6 +552,8 @@ void TestPaintBox::scaledDrawingKeepsLogicalPixels()
         draw(many.canvas());
         QCOMPARE(many.image().size(), QSize(80 * scale, 60 * scale));
         QCOMPARE(BlockExtent(many.image(), scale), extent);
+        if (fill != kWhite)
+            QCOMPARE(Logical(test::ExtentOf(many.image(), fill), scale), test::ExtentOf(one.image(), fill));
         if (exact)
             QVERIFY(Blocks(many.image(), scale) == one.image());
         for (const PixelPoint& end : ends) {

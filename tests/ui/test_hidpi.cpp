@@ -1,0 +1,173 @@
+// The window's views on a screen of device pixel ratio 2 against the same flights at ratio
+// 1, drawn by this program in a child process: the same logical geometry at twice the
+// resolution, and the clipboard's picture in the screen's pixels.
+#include "ui/main_window.h"
+#include "ui/paint_box.h"
+#include "support/pixels.h"
+#include "support/widget_parts.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <vector>
+
+using namespace orrimar;
+
+namespace {
+
+const char* const Views[] = {"fullView", "lunocentricInset", "geocentricInset"};
+constexpr int Presets[] = {1, 2};  // a collision with the Moon, a swing-by
+const char PicturesOption[] = "--ratio-1-pictures";
+const QRgb Blue = qRgb(0, 0, 255);
+const QRgb Teal = qRgb(0, 128, 128);
+const QRgb Aqua = qRgb(0, 255, 255);
+
+bool ShowWindow(MainWindow& window)
+{
+    window.setWindowState(Qt::WindowNoState);
+    window.resize(1000, 720);
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
+// Flies the preset at full speed and returns the views' pictures.
+std::vector<QImage> FlyPreset(MainWindow& window, int preset)
+{
+    test::Part<QSlider>(window, "speedSlider")->setValue(95);
+    QMetaObject::invokeMethod(&window, "applyPreset", Q_ARG(int, preset));
+    QMetaObject::invokeMethod(&window, "startFlight");
+    const QDeadlineTimer patience(test::Patience);
+    while (window.flying() && !patience.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    std::vector<QImage> pictures;
+    for (const char* view : Views)
+        pictures.push_back(test::Part<PaintBox>(window, view)->snapshot());
+    return pictures;
+}
+
+QString PictureName(const QString& dir, int preset, int view)
+{
+    return QString("%1/preset-%2-%3.png").arg(dir).arg(preset).arg(Views[view]);
+}
+
+// The child: the same flights at ratio 1, saved.
+int SavePictures(int argc, char* argv[], const QString& dir)
+{
+    QApplication app(argc, argv);
+    MainWindow window(false);
+    if (!ShowWindow(window))
+        return 1;
+    for (const int preset : Presets) {
+        const std::vector<QImage> pictures = FlyPreset(window, preset);
+        for (std::size_t k = 0; k < pictures.size(); ++k)
+            if (!pictures[k].save(PictureName(dir, preset, int(k))))
+                return 1;
+    }
+    return 0;
+}
+
+// The logical pixels with a device pixel of this colour.
+PixelRect BlockExtent(const QImage& two, QRgb colour)
+{
+    const PixelRect e = test::ExtentOf(two, colour);
+    return e.left > e.right ? e : PixelRect{e.left / 2, e.top / 2, (e.right + 1) / 2, (e.bottom + 1) / 2};
+}
+
+bool BlockHas(const QImage& two, int x, int y, QRgb colour, bool whole)
+{
+    int n = 0;
+    for (int j = 0; j < 4; ++j)
+        n += test::SameColour(two.pixel(2 * x + j % 2, 2 * y + j / 2), colour);
+    return whole ? n == 4 : n > 0;
+}
+
+// Logical pixels out of place: a block wholly of the colour at ratio 2 with no pixel of it
+// within one pixel at ratio 1, or a pixel of it at ratio 1 with none in the blocks around.
+int Misplaced(const QImage& two, const QImage& one, QRgb colour)
+{
+    int misplaced = 0;
+    for (int y = 0; y < one.height(); ++y)
+        for (int x = 0; x < one.width(); ++x) {
+            if (BlockHas(two, x, y, colour, true) &&
+                !test::MatchNear(one, x, y, [colour](QRgb p) { return test::SameColour(p, colour); }))
+                ++misplaced;
+            if (test::SameColour(one.pixel(x, y), colour)) {
+                bool near = false;
+                for (int j = 0; j < 9 && !near; ++j) {
+                    const int bx = x + j % 3 - 1, by = y + j / 3 - 1;
+                    near = one.valid(bx, by) && BlockHas(two, bx, by, colour, false);
+                }
+                misplaced += !near;
+            }
+        }
+    return misplaced;
+}
+
+}  // namespace
+
+class TestHiDpi : public QObject {
+    Q_OBJECT
+
+private slots:
+    void flightsKeepTheirLogicalGeometry()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {PicturesOption, dir.path()});
+        QVERIFY(child.waitForFinished(test::Patience));
+        QCOMPARE(child.exitCode(), 0);
+
+        MainWindow window(false);
+        QVERIFY(ShowWindow(window));
+        QCOMPARE(window.devicePixelRatioF(), 2.0);
+        for (const int preset : Presets) {
+            const std::vector<QImage> pictures = FlyPreset(window, preset);
+            for (std::size_t k = 0; k < pictures.size(); ++k) {
+                const QString context = QString("preset %1, %2").arg(preset).arg(Views[k]);
+                const QImage one(PictureName(dir.path(), preset, int(k)));
+                const QImage& two = pictures[k];
+                QVERIFY2(!one.isNull(), qPrintable(context));
+                QCOMPARE(two.size(), one.size() * 2);
+                QCOMPARE(two.devicePixelRatio(), 2.0);
+                for (const QRgb colour : {Blue, Teal, Aqua})
+                    QVERIFY2(Misplaced(two, one, colour) == 0,
+                             qPrintable(context + QString(", colour %1").arg(colour, 0, 16)));
+                if (k == 0) {
+                    // The Moon's disc, drawn last, on the same logical pixels; the line
+                    // drawn at the device's resolution, not as enlarged pixels.
+                    QVERIFY2(BlockExtent(two, Teal) == test::ExtentOf(one, Teal), qPrintable(context));
+                    int fine = 0;
+                    for (int y = 0; y < one.height(); ++y)
+                        for (int x = 0; x < one.width(); ++x)
+                            fine += BlockHas(two, x, y, Blue, false) && !BlockHas(two, x, y, Blue, true);
+                    QVERIFY2(fine > 50, qPrintable(context));
+                }
+            }
+        }
+
+        // The clipboard gets the sharp picture: the full view in device pixels.
+        QVERIFY(QMetaObject::invokeMethod(&window, "copyToClipboard"));
+        const QImage copied = QGuiApplication::clipboard()->image();
+        QCOMPARE(copied.size(), test::Part<PaintBox>(window, "fullView")->size() * 2);
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    if (argc == 3 && qstrcmp(argv[1], PicturesOption) == 0) {
+        qputenv("QT_SCALE_FACTOR", "1");
+        return SavePictures(argc, argv, QString::fromLocal8Bit(argv[2]));
+    }
+    qputenv("QT_SCALE_FACTOR", "2");
+    QApplication app(argc, argv);
+    TestHiDpi test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_hidpi.moc"
