@@ -1,6 +1,7 @@
 // The window's views on a screen of device pixel ratio 2 against the same flights at ratio
 // 1, drawn by this program in a child process: the same logical geometry at twice the
-// resolution, and the clipboard's picture in the screen's pixels.
+// resolution, and the clipboard's picture in the screen's pixels. A paint box moved to a
+// screen of another ratio keeps its drawing and draws on at the new ratio.
 #include "ui/main_window.h"
 #include "ui/paint_box.h"
 #include "support/pixels.h"
@@ -9,7 +10,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QProcess>
+#include <QScreen>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -69,13 +72,6 @@ int SavePictures(int argc, char* argv[], const QString& dir)
                 return 1;
     }
     return 0;
-}
-
-// The logical pixels with a device pixel of this colour.
-PixelRect BlockExtent(const QImage& two, QRgb colour)
-{
-    const PixelRect e = test::ExtentOf(two, colour);
-    return e.left > e.right ? e : PixelRect{e.left / 2, e.top / 2, (e.right + 1) / 2, (e.bottom + 1) / 2};
 }
 
 bool BlockHas(const QImage& two, int x, int y, QRgb colour, bool whole)
@@ -141,7 +137,8 @@ private slots:
                 if (k == 0) {
                     // The Moon's disc, drawn last, on the same logical pixels; the line
                     // drawn at the device's resolution, not as enlarged pixels.
-                    QVERIFY2(BlockExtent(two, Teal) == test::ExtentOf(one, Teal), qPrintable(context));
+                    QVERIFY2(test::Logical(test::ExtentOf(two, Teal), 2) == test::ExtentOf(one, Teal),
+                             qPrintable(context));
                     int fine = 0;
                     for (int y = 0; y < one.height(); ++y)
                         for (int x = 0; x < one.width(); ++x)
@@ -156,15 +153,54 @@ private slots:
         const QImage copied = QGuiApplication::clipboard()->image();
         QCOMPARE(copied.size(), test::Part<PaintBox>(window, "fullView")->size() * 2);
     }
+
+    void drawingFollowsTheScreensRatio()
+    {
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        QCOMPARE(screens.size(), 2);
+        QCOMPARE(screens[1]->devicePixelRatio(), 1.0);
+        PaintBox box;
+        box.setScreen(screens[1]);
+        box.setGeometry(QRect(screens[1]->geometry().topLeft() + QPoint(50, 50), QSize(60, 40)));
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        Canvas& c = box.canvas();
+        QCOMPARE(c.scale(), 1);
+        c.brush.color = QColor(Teal);
+        c.ellipse(PixelRect{10, 5, 30, 25});
+        c.moveTo(0, 39);
+        c.lineTo(59, 0);
+        const QImage one = box.snapshot();
+
+        box.windowHandle()->setScreen(screens[0]);
+        box.move(screens[0]->geometry().topLeft() + QPoint(50, 50));
+        QTRY_COMPARE(box.canvas().scale(), 2);
+        QVERIFY(test::Blocks(box.snapshot(), 2) == one);  // enlarged until drawn again
+        QVERIFY(box.grab().toImage() == box.snapshot());
+        c.brush.color = Qt::white;
+        c.fillRect(c.clipRect());
+        c.brush.color = QColor(Teal);
+        c.ellipse(PixelRect{10, 5, 30, 25});
+        QCOMPARE(test::Logical(test::ExtentOf(box.snapshot(), Teal), 2), test::ExtentOf(one, Teal));
+    }
 };
 
 int main(int argc, char* argv[])
 {
     if (argc == 3 && qstrcmp(argv[1], PicturesOption) == 0) {
-        qputenv("QT_SCALE_FACTOR", "1");
+        qputenv("QT_QPA_PLATFORM", "offscreen");
         return SavePictures(argc, argv, QString::fromLocal8Bit(argv[2]));
     }
-    qputenv("QT_SCALE_FACTOR", "2");
+    // Two screens side by side: the first (where windows open) of ratio 2, the other of 1.
+    QTemporaryDir dir;
+    QFile config(dir.filePath("screens.json"));
+    if (!config.open(QIODevice::WriteOnly) ||
+        config.write(R"({"screens": [
+            {"name": "hidpi", "x": 0, "y": 0, "width": 2800, "height": 2000, "dpr": 2},
+            {"name": "plain", "x": 1400, "y": 0, "width": 1400, "height": 1000, "dpr": 1}]})") < 0)
+        return 1;
+    config.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
     QApplication app(argc, argv);
     TestHiDpi test;
     return QTest::qExec(&test, argc, argv);

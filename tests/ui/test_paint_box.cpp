@@ -121,33 +121,8 @@ QImage ReferenceLine(int width, int height, int x0, int y0, int x1, int y1, bool
     return image;
 }
 
-// A picture of scale × scale device pixels per logical pixel reduced to logical pixels: a
-// block's colour when the whole block has it, else grey 1 (no drawing uses it).
-const QRgb kMixed = qRgb(1, 1, 1);
-QImage Blocks(const QImage& device, int scale)
-{
-    QImage logical(device.width() / scale, device.height() / scale, QImage::Format_RGB32);
-    for (int y = 0; y < logical.height(); ++y)
-        for (int x = 0; x < logical.width(); ++x) {
-            QRgb colour = device.pixel(x * scale, y * scale);
-            for (int j = 0; j < scale * scale; ++j)
-                if (device.pixel(x * scale + j % scale, y * scale + j / scale) != colour)
-                    colour = kMixed;
-            logical.setPixel(x, y, colour);
-        }
-    return logical;
-}
-
-// The logical pixels whose blocks meet an extent of device pixels.
-PixelRect Logical(const PixelRect& e, int scale)
-{
-    return e.left > e.right ? PixelRect{INT_MAX, INT_MAX, INT_MIN, INT_MIN}
-                            : PixelRect{e.left / scale, e.top / scale, (e.right + scale - 1) / scale,
-                                        (e.bottom + scale - 1) / scale};
-}
-
 // The logical pixels with some device pixel painted.
-PixelRect BlockExtent(const QImage& device, int scale) { return Logical(Extent(device), scale); }
+PixelRect BlockExtent(const QImage& device, int scale) { return test::Logical(Extent(device), scale); }
 
 // Drawing steps replayed at several scales.
 using Drawing = std::function<void(Canvas&)>;
@@ -553,14 +528,14 @@ void TestPaintBox::scaledDrawingKeepsLogicalPixels()
         QCOMPARE(many.image().size(), QSize(80 * scale, 60 * scale));
         QCOMPARE(BlockExtent(many.image(), scale), extent);
         if (fill != kWhite)
-            QCOMPARE(Logical(test::ExtentOf(many.image(), fill), scale), test::ExtentOf(one.image(), fill));
+            QCOMPARE(test::Logical(test::ExtentOf(many.image(), fill), scale), test::ExtentOf(one.image(), fill));
         if (exact)
-            QVERIFY(Blocks(many.image(), scale) == one.image());
+            QVERIFY(test::Blocks(many.image(), scale) == one.image());
         for (const PixelPoint& end : ends) {
             Bitmap line(80, 60, scale);
             line.canvas().moveTo(40, 30);
             line.canvas().lineTo(end.X, end.Y);
-            const QImage blocks = Blocks(line.image(), scale);
+            const QImage blocks = test::Blocks(line.image(), scale);
             QVERIFY(blocks.pixel(40, 30) != kWhite);
             QCOMPARE(blocks.pixel(end.X, end.Y), kWhite);
             Bitmap reference(80, 60);
