@@ -5,8 +5,6 @@
 #include "ui/paint_box.h"
 #include "support/pixels.h"
 
-#include <QFont>
-#include <QFontMetrics>
 #include <QImage>
 #include <QTest>
 
@@ -158,6 +156,7 @@ private slots:
     void paintBoxIsAFrameTarget();
     void scaledDrawingKeepsLogicalPixels_data();
     void scaledDrawingKeepsLogicalPixels();
+    void scaledLinesKeepTheirEnds();
 };
 
 void TestPaintBox::ellipseCoversItsRectangle_data()
@@ -461,97 +460,98 @@ void TestPaintBox::paintBoxIsAFrameTarget()
 
 void TestPaintBox::scaledDrawingKeepsLogicalPixels_data()
 {
-    // exact: every block at scale 2 and 3 is the scale-1 pixel; otherwise the painted
-    // blocks span the same logical pixels, drawn finer within them.
+    // exact: every block at scales 2 and 3 is the scale-1 pixel; otherwise all that is
+    // painted, and the fill colour alone, span the same logical pixels, drawn finer.
     QTest::addColumn<Drawing>("draw");
     QTest::addColumn<bool>("exact");
-    QTest::addColumn<PixelRect>("extent");
-    QTest::addColumn<QRgb>("fill");  // a fill colour whose extent must be kept as well
-    QTest::newRow("dotted rows and columns, both ways") << Drawing([](Canvas& c) {
+    QTest::addColumn<QRgb>("fill");
+    const auto row = [](const char* name, bool exact, QRgb fill, Drawing draw) {
+        QTest::newRow(name) << draw << exact << fill;
+    };
+    row("dotted rows and columns, both ways", true, kBlack, [](Canvas& c) {
         c.pen.style = PenStyle::Dot;
         const std::array<PixelPoint, 5> path{{{70, 5}, {3, 5}, {3, 40}, {50, 40}, {50, 9}}};
         c.polyline(std::span(path));
-    }) << true << PixelRect{3, 5, 71, 41} << kTeal;
-    QTest::newRow("rectangle past the edge") << Drawing([](Canvas& c) {
-        c.brush.color = QColor(0, 128, 128);
+    });
+    row("rectangle past the edge", true, kTeal, [](Canvas& c) {
+        c.brush.color = QColor(kTeal);
         c.fillRect(PixelRect{-5, 30, 20, 90});
-    }) << true << PixelRect{0, 30, 20, 60} << kTeal;
-    QTest::newRow("Moon disc") << Drawing([](Canvas& c) {
-        c.brush.color = QColor(0, 128, 128);
+    });
+    row("Moon disc", false, kTeal, [](Canvas& c) {
+        c.brush.color = QColor(kTeal);
         c.ellipse(PixelRect{30, 12, 38, 20});
-    }) << false << PixelRect{30, 12, 38, 20} << kTeal;
-    QTest::newRow("orbit, 2-pixel Earth") << Drawing([](Canvas& c) {
+    });
+    row("orbit and 2-pixel Earths", false, qRgb(192, 192, 192), [](Canvas& c) {
         c.ellipse(PixelRect{5, 5, 55, 55});
         c.pen.width = 2;
         c.brush.color = QColor(192, 192, 192);
         c.ellipse(PixelRect{15, 15, 45, 45});
         c.ellipse(PixelRect{60, 40, 70, 50});
-    }) << false << PixelRect{5, 5, 70, 55} << qRgb(192, 192, 192);
-    QTest::newRow("arrowhead and arc") << Drawing([](Canvas& c) {
+    });
+    row("arrowhead and arc", false, kWhite, [](Canvas& c) {
         const std::array<PixelPoint, 3> head{{{70, 30}, {60, 27}, {60, 33}}};
         c.polygon(head);
         c.arc(10, 10, 41, 41, 40, 25, 25, 10);
-    }) << false << PixelRect{25, 10, 71, 34} << kWhite;
-    const QFontMetrics metrics{QFont()};
-    QTest::newRow("text on its box") << Drawing([](Canvas& c) {
-        c.brush.color = QColor(0, 128, 128);
+    });
+    row("text on its box", false, kTeal, [](Canvas& c) {
+        c.brush.color = QColor(kTeal);
         c.textOut(6, 20, "Geocentric");
-    }) << false << PixelRect{6, 20, 6 + metrics.horizontalAdvance("Geocentric"),
-                             20 + metrics.height()} << kTeal;
-    QTest::newRow("disc saved, covered and restored") << Drawing([](Canvas& c) {
+    });
+    row("disc saved, covered and restored", true, kTeal, [](Canvas& c) {
         c.moveTo(0, 25);
         c.lineTo(79, 25);
         Bitmap saved(12, 12, c.scale());
         saved.canvas().copyRect(PixelRect{0, 0, 12, 12}, c, PixelRect{20, 20, 32, 32});
-        c.brush.color = QColor(0, 128, 128);
+        c.brush.color = QColor(kTeal);
         c.ellipse(PixelRect{20, 20, 32, 32});
         c.copyRect(PixelRect{20, 20, 32, 32}, saved.canvas(), PixelRect{0, 0, 12, 12});
-    }) << true << PixelRect{0, 25, 79, 26} << kTeal;
+    });
 }
 
 void TestPaintBox::scaledDrawingKeepsLogicalPixels()
 {
     QFETCH(Drawing, draw);
     QFETCH(bool, exact);
-    QFETCH(PixelRect, extent);
     QFETCH(QRgb, fill);
     Bitmap one(80, 60);
     draw(one.canvas());
-    QCOMPARE(Extent(one.image()), extent);
-    // Lines at all angles: the start pixel's block is painted, the end pixel's block is not,
-    // and the painted blocks span at least the scale-1 line and at most that line with its
-    // end pixel (finer, the line may come nearer to it along the minor axis).
-    const std::array<PixelPoint, 6> ends{{{79, 0}, {79, 59}, {40, 59}, {0, 59}, {0, 30}, {13, 0}}};
     for (const int scale : {2, 3}) {
         Bitmap many(80, 60, scale);
         draw(many.canvas());
         QCOMPARE(many.image().size(), QSize(80 * scale, 60 * scale));
-        QCOMPARE(BlockExtent(many.image(), scale), extent);
-        if (fill != kWhite)
-            QCOMPARE(test::Logical(test::ExtentOf(many.image(), fill), scale), test::ExtentOf(one.image(), fill));
+        QCOMPARE(BlockExtent(many.image(), scale), Extent(one.image()));
+        QCOMPARE(test::Logical(test::ExtentOf(many.image(), fill), scale), test::ExtentOf(one.image(), fill));
         if (exact)
             QVERIFY(test::Blocks(many.image(), scale) == one.image());
-        for (const PixelPoint& end : ends) {
-            Bitmap line(80, 60, scale);
-            line.canvas().moveTo(40, 30);
-            line.canvas().lineTo(end.X, end.Y);
-            const QImage blocks = test::Blocks(line.image(), scale);
+    }
+}
+
+// Lines at all angles: the start pixel's block is painted, the end pixel's block is not, and
+// the blocks span at least the scale-1 line and at most that line with its end pixel
+// (finer, the line may come nearer to its end along the minor axis).
+void TestPaintBox::scaledLinesKeepTheirEnds()
+{
+    for (const int scale : {2, 3})
+        for (const PixelPoint end : {PixelPoint{79, 0}, PixelPoint{79, 59}, PixelPoint{40, 59},
+                                     PixelPoint{0, 59}, PixelPoint{0, 30}, PixelPoint{13, 0}}) {
+            Bitmap one(80, 60);
+            Bitmap many(80, 60, scale);
+            for (Bitmap* b : {&one, &many}) {
+                b->canvas().moveTo(40, 30);
+                b->canvas().lineTo(end.X, end.Y);
+            }
+            const QImage blocks = test::Blocks(many.image(), scale);
             QVERIFY(blocks.pixel(40, 30) != kWhite);
             QCOMPARE(blocks.pixel(end.X, end.Y), kWhite);
-            Bitmap reference(80, 60);
-            reference.canvas().moveTo(40, 30);
-            reference.canvas().lineTo(end.X, end.Y);
-            const PixelRect inner = Extent(reference.image());
-            const PixelRect outer{std::min(inner.left, end.X), std::min(inner.top, end.Y),
-                                  std::max(inner.right, end.X + 1), std::max(inner.bottom, end.Y + 1)};
-            const PixelRect e = BlockExtent(line.image(), scale);
+            const PixelRect inner = Extent(one.image());
+            const PixelRect e = BlockExtent(many.image(), scale);
             QVERIFY2(e.left <= inner.left && e.top <= inner.top && e.right >= inner.right &&
-                         e.bottom >= inner.bottom && e.left >= outer.left && e.top >= outer.top &&
-                         e.right <= outer.right && e.bottom <= outer.bottom,
-                     qPrintable(QString("to %1, %2 at scale %3: %4").arg(end.X).arg(end.Y).arg(scale)
-                                    .arg(toString(e))));
+                         e.bottom >= inner.bottom && e.left >= std::min(inner.left, end.X) &&
+                         e.top >= std::min(inner.top, end.Y) && e.right <= std::max(inner.right, end.X + 1) &&
+                         e.bottom <= std::max(inner.bottom, end.Y + 1),
+                     qPrintable(QString("to %1, %2 at scale %3: %4, %5, %6, %7").arg(end.X).arg(end.Y)
+                                    .arg(scale).arg(e.left).arg(e.top).arg(e.right).arg(e.bottom)));
         }
-    }
 }
 
 QTEST_MAIN(TestPaintBox)
