@@ -82,9 +82,16 @@ void PaintBox::syncSize()
 }
 
 // Asking the ratio costs more than a point's drawing: it is looked at when the widget is
-// shown, resized or repainted (a move to another screen repaints the window), not at every
-// canvas() call.
+// shown, resized or repainted, or its window moves to another screen (hidden widgets too,
+// which are drawn on but not repainted), not at every canvas() call.
 void PaintBox::syncScale() { canvas_.setScale(canvasScale(devicePixelRatioF()), color_); }
+
+bool PaintBox::event(QEvent* event)
+{
+    if (event->type() == QEvent::ScreenChangeInternal)
+        syncScale();
+    return QWidget::event(event);
+}
 
 void PaintBox::paintEvent(QPaintEvent* event)
 {

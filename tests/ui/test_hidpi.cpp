@@ -1,6 +1,6 @@
-// Views on a screen of device pixel ratio 2 against the same at ratio 1, on two offscreen
-// screens side by side: the same logical geometry at twice the resolution, the clipboard in
-// device pixels, and a paint box moved between the screens drawing on at the new ratio.
+// The window's views on a screen of device pixel ratio 2 against the same on one of ratio 1,
+// two offscreen screens side by side: moved across, the drawing stays; flown again, the
+// same logical geometry at twice the resolution, and the clipboard in device pixels.
 #include "ui/main_window.h"
 #include "ui/paint_box.h"
 #include "support/pixels.h"
@@ -25,17 +25,9 @@ const QRgb Blue = qRgb(0, 0, 255);
 const QRgb Teal = qRgb(0, 128, 128);
 const QRgb Aqua = qRgb(0, 255, 255);
 
-// The full view, the insets and the clipboard's picture after the preset flown at full
-// speed in a window on the screen.
-std::vector<QImage> FlyOn(QScreen* screen, int preset)
+// The full view, the insets and the clipboard's picture after the preset flown at full speed.
+std::vector<QImage> Fly(MainWindow& window, int preset)
 {
-    MainWindow window(false);
-    window.setScreen(screen);
-    window.setGeometry(QRect(screen->geometry().topLeft() + QPoint(20, 20), QSize(1000, 720)));
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
-        return {};
-    test::Part<QSlider>(window, "speedSlider")->setValue(95);
     QMetaObject::invokeMethod(&window, "applyPreset", Q_ARG(int, preset));
     QMetaObject::invokeMethod(&window, "startFlight");
     if (!QTest::qWaitFor([&] { return !window.flying(); }, test::Patience))
@@ -50,8 +42,9 @@ std::vector<QImage> FlyOn(QScreen* screen, int preset)
 
 // Logical pixels out of place: a block wholly of the colour at ratio 2 with none of it
 // within a pixel at ratio 1, or a pixel of it at ratio 1 with none in the blocks around.
-int Misplaced(const QImage& two, const QImage& blocks, const QImage& one, QRgb colour)
+int Misplaced(const QImage& two, const QImage& one, QRgb colour)
 {
+    const QImage blocks = test::Blocks(two, 2);
     const auto is = [colour](QRgb p) { return test::SameColour(p, colour); };
     int misplaced = 0;
     for (int y = 0; y < one.height(); ++y)
@@ -69,56 +62,41 @@ class TestHiDpi : public QObject {
     Q_OBJECT
 
 private slots:
-    void flightsKeepTheirLogicalGeometry()
+    void flightsKeepTheirLogicalGeometryOnEitherScreen()
     {
         const QList<QScreen*> screens = QGuiApplication::screens();
         QCOMPARE(screens.size(), 2);
+        MainWindow window(false);
+        const auto placeOn = [&window](QScreen* screen) {
+            window.setScreen(screen);
+            window.setGeometry(QRect(screen->geometry().topLeft() + QPoint(20, 20), QSize(1000, 720)));
+        };
+        placeOn(screens[1]);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        test::Part<QSlider>(window, "speedSlider")->setValue(95);
+        PaintBox* fullView = test::Part<PaintBox>(window, "fullView");
         for (const int preset : {1, 2}) {  // a collision with the Moon, a swing-by
-            const std::vector<QImage> two = FlyOn(screens[0], preset);
-            const std::vector<QImage> one = FlyOn(screens[1], preset);
-            QCOMPARE(two.size(), std::size_t{4});
+            placeOn(screens[1]);
+            QTRY_COMPARE(fullView->canvas().scale(), 1);
+            const std::vector<QImage> one = Fly(window, preset);
+            placeOn(screens[0]);
+            QTRY_COMPARE(fullView->canvas().scale(), 2);
+            QVERIFY(test::Blocks(fullView->snapshot(), 2) == one[0]);  // kept, enlarged
+            const std::vector<QImage> two = Fly(window, preset);
             QCOMPARE(one.size(), std::size_t{4});
+            QCOMPARE(two.size(), std::size_t{4});
             for (std::size_t k = 0; k < 4; ++k)  // the clipboard's too: the sharp picture
                 QCOMPARE(two[k].size(), one[k].size() * 2);
-            for (std::size_t k = 0; k < 3; ++k) {
-                const QImage blocks = test::Blocks(two[k], 2);
+            for (std::size_t k = 0; k < 3; ++k)
                 for (const QRgb colour : {Blue, Teal, Aqua})
-                    QVERIFY2(Misplaced(two[k], blocks, one[k], colour) == 0,
+                    QVERIFY2(Misplaced(two[k], one[k], colour) == 0,
                              qPrintable(QString("preset %1, view %2, colour %3").arg(preset).arg(k).arg(colour, 0, 16)));
-            }
             // The Moon's disc, drawn last, on the same logical pixels; the line drawn at the
             // device's resolution, not as enlarged pixels.
             QCOMPARE(test::Logical(test::ExtentOf(two[0], Teal), 2), test::ExtentOf(one[0], Teal));
             QVERIFY(test::CountColour(test::Blocks(two[0], 2), test::MixedBlock) > 50);
         }
-    }
-
-    void drawingFollowsTheScreensRatio()
-    {
-        const QList<QScreen*> screens = QGuiApplication::screens();
-        PaintBox box;
-        box.setScreen(screens[1]);
-        box.setGeometry(QRect(screens[1]->geometry().topLeft() + QPoint(50, 50), QSize(60, 40)));
-        box.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&box));
-        Canvas& c = box.canvas();
-        QCOMPARE(c.scale(), 1);
-        c.brush.color = QColor(Teal);
-        c.ellipse(PixelRect{10, 5, 30, 25});
-        c.moveTo(0, 39);
-        c.lineTo(59, 0);
-        const QImage one = box.snapshot();
-
-        box.windowHandle()->setScreen(screens[0]);
-        box.move(screens[0]->geometry().topLeft() + QPoint(50, 50));
-        QTRY_COMPARE(box.canvas().scale(), 2);
-        QVERIFY(test::Blocks(box.snapshot(), 2) == one);  // enlarged until drawn again
-        QVERIFY(box.grab().toImage() == box.snapshot());
-        c.brush.color = Qt::white;
-        c.fillRect(c.clipRect());
-        c.brush.color = QColor(Teal);
-        c.ellipse(PixelRect{10, 5, 30, 25});
-        QCOMPARE(test::Logical(test::ExtentOf(box.snapshot(), Teal), 2), test::ExtentOf(one, Teal));
     }
 };
 
