@@ -285,6 +285,16 @@ void TestPaintBox::extremeLinesMatchTheReference()
         const QImage expected = ReferenceLine(64, 48, x0, y0, x1, y1, dotted);
         QVERIFY2(bitmap.image() == expected, dotted ? "dotted" : "solid");
         QCOMPARE(Count(expected, kBlack) > 0, visible);
+        // Finer at scale 2, within a pixel of it.
+        Bitmap fine(64, 48, 2);
+        fine.canvas().pen.style = c.pen.style;
+        fine.canvas().moveTo(x0, y0);
+        fine.canvas().lineTo(x1, y1);
+        for (int y = 0; y < 96; ++y)
+            for (int x = 0; x < 128; ++x)
+                if (fine.image().pixel(x, y) == kBlack && !PaintedNear(expected, x / 2, y / 2))
+                    QFAIL(qPrintable(QString("device pixel %1, %2").arg(x).arg(y)));
+        QCOMPARE(Count(fine.image(), kBlack) > 0, visible);
     }
 }
 
