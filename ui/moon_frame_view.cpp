@@ -136,35 +136,49 @@ void MoonFrameView::renderShading()
     shading_.fill(Qt::transparent);
     if (std::isnan(jacobi0_))
         return;
-    // Closed where a craft at rest would have a smaller Jacobi integral than the flight's:
-    // one row of verdicts ahead, so that the boundary pixels can be told by a neighbour.
-    auto closedRow = [&](int j, std::vector<char>& row) {
+    // Closed where a craft at rest would have a smaller Jacobi integral than the flight's.
+    const auto closedAt = [&](int i, int j) -> char {
+        const double x = centreX_ + (i + 0.5 - halfW) / deviceScale;
         const double y = centreY_ - (j + 0.5 - halfH) / deviceScale;
-        for (int i = 0; i < w; ++i) {
-            const double x = centreX_ + (i + 0.5 - halfW) / deviceScale;
-            row[static_cast<std::size_t>(i)] = ZeroVelocityJacobi(x, y) < jacobi0_;
-        }
+        return ZeroVelocityJacobi(x, y) < jacobi0_;
     };
-    std::vector<char> above(static_cast<std::size_t>(w)), here(above), below(above);
-    closedRow(0, here);
-    above = here;
-    const QRgb closed = qPremultiply(ClosedColour);
+    // On a HiDPI screen one verdict per block of step × step pixels first, then one per pixel
+    // only in the blocks that differ from a neighbour (the boundary): about the cost at
+    // ratio 1 rather than step² times it.
+    const int step = std::max(1, static_cast<int>(ratio));
+    const int cw = (w + step - 1) / step;
+    const int ch = (h + step - 1) / step;
+    std::vector<char> coarse(static_cast<std::size_t>(cw) * static_cast<std::size_t>(ch));
+    for (int bj = 0; bj < ch; ++bj)
+        for (int bi = 0; bi < cw; ++bi)
+            coarse[static_cast<std::size_t>(bj) * cw + bi] =
+                closedAt(std::min(bi * step + step / 2, w - 1), std::min(bj * step + step / 2, h - 1));
+    std::vector<char> closed(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    for (int bj = 0; bj < ch; ++bj)
+        for (int bi = 0; bi < cw; ++bi) {
+            const char v = coarse[static_cast<std::size_t>(bj) * cw + bi];
+            bool uniform = true;
+            for (int n = 0; n < 9 && step > 1; ++n) {
+                const int ni = bi + n % 3 - 1, nj = bj + n / 3 - 1;
+                if (ni >= 0 && ni < cw && nj >= 0 && nj < ch)
+                    uniform = uniform && coarse[static_cast<std::size_t>(nj) * cw + ni] == v;
+            }
+            for (int j = bj * step; j < std::min(h, (bj + 1) * step); ++j)
+                for (int i = bi * step; i < std::min(w, (bi + 1) * step); ++i)
+                    closed[static_cast<std::size_t>(j) * w + i] = step == 1 || uniform ? v : closedAt(i, j);
+        }
+    // A closed pixel with an open neighbour is on the boundary curve.
+    const QRgb closedColour = qPremultiply(ClosedColour);
+    const auto at = [&](int i, int j) { return closed[static_cast<std::size_t>(j) * w + i]; };
     for (int j = 0; j < h; ++j) {
-        if (j + 1 < h)
-            closedRow(j + 1, below);
-        else
-            below = here;
         auto* line = reinterpret_cast<QRgb*>(shading_.scanLine(j));
         for (int i = 0; i < w; ++i) {
-            const auto k = static_cast<std::size_t>(i);
-            if (!here[k])
+            if (!at(i, j))
                 continue;
-            const bool edge = !above[k] || !below[k] || (i > 0 && !here[k - 1]) ||
-                              (i + 1 < w && !here[k + 1]);
-            line[i] = edge ? CurveColour : closed;
+            const bool edge = (j > 0 && !at(i, j - 1)) || (j + 1 < h && !at(i, j + 1)) ||
+                              (i > 0 && !at(i - 1, j)) || (i + 1 < w && !at(i + 1, j));
+            line[i] = edge ? CurveColour : closedColour;
         }
-        std::swap(above, here);
-        std::swap(here, below);
     }
 }
 
