@@ -81,9 +81,9 @@ void PaintBox::syncSize()
         canvas_.resize(width(), height(), color_);
 }
 
-// Asking the ratio costs more than a point's drawing: it is looked at when the widget is
+// Asking the ratio goes up to the window and its screen: it is looked at when the widget is
 // shown, resized or repainted, or its window moves to another screen (hidden widgets too,
-// which are drawn on but not repainted), not at every canvas() call.
+// which are drawn on but not repainted), not at every canvas() call, three per point.
 void PaintBox::syncScale() { canvas_.setScale(canvasScale(devicePixelRatioF()), color_); }
 
 bool PaintBox::event(QEvent* event)
