@@ -15,8 +15,9 @@
 // ORRIMAR_EXPLORER_TAB=1 puts the Explorer's charts in front instead of the Moon's frame.
 // --save-images DIR: instead of timing, flies each preset at full speed and saves what
 // the screen shows over the full view (preset-K-screen.png), the clipboard's copy
-// (preset-K-clipboard.png) and the status bar (preset-K-status.png), so that two builds
-// can be compared picture by picture.
+// (preset-K-clipboard.png), the status bar (preset-K-status.png) and the configuration
+// sketch before it (preset-K-sketch.png), then the Explorer's Moon's frame after the last
+// one (explorer.png), so that two builds can be compared picture by picture.
 #include "ui/application.h"
 #include "ui/explorer_window.h"
 #include "ui/flight_controller.h"
@@ -137,6 +138,8 @@ int main(int argc, char* argv[])
         QDir().mkpath(QString::fromLocal8Bit(imageDir));
         for (int preset = 0; preset < presetList->count(); ++preset) {
             emit presetList->activated(preset);
+            QCoreApplication::processEvents();
+            OnScreen(*fullView).save(QString("%1/preset-%2-sketch.png").arg(imageDir).arg(preset));
             FlyToEnd(window, *startButton);
             QCoreApplication::processEvents();
             const QString stem = QString("%1/preset-%2-").arg(imageDir).arg(preset);
@@ -147,6 +150,11 @@ int main(int argc, char* argv[])
             std::printf("preset %d: %d points, saved %sscreen.png and clipboard.png\n", preset,
                         window.lastPointIndex() + 1, qPrintable(stem));
         }
+        window.showExplorer();
+        FlyToEnd(window, *startButton);
+        QCoreApplication::processEvents();
+        if (auto* tabs = window.explorer()->findChild<QTabWidget*>("explorerTabs"))
+            OnScreen(*tabs->currentWidget()).save(QString("%1/explorer.png").arg(imageDir));
         return 0;
     }
 

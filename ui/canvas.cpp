@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QPolygon>
 #include <QRectF>
+#include <QTransform>
 
 #include <algorithm>
 #include <climits>
@@ -94,10 +95,18 @@ double ParameterAngle(double x, double y, double cx, double cy, double rx, doubl
     return std::atan2(v, u) * 180.0 / std::numbers::pi;
 }
 
+// Device pixels across `logical` pixels at the scale.
+int DeviceLength(int logical, int scale)
+{
+    return Saturate(std::int64_t{std::max(logical, 0)} * scale);
+}
+
 }  // namespace
 
-Canvas::Canvas(int width, int height, const QColor& background)
-    : image_(std::max(width, 0), std::max(height, 0), kFormat), metrics_(font_)
+Canvas::Canvas(int width, int height, const QColor& background, int scale)
+    : width_(std::max(width, 0)), height_(std::max(height, 0)), scale_(std::max(scale, 1)),
+      image_(DeviceLength(width_, scale_), DeviceLength(height_, scale_), kFormat),
+      metrics_(font_)
 {
     if (!image_.isNull())
         image_.fill(background);
@@ -182,6 +191,38 @@ void Canvas::notify(std::int64_t left, std::int64_t top, std::int64_t right, std
         changed(QRect(int(left), int(top), int(right - left), int(bottom - top)));
 }
 
+QRect Canvas::deviceRect(std::int64_t left, std::int64_t top, std::int64_t right,
+                         std::int64_t bottom) const
+{
+    left = std::max<std::int64_t>(left, 0);
+    top = std::max<std::int64_t>(top, 0);
+    right = std::min<std::int64_t>(right, width());
+    bottom = std::min<std::int64_t>(bottom, height());
+    if (left >= right || top >= bottom)
+        return {};
+    return QRect(int(left * scale_), int(top * scale_), int((right - left) * scale_),
+                 int((bottom - top) * scale_));
+}
+
+void Canvas::beginScaled(std::int64_t left, std::int64_t top, std::int64_t right,
+                         std::int64_t bottom, bool penCentred)
+{
+    // The clip first, in device pixels, then the logical coordinates. A 1-pixel pen at
+    // scale 1 paints the pixel right of and below its path; its scale-wide stroke through
+    // the blocks' centres paints the same blocks.
+    painter_.setClipRect(deviceRect(left, top, right, bottom));
+    QTransform toDevice = QTransform::fromScale(scale_, scale_);
+    if (penCentred)
+        toDevice.translate(0.5, 0.5);
+    painter_.setTransform(toDevice);
+}
+
+void Canvas::endScaled()
+{
+    painter_.resetTransform();
+    painter_.setClipping(false);
+}
+
 void Canvas::moveTo(int x, int y) { penPos_ = PixelPoint{x, y}; }
 
 void Canvas::lineTo(int x, int y)
@@ -196,10 +237,17 @@ void Canvas::lineTo(int x, int y)
     if (!touches(left, top, right, bottom))
         return;
     if (onePixelPen()) {
-        rasterLine(from.X, from.Y, x, y, 0);
+        if (scale_ == 1)
+            rasterLine(from.X, from.Y, x, y, 0);
+        else
+            scaledLine(from.X, from.Y, x, y, 0);
     } else {
         applyPen();
+        if (scale_ > 1)
+            beginScaled(left, top, right, bottom, false);
         painter_.drawLine(QLineF(from.X, from.Y, x, y));
+        if (scale_ > 1)
+            endScaled();
     }
     notify(left, top, right, bottom);
 }
@@ -274,6 +322,86 @@ void Canvas::rasterLine(int x0, int y0, int x1, int y1, std::int64_t phase)
     }
 }
 
+void Canvas::scaledLine(int x0, int y0, int x1, int y1, std::int64_t phase)
+{
+    if (bits_ == nullptr)
+        return;
+    const std::int64_t k = scale_;
+    const std::int64_t dxSigned = (std::int64_t{x1} - x0) * k;
+    const std::int64_t dySigned = (std::int64_t{y1} - y0) * k;
+    const bool xMajor = std::abs(dxSigned) >= std::abs(dySigned);
+    const std::int64_t dMaj = xMajor ? std::abs(dxSigned) : std::abs(dySigned);
+    const std::int64_t dMin = xMajor ? std::abs(dySigned) : std::abs(dxSigned);
+    if (dMaj == 0)
+        return;
+    const int sMaj = (xMajor ? dxSigned : dySigned) < 0 ? -1 : 1;
+    const int sMin = (xMajor ? dySigned : dxSigned) < 0 ? -1 : 1;
+    // Backwards along the major axis the line starts at the far side of its first block, so
+    // that either way it covers its first block and stops before its end pixel's block.
+    const std::int64_t c0Maj = std::int64_t{xMajor ? x0 : y0} * k + (sMaj < 0 ? k - 1 : 0);
+    const std::int64_t c0Min = std::int64_t{xMajor ? y0 : x0} * k;
+    const std::int64_t sizeMaj = xMajor ? image_.width() : image_.height();
+    const std::int64_t sizeMin = xMajor ? image_.height() : image_.width();
+    const std::int64_t thick = k;
+
+    // As in rasterLine, at device resolution; each pixel of the line is the first of a run
+    // of `thick` along the minor axis (downwards or rightwards), which keeps it inside the
+    // blocks of the logical pixels it joins. A run is visible when its first pixel's minor
+    // coordinate lies in −(thick − 1) … sizeMin − 1.
+    std::int64_t lo = 0;
+    std::int64_t hi = dMaj - 1;
+    if (sMaj > 0) {
+        lo = std::max(lo, -c0Maj);
+        hi = std::min(hi, sizeMaj - 1 - c0Maj);
+    } else {
+        lo = std::max(lo, c0Maj - (sizeMaj - 1));
+        hi = std::min(hi, c0Maj);
+    }
+    const std::int64_t mLo = sMin > 0 ? -(thick - 1) - c0Min : c0Min - (sizeMin - 1);
+    const std::int64_t mHi = sMin > 0 ? sizeMin - 1 - c0Min : c0Min + thick - 1;
+    if (dMin == 0) {
+        if (mLo > 0 || mHi < 0)
+            return;
+    } else {
+        lo = std::max(lo, CeilMulDiv(2 * mLo - 1, dMaj, 2 * dMin));
+        hi = std::min(hi, CeilMulDiv(2 * mHi + 1, dMaj, 2 * dMin) - 1);
+    }
+    if (lo > hi)
+        return;
+
+    std::uint64_t remainder = 0;
+    const WideUnsigned q = DivideWide(MultiplyWide(std::uint64_t(2 * lo), std::uint64_t(dMin)),
+                                      std::uint64_t(2 * dMaj), remainder);
+    std::int64_t m = std::int64_t(q.Low);
+    std::int64_t rest = std::int64_t(remainder) + dMaj;
+    if (rest >= 2 * dMaj) {
+        rest -= 2 * dMaj;
+        ++m;
+    }
+    const QRgb colour = pen.color.rgb();
+    const bool dotted = pen.style == PenStyle::Dot;
+    // The dot pattern in logical pixels: scale device pixels per pattern pixel.
+    const std::int64_t dotStart = phase * k;
+    for (std::int64_t i = lo; i <= hi; ++i) {
+        if (!dotted || (dotStart + i) % (kDotPeriod * k) < kDotOn * k) {
+            const std::int64_t major = c0Maj + sMaj * i;
+            const std::int64_t minor = c0Min + sMin * m;
+            const std::int64_t from = std::max<std::int64_t>(minor, 0);
+            const std::int64_t to = std::min<std::int64_t>(minor + thick, sizeMin);
+            for (std::int64_t j = from; j < to; ++j) {
+                const std::int64_t x = xMajor ? major : j;
+                const std::int64_t y = xMajor ? j : major;
+                reinterpret_cast<QRgb*>(bits_ + y * bytesPerLine_)[x] = colour;
+            }
+        }
+        rest += 2 * dMin;
+        if (rest >= 2 * dMaj) {
+            rest -= 2 * dMaj;
+            ++m;
+        }
+    }
+}
+
 void Canvas::fillRect(const PixelRect& rect)
 {
     const std::int64_t left = std::max<std::int64_t>(rect.left, 0);
@@ -282,8 +410,11 @@ void Canvas::fillRect(const PixelRect& rect)
     const std::int64_t bottom = std::min<std::int64_t>(rect.bottom, height());
     if (!painter_.isActive() || left >= right || top >= bottom)
         return;
-    painter_.fillRect(QRect(int(left), int(top), int(right - left), int(bottom - top)),
-                      brush.color);
+    if (scale_ == 1)
+        painter_.fillRect(QRect(int(left), int(top), int(right - left), int(bottom - top)),
+                          brush.color);
+    else
+        painter_.fillRect(deviceRect(left, top, right, bottom), brush.color);
     notify(left, top, right, bottom);
 }
 
@@ -305,10 +436,16 @@ void Canvas::ellipse(int x1, int y1, int x2, int y2)
         return;
     const std::int64_t left = b.left, top = b.top, right = b.right, bottom = b.bottom;
     applyBrush();
+    // The pen's reach beyond the rectangle at scale 1 bounds it at any scale.
+    const int reach = b.margin - 1;
+    if (scale_ > 1)
+        beginScaled(left - reach, top - reach, right + reach, bottom + reach, onePixelPen());
     // With a 1-pixel pen Qt's outline of (x, y, w, h) covers columns x … x+w: one less
     // than the rectangle's width gives columns left … right−1.
     painter_.drawEllipse(QRectF(double(left), double(top), double(right - left - 1),
                                 double(bottom - top - 1)));
+    if (scale_ > 1)
+        endScaled();
     notify(left - b.margin, top - b.margin, right + b.margin, bottom + b.margin);
 }
 
@@ -335,7 +472,10 @@ void Canvas::polyline(std::span<const PixelPoint> points)
         for (std::size_t k = 1; k < points.size(); ++k) {
             const PixelPoint& a = points[k - 1];
             const PixelPoint& b = points[k];
-            rasterLine(a.X, a.Y, b.X, b.Y, phase);
+            if (scale_ == 1)
+                rasterLine(a.X, a.Y, b.X, b.Y, phase);
+            else
+                scaledLine(a.X, a.Y, b.X, b.Y, phase);
             phase += std::max(std::abs(std::int64_t{b.X} - a.X), std::abs(std::int64_t{b.Y} - a.Y));
         }
     } else {
@@ -343,7 +483,11 @@ void Canvas::polyline(std::span<const PixelPoint> points)
         QPolygon polygon(int(points.size()));
         for (std::size_t k = 0; k < points.size(); ++k)
             polygon[int(k)] = QPoint(points[k].X, points[k].Y);
+        if (scale_ > 1)
+            beginScaled(left, top, right, bottom, false);
         painter_.drawPolyline(polygon);
+        if (scale_ > 1)
+            endScaled();
     }
     notify(left, top, right, bottom);
 }
@@ -366,7 +510,14 @@ void Canvas::polygon(std::span<const PixelPoint> points)
     if (!touches(left - margin, top - margin, right + margin + 1, bottom + margin + 1))
         return;
     applyBrush();
+    // A 1-pixel outline at scale 1 covers the corners' columns and rows, and no more.
+    const int reach = margin - 1;
+    if (scale_ > 1)
+        beginScaled(left - reach, top - reach, right + 1 + reach, bottom + 1 + reach,
+                    onePixelPen());
     painter_.drawPolygon(polygon);
+    if (scale_ > 1)
+        endScaled();
     notify(left - margin, top - margin, right + margin + 1, bottom + margin + 1);
 }
 
@@ -387,9 +538,14 @@ void Canvas::arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4)
     if (span <= 0)
         span += 360.0;
     applyPen();
+    const int reach = b.margin - 1;
+    if (scale_ > 1)
+        beginScaled(left - reach, top - reach, right + reach, bottom + reach, onePixelPen());
     // Qt measures arcs in sixteenths of a degree, counter-clockwise on the screen.
     painter_.drawArc(QRectF(double(left), double(top), w, h), int(std::lround(start * 16)),
                      int(std::lround(span * 16)));
+    if (scale_ > 1)
+        endScaled();
     notify(left - b.margin, top - b.margin, right + b.margin, bottom + b.margin);
 }
 
@@ -406,9 +562,18 @@ void Canvas::textOut(int x, int y, const QString& text)
     penPos_ = PixelPoint{Saturate(right), y};
     if (!touches(x, y, right, bottom))
         return;
-    painter_.fillRect(QRect(x, y, w, h), brush.color);
-    painter_.setPen(fontColor);
-    painter_.drawText(x, y + metrics_.ascent(), text);
+    if (scale_ == 1) {
+        painter_.fillRect(QRect(x, y, w, h), brush.color);
+        painter_.setPen(fontColor);
+        painter_.drawText(x, y + metrics_.ascent(), text);
+    } else {
+        // The glyphs at the device size, laid out and clipped by the logical metrics.
+        painter_.fillRect(deviceRect(x, y, right, bottom), brush.color);
+        painter_.setPen(fontColor);
+        beginScaled(x, y, right, bottom, false);
+        painter_.drawText(x, y + metrics_.ascent(), text);
+        endScaled();
+    }
     stateValid_ = false;
     notify(x, y, right, bottom);
 }
@@ -420,10 +585,14 @@ void Canvas::copyRect(const PixelRect& dest, const Canvas& source, const PixelRe
         !touches(dest.left, dest.top, dest.right, dest.bottom))
         return;
 
-    if (dest.width() != sourceRect.width() || dest.height() != sourceRect.height()) {
-        const QRectF target(dest.left, dest.top, double(dest.width()), double(dest.height()));
-        const QRectF from(sourceRect.left, sourceRect.top, double(sourceRect.width()),
-                          double(sourceRect.height()));
+    if (dest.width() != sourceRect.width() || dest.height() != sourceRect.height() ||
+        source.scale_ != scale_) {
+        const double k = scale_;
+        const double ks = source.scale_;
+        const QRectF target(dest.left * k, dest.top * k, double(dest.width()) * k,
+                            double(dest.height()) * k);
+        const QRectF from(sourceRect.left * ks, sourceRect.top * ks,
+                          double(sourceRect.width()) * ks, double(sourceRect.height()) * ks);
         if (&source == this)
             painter_.drawImage(target, image_.copy(), from);
         else
@@ -453,8 +622,9 @@ void Canvas::copyRect(const PixelRect& dest, const Canvas& source, const PixelRe
     sb = std::min<std::int64_t>(sb, st + (height() - dt));
     if (sl >= sr || st >= sb)
         return;
-    const QRect from{int(sl), int(st), int(sr - sl), int(sb - st)};
-    const QPoint target{int(dl), int(dt)};
+    const std::int64_t k = scale_;
+    const QRect from{int(sl * k), int(st * k), int((sr - sl) * k), int((sb - st) * k)};
+    const QPoint target{int(dl * k), int(dt * k)};
     if (&source == this)
         painter_.drawImage(target, image_.copy(from));
     else
@@ -468,7 +638,7 @@ void Canvas::resize(int newWidth, int newHeight, const QColor& background)
     newHeight = std::max(newHeight, 0);
     if (newWidth == width() && newHeight == height())
         return;
-    QImage next(newWidth, newHeight, kFormat);
+    QImage next(DeviceLength(newWidth, scale_), DeviceLength(newHeight, scale_), kFormat);
     if (!next.isNull())
         next.fill(background);
     end();
@@ -477,9 +647,41 @@ void Canvas::resize(int newWidth, int newHeight, const QColor& background)
         copier.drawImage(0, 0, image_);
     }
     image_ = std::move(next);
+    width_ = newWidth;
+    height_ = newHeight;
     begin();
 }
 
-Bitmap::Bitmap(int width, int height) : canvas_(width, height, QColor(255, 255, 255)) {}
+void Canvas::setScale(int scale, const QColor& background)
+{
+    scale = std::max(scale, 1);
+    if (scale == scale_)
+        return;
+    QImage next(DeviceLength(width_, scale), DeviceLength(height_, scale), kFormat);
+    end();
+    if (!next.isNull()) {
+        next.fill(background);
+        if (!image_.isNull()) {
+            // Whole blocks to whole blocks, without smoothing.
+            QPainter copier(&next);
+            copier.drawImage(next.rect(), image_);
+        }
+    }
+    image_ = std::move(next);
+    scale_ = scale;
+    begin();
+}
+
+QImage Canvas::snapshot() const
+{
+    QImage copy = image_.copy();
+    copy.setDevicePixelRatio(scale_);
+    return copy;
+}
+
+Bitmap::Bitmap(int width, int height, int scale)
+    : canvas_(width, height, QColor(255, 255, 255), scale)
+{
+}
 
 }  // namespace orrimar

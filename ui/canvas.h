@@ -46,9 +46,15 @@ struct CanvasBrush {
 // Pixel rules: a shape given by (left, top, right, bottom) covers columns left … right−1 and
 // rows top … bottom−1; a line does not paint its end pixel; no antialiasing except for text.
 // Coordinates may lie anywhere in the 32-bit range; what falls outside the image is clipped.
+//
+// Coordinates, sizes and the rules above are in logical pixels. The image holds scale × scale
+// device pixels per logical pixel (scale 2 on a screen of device pixel ratio 2): a shape keeps
+// its logical extent, a line covers no device pixel of its end pixel's block, and curves, lines
+// and text are drawn at the device resolution inside those bounds. At scale 1 each operation
+// is the plain raster one.
 class Canvas {
 public:
-    Canvas(int width, int height, const QColor& background);
+    Canvas(int width, int height, const QColor& background, int scale = 1);
     ~Canvas();
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
@@ -60,8 +66,13 @@ public:
     void setFont(const QFont& font);
     const QFont& font() const { return font_; }
 
-    int width() const { return image_.width(); }
-    int height() const { return image_.height(); }
+    int width() const { return width_; }    // logical pixels
+    int height() const { return height_; }  // logical pixels
+    // Device pixels per logical pixel, on either axis.
+    int scale() const { return scale_; }
+    // Another scale: what is drawn is kept, enlarged or reduced block by block, so that it
+    // keeps its logical place until drawn again.
+    void setScale(int scale, const QColor& background);
     // The whole image: nothing else clips drawing.
     PixelRect clipRect() const { return PixelRect{0, 0, width(), height()}; }
 
@@ -95,14 +106,15 @@ public:
     // The source may be this canvas. Parts of sourceRect outside source are not copied.
     void copyRect(const PixelRect& dest, const Canvas& source, const PixelRect& sourceRect);
 
-    // The image drawn on, live. Keep no copy of it: use snapshot() for one.
+    // The image drawn on, live, in device pixels. Keep no copy of it: use snapshot() for one,
+    // which carries the scale as its device pixel ratio.
     const QImage& image() const { return image_; }
-    QImage snapshot() const { return image_.copy(); }
+    QImage snapshot() const;
 
     // New size; the old pixels stay at their place, new area in the background colour.
     void resize(int newWidth, int newHeight, const QColor& background);
 
-    // Told the area (in pixels, possibly reaching beyond the image) that each drawing
+    // Told the area (in logical pixels, possibly reaching beyond the image) that each drawing
     // operation may have changed.
     std::function<void(const QRect&)> changed;
 
@@ -115,6 +127,17 @@ private:
     // Paints the pixels of a 1-pixel line from (x0, y0) towards (x1, y1), the end excluded,
     // that lie inside the image; phase is the dot-pattern position of the first pixel.
     void rasterLine(int x0, int y0, int x1, int y1, std::int64_t phase);
+    // The same line at scale > 1: its logical pixels' blocks bound a line of device pixels,
+    // scale pixels thick.
+    void scaledLine(int x0, int y0, int x1, int y1, std::int64_t phase);
+    // At scale > 1, the painter's transform for shapes in logical coordinates (a 1-pixel pen
+    // runs through the blocks' centres), clipped to the logical rectangle given; undone by
+    // endScaled().
+    void beginScaled(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
+                     bool penCentred);
+    void endScaled();
+    QRect deviceRect(std::int64_t left, std::int64_t top, std::int64_t right,
+                     std::int64_t bottom) const;
     // The rectangle of two opposite corners, and how far a pen may reach beyond it.
     struct ShapeBounds {
         std::int64_t left, top, right, bottom;
@@ -126,6 +149,9 @@ private:
                  std::int64_t bottom) const;
     void notify(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom);
 
+    int width_ = 0;
+    int height_ = 0;
+    int scale_ = 1;
     QImage image_;
     QPainter painter_;
     uchar* bits_ = nullptr;  // image_'s pixels while the painter is active
@@ -141,7 +167,7 @@ private:
 // An off-screen picture with a canvas of its own, for saving and restoring screen areas.
 class Bitmap {
 public:
-    Bitmap(int width, int height);
+    Bitmap(int width, int height, int scale = 1);
     orrimar::Canvas& canvas() { return canvas_; }
     const orrimar::Canvas& canvas() const { return canvas_; }
     int width() const { return canvas_.width(); }

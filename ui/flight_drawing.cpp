@@ -106,7 +106,8 @@ void FlightDrawing::drawPoint(const FlightPoint& point)
     lastPointIndex_ = point.Index;
     statusBar_.setPanelText(3, QString::fromStdString(point.TimeText));
     if (point.Index == 0) {
-        moonBackground_ = std::make_unique<Bitmap>(2 * moonRadiusPx_, 2 * moonRadiusPx_);
+        moonBackground_ = std::make_unique<Bitmap>(2 * moonRadiusPx_, 2 * moonRadiusPx_,
+                                                   fullView_.canvas().scale());
         moonBufferRect_ = PixelRect{0, 0, 2 * moonRadiusPx_, 2 * moonRadiusPx_};
     }
     Canvas& full = fullView_.canvas();

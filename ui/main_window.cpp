@@ -216,11 +216,10 @@ QImage MainWindow::fullViewPicture()
     // At the window's narrowest the full view has no area: there is no picture.
     if (fullView_->width() <= 0 || fullView_->height() <= 0)
         return {};
-    // What the window shows over the full view, the insets on top of it included.
-    QImage picture = drawingArea_->grab(fullView_->geometry()).toImage();
-    if (picture.size() != fullView_->size())
-        picture = picture.scaled(fullView_->size());
-    return picture;
+    // What the window shows over the full view, the insets on top of it included, in the
+    // screen's device pixels: on a HiDPI screen the sharp picture, its device pixel ratio
+    // telling its logical size.
+    return drawingArea_->grab(fullView_->geometry()).toImage();
 }
 
 void MainWindow::copyToClipboard()

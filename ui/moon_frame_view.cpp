@@ -99,9 +99,21 @@ void MoonFrameView::viewChanged()
     update();
 }
 
+namespace {
+
+// The shading's size in device pixels for a widget of `size` at the ratio.
+QSize DeviceSize(QSize size, qreal ratio)
+{
+    return {static_cast<int>(std::ceil(std::max(1, size.width()) * ratio)),
+            static_cast<int>(std::ceil(std::max(1, size.height()) * ratio))};
+}
+
+}  // namespace
+
 const QImage& MoonFrameView::shading()
 {
-    if (!shadingValid_ || shading_.size() != size())
+    // A move to a screen of another ratio changes the device size: rendered again.
+    if (!shadingValid_ || shading_.size() != DeviceSize(size(), devicePixelRatioF()))
         renderShading();
     return shading_;
 }
@@ -110,41 +122,63 @@ void MoonFrameView::renderShading()
 {
     shadingValid_ = true;
     ++shadingRenders_;
-    const int w = std::max(1, width());
-    const int h = std::max(1, height());
+    // One verdict per device pixel, so that the boundary is as sharp as the screen.
+    const qreal ratio = devicePixelRatioF();
+    const QSize device = DeviceSize(size(), ratio);
+    const int w = device.width();
+    const int h = device.height();
+    // The widget's centre in device pixels, and pixels per unit on the device.
+    const double halfW = std::max(1, width()) * ratio / 2.0;
+    const double halfH = std::max(1, height()) * ratio / 2.0;
+    const double deviceScale = scale_ * ratio;
     shading_ = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+    shading_.setDevicePixelRatio(ratio);
     shading_.fill(Qt::transparent);
     if (std::isnan(jacobi0_))
         return;
-    // Closed where a craft at rest would have a smaller Jacobi integral than the flight's:
-    // one row of verdicts ahead, so that the boundary pixels can be told by a neighbour.
-    auto closedRow = [&](int j, std::vector<char>& row) {
-        const double y = centreY_ - (j + 0.5 - h / 2.0) / scale_;
-        for (int i = 0; i < w; ++i) {
-            const double x = centreX_ + (i + 0.5 - w / 2.0) / scale_;
-            row[static_cast<std::size_t>(i)] = ZeroVelocityJacobi(x, y) < jacobi0_;
-        }
+    // Closed where a craft at rest would have a smaller Jacobi integral than the flight's.
+    const auto closedAt = [&](int i, int j) -> char {
+        const double x = centreX_ + (i + 0.5 - halfW) / deviceScale;
+        const double y = centreY_ - (j + 0.5 - halfH) / deviceScale;
+        return ZeroVelocityJacobi(x, y) < jacobi0_;
     };
-    std::vector<char> above(static_cast<std::size_t>(w)), here(above), below(above);
-    closedRow(0, here);
-    above = here;
-    const QRgb closed = qPremultiply(ClosedColour);
+    // On a HiDPI screen one verdict per block of step × step pixels first, then one per pixel
+    // only in the blocks that differ from a neighbour (the boundary): about the cost at
+    // ratio 1 rather than step² times it.
+    const int step = std::max(1, static_cast<int>(ratio));
+    const int cw = (w + step - 1) / step;
+    const int ch = (h + step - 1) / step;
+    std::vector<char> coarse(static_cast<std::size_t>(cw) * static_cast<std::size_t>(ch));
+    for (int bj = 0; bj < ch; ++bj)
+        for (int bi = 0; bi < cw; ++bi)
+            coarse[static_cast<std::size_t>(bj) * cw + bi] =
+                closedAt(std::min(bi * step + step / 2, w - 1), std::min(bj * step + step / 2, h - 1));
+    std::vector<char> closed(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    for (int bj = 0; bj < ch; ++bj)
+        for (int bi = 0; bi < cw; ++bi) {
+            const char v = coarse[static_cast<std::size_t>(bj) * cw + bi];
+            bool uniform = true;
+            for (int n = 0; n < 9 && step > 1; ++n) {
+                const int ni = bi + n % 3 - 1, nj = bj + n / 3 - 1;
+                if (ni >= 0 && ni < cw && nj >= 0 && nj < ch)
+                    uniform = uniform && coarse[static_cast<std::size_t>(nj) * cw + ni] == v;
+            }
+            for (int j = bj * step; j < std::min(h, (bj + 1) * step); ++j)
+                for (int i = bi * step; i < std::min(w, (bi + 1) * step); ++i)
+                    closed[static_cast<std::size_t>(j) * w + i] = step == 1 || uniform ? v : closedAt(i, j);
+        }
+    // A closed pixel with an open neighbour is on the boundary curve.
+    const QRgb closedColour = qPremultiply(ClosedColour);
+    const auto at = [&](int i, int j) { return closed[static_cast<std::size_t>(j) * w + i]; };
     for (int j = 0; j < h; ++j) {
-        if (j + 1 < h)
-            closedRow(j + 1, below);
-        else
-            below = here;
         auto* line = reinterpret_cast<QRgb*>(shading_.scanLine(j));
         for (int i = 0; i < w; ++i) {
-            const auto k = static_cast<std::size_t>(i);
-            if (!here[k])
+            if (!at(i, j))
                 continue;
-            const bool edge = !above[k] || !below[k] || (i > 0 && !here[k - 1]) ||
-                              (i + 1 < w && !here[k + 1]);
-            line[i] = edge ? CurveColour : closed;
+            const bool edge = (j > 0 && !at(i, j - 1)) || (j + 1 < h && !at(i, j + 1)) ||
+                              (i > 0 && !at(i - 1, j)) || (i + 1 < w && !at(i + 1, j));
+            line[i] = edge ? CurveColour : closedColour;
         }
-        std::swap(above, here);
-        std::swap(here, below);
     }
 }
 
@@ -156,14 +190,16 @@ void MoonFrameView::paintEvent(QPaintEvent*)
     painter.setRenderHint(QPainter::Antialiasing);
 
     // The x axis through both bodies.
-    painter.setPen(QPen(QColor(220, 220, 220), 0));
+    // Pens 1 wide rather than cosmetic: the same pixels at ratio 1, a logical pixel on a
+    // HiDPI screen instead of a hairline.
+    painter.setPen(QPen(QColor(220, 220, 220), 1));
     const double axisY = toPixel(0.0, 0.0).y();
     painter.drawLine(QPointF(0, axisY), QPointF(width(), axisY));
 
     // The bodies to scale (at least a pixel across, so that they stay visible).
     auto disc = [&](double x, long double radius, const QColor& colour) {
         const double r = std::max(1.0, static_cast<double>(radius) * scale_);
-        painter.setPen(QPen(Qt::black, 0));
+        painter.setPen(QPen(Qt::black, 1));
         painter.setBrush(colour);
         painter.drawEllipse(toPixel(x, 0.0), r, r);
     };
@@ -196,7 +232,7 @@ void MoonFrameView::paintEvent(QPaintEvent*)
         const QPointF craft = toPixel(track_.Last().X, track_.Last().Y);
         line.append(craft);
         painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setPen(QPen(QColor(0, 0, 255), 0));
+        painter.setPen(QPen(QColor(0, 0, 255), 1));
         painter.drawPolyline(line);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);

@@ -5,11 +5,21 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QShowEvent>
+
+#include <algorithm>
+#include <cmath>
 
 namespace orrimar {
 
+int PaintBox::canvasScale(qreal devicePixelRatio)
+{
+    return std::max(1, static_cast<int>(std::lround(devicePixelRatio)));
+}
+
 PaintBox::PaintBox(QWidget* parent)
-    : QWidget(parent), canvas_(width(), height(), QColor(255, 255, 255))
+    : QWidget(parent),
+      canvas_(width(), height(), QColor(255, 255, 255), canvasScale(devicePixelRatioF()))
 {
     // paintEvent covers every pixel from the image: no background erase needed.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -71,15 +81,45 @@ void PaintBox::syncSize()
         canvas_.resize(width(), height(), color_);
 }
 
+// Asking the ratio goes up to the window and its screen: it is looked at when the widget is
+// shown, resized or repainted, or its window moves to another screen (hidden widgets too,
+// which are drawn on but not repainted), not at every canvas() call, three per point.
+void PaintBox::syncScale() { canvas_.setScale(canvasScale(devicePixelRatioF()), color_); }
+
+bool PaintBox::event(QEvent* event)
+{
+    if (event->type() == QEvent::ScreenChangeInternal)
+        syncScale();
+    return QWidget::event(event);
+}
+
 void PaintBox::paintEvent(QPaintEvent* event)
 {
+    syncScale();
     syncSize();
     QPainter painter(this);
-    painter.drawImage(event->rect(), canvas_.image(), event->rect());
+    const int scale = canvas_.scale();
+    if (scale == 1 && devicePixelRatioF() == 1.0) {
+        painter.drawImage(event->rect(), canvas_.image(), event->rect());
+        return;
+    }
+    // Device pixel for device pixel when the ratio is the scale; smoothed when a fractional
+    // ratio makes the image larger than the screen's pixels.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, devicePixelRatioF() != scale);
+    const QRect r = event->rect();
+    painter.drawImage(QRectF(r), canvas_.image(),
+                      QRectF(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale));
+}
+
+void PaintBox::showEvent(QShowEvent* event)
+{
+    syncScale();
+    QWidget::showEvent(event);
 }
 
 void PaintBox::resizeEvent(QResizeEvent* event)
 {
+    syncScale();
     syncSize();
     QWidget::resizeEvent(event);
 }

@@ -52,4 +52,30 @@ bool MatchNear(const QImage& image, int x, int y, Match match)
     return false;
 }
 
+// The logical pixels whose blocks of scale × scale device pixels meet an extent of device
+// pixels (empty stays empty).
+inline PixelRect Logical(const PixelRect& e, int scale)
+{
+    return e.left > e.right ? e
+                            : PixelRect{e.left / scale, e.top / scale, (e.right + scale - 1) / scale,
+                                        (e.bottom + scale - 1) / scale};
+}
+
+// A picture of scale × scale device pixels per logical pixel reduced to logical pixels: a
+// block's colour when the whole block has it, else MixedBlock (no drawing uses it).
+inline constexpr QRgb MixedBlock = 0xff010101;
+inline QImage Blocks(const QImage& device, int scale)
+{
+    QImage logical(device.width() / scale, device.height() / scale, QImage::Format_RGB32);
+    for (int y = 0; y < logical.height(); ++y)
+        for (int x = 0; x < logical.width(); ++x) {
+            QRgb colour = device.pixel(x * scale, y * scale);
+            for (int j = 0; j < scale * scale; ++j)
+                if (device.pixel(x * scale + j % scale, y * scale + j / scale) != colour)
+                    colour = MixedBlock;
+            logical.setPixel(x, y, colour);
+        }
+    return logical;
+}
+
 }  // namespace orrimar::test

@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 
 using namespace orrimar;
 
@@ -117,9 +118,16 @@ QImage ReferenceLine(int width, int height, int x0, int y0, int x1, int y1, bool
     return image;
 }
 
+// The logical pixels with some device pixel painted.
+PixelRect BlockExtent(const QImage& device, int scale) { return test::Logical(Extent(device), scale); }
+
+// Drawing steps replayed at several scales.
+using Drawing = std::function<void(Canvas&)>;
+
 }  // namespace
 
 Q_DECLARE_METATYPE(PixelRect)
+Q_DECLARE_METATYPE(Drawing)
 
 class TestPaintBox : public QObject {
     Q_OBJECT
@@ -137,6 +145,8 @@ private slots:
     void textOnBrushBackground();
     void contentSurvivesResizeAndRepaint();
     void paintBoxIsAFrameTarget();
+    void scaledDrawingKeepsLogicalPixels_data();
+    void scaledDrawingKeepsLogicalPixels();
 };
 
 void TestPaintBox::ellipseCoversItsRectangle_data()
@@ -202,18 +212,21 @@ void TestPaintBox::clippedLineMatchesUnclippedOne()
         {25, -90, 25, 140},
         {-200, 260, 260, -199},
     }};
-    for (const auto& l : lines) {
-        Bitmap small(60, 60);
-        Bitmap large(660, 660);
-        small.canvas().pen.style = PenStyle::Dot;
-        large.canvas().pen.style = PenStyle::Dot;
-        small.canvas().moveTo(l[0], l[1]);
-        small.canvas().lineTo(l[2], l[3]);
-        large.canvas().moveTo(l[0] + offset, l[1] + offset);
-        large.canvas().lineTo(l[2] + offset, l[3] + offset);
-        QVERIFY2(large.image().copy(offset, offset, 60, 60) == small.image(),
-                 qPrintable(QString("%1,%2 -> %3,%4").arg(l[0]).arg(l[1]).arg(l[2]).arg(l[3])));
-    }
+    for (const int scale : {1, 2, 3})
+        for (const auto& l : lines) {
+            Bitmap small(60, 60, scale);
+            Bitmap large(660, 660, scale);
+            small.canvas().pen.style = PenStyle::Dot;
+            large.canvas().pen.style = PenStyle::Dot;
+            small.canvas().moveTo(l[0], l[1]);
+            small.canvas().lineTo(l[2], l[3]);
+            large.canvas().moveTo(l[0] + offset, l[1] + offset);
+            large.canvas().lineTo(l[2] + offset, l[3] + offset);
+            QVERIFY2(large.image().copy(offset * scale, offset * scale, 60 * scale, 60 * scale) ==
+                         small.image(),
+                     qPrintable(QString("scale %5: %1,%2 -> %3,%4")
+                                    .arg(l[0]).arg(l[1]).arg(l[2]).arg(l[3]).arg(scale)));
+        }
 
     // Clamped far points: only the visible part is walked.
     Bitmap bitmap(50, 50);
@@ -272,6 +285,16 @@ void TestPaintBox::extremeLinesMatchTheReference()
         const QImage expected = ReferenceLine(64, 48, x0, y0, x1, y1, dotted);
         QVERIFY2(bitmap.image() == expected, dotted ? "dotted" : "solid");
         QCOMPARE(Count(expected, kBlack) > 0, visible);
+        // Finer at scale 2, within a pixel of it.
+        Bitmap fine(64, 48, 2);
+        fine.canvas().pen.style = c.pen.style;
+        fine.canvas().moveTo(x0, y0);
+        fine.canvas().lineTo(x1, y1);
+        for (int y = 0; y < 96; ++y)
+            for (int x = 0; x < 128; ++x)
+                if (fine.image().pixel(x, y) == kBlack && !PaintedNear(expected, x / 2, y / 2))
+                    QFAIL(qPrintable(QString("device pixel %1, %2").arg(x).arg(y)));
+        QCOMPARE(Count(fine.image(), kBlack) > 0, visible);
     }
 }
 
@@ -433,6 +456,67 @@ void TestPaintBox::paintBoxIsAFrameTarget()
     SelectFrame(inset);
     QCOMPARE(XYToPixel(0, 0), (PixelPoint{90, 90}));
     ResetFrames();
+}
+
+void TestPaintBox::scaledDrawingKeepsLogicalPixels_data()
+{
+    // exact: every block at scales 2 and 3 is the scale-1 pixel; otherwise all that is
+    // painted, and the fill colour alone, span the same logical pixels, drawn finer.
+    QTest::addColumn<Drawing>("draw");
+    QTest::addColumn<bool>("exact");
+    QTest::addColumn<QRgb>("fill");
+    const auto row = [](const char* name, bool exact, QRgb fill, Drawing draw) {
+        QTest::newRow(name) << draw << exact << fill;
+    };
+    row("dotted rows and columns, both ways", true, kBlack, [](Canvas& c) {
+        c.pen.style = PenStyle::Dot;
+        const std::array<PixelPoint, 5> path{{{70, 5}, {3, 5}, {3, 40}, {50, 40}, {50, 9}}};
+        c.polyline(std::span(path));
+    });
+    row("Moon disc", false, kTeal, [](Canvas& c) {
+        c.brush.color = QColor(kTeal);
+        c.ellipse(PixelRect{30, 12, 38, 20});
+    });
+    row("orbit, 2-pixel Earths, arrowhead, arc, text", false, kTeal, [](Canvas& c) {
+        c.ellipse(PixelRect{5, 5, 55, 55});
+        c.arc(10, 10, 41, 41, 40, 25, 25, 10);
+        const std::array<PixelPoint, 3> head{{{75, 30}, {65, 27}, {65, 33}}};
+        c.polygon(head);
+        c.pen.width = 2;
+        c.brush.color = QColor(kTeal);
+        c.ellipse(PixelRect{15, 15, 45, 45});
+        c.ellipse(PixelRect{60, 40, 70, 50});
+        c.textOut(2, 44, "Geocentric");
+    });
+    row("rectangle past the edge, disc saved, covered and restored", true, kTeal, [](Canvas& c) {
+        c.brush.color = QColor(kTeal);
+        c.fillRect(PixelRect{-5, 50, 20, 90});
+        c.moveTo(0, 25);
+        c.lineTo(79, 25);
+        Bitmap saved(12, 12, c.scale());
+        saved.canvas().copyRect(PixelRect{0, 0, 12, 12}, c, PixelRect{20, 20, 32, 32});
+        c.brush.color = QColor(kTeal);
+        c.ellipse(PixelRect{20, 20, 32, 32});
+        c.copyRect(PixelRect{20, 20, 32, 32}, saved.canvas(), PixelRect{0, 0, 12, 12});
+    });
+}
+
+void TestPaintBox::scaledDrawingKeepsLogicalPixels()
+{
+    QFETCH(Drawing, draw);
+    QFETCH(bool, exact);
+    QFETCH(QRgb, fill);
+    Bitmap one(80, 60);
+    draw(one.canvas());
+    for (const int scale : {2, 3}) {
+        Bitmap many(80, 60, scale);
+        draw(many.canvas());
+        QCOMPARE(many.image().size(), QSize(80 * scale, 60 * scale));
+        QCOMPARE(BlockExtent(many.image(), scale), Extent(one.image()));
+        QCOMPARE(test::Logical(test::ExtentOf(many.image(), fill), scale), test::ExtentOf(one.image(), fill));
+        if (exact)
+            QVERIFY(test::Blocks(many.image(), scale) == one.image());
+    }
 }
 
 QTEST_MAIN(TestPaintBox)
