@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <optional>
 
 namespace orrimar {
 
@@ -77,6 +78,94 @@ std::int64_t CeilMulDiv(std::int64_t a, std::int64_t b, std::int64_t divisor)
                                ? INT64_MAX
                                : static_cast<std::int64_t>(q.Low) + (roundUp ? 1 : 0);
     return a < 0 ? -v : v;
+}
+
+// The pixels of a line of device pixels from logical (x0, y0) towards (x1, y1), the end
+// excluded, at the scale k, each the first of a run of k along the minor axis (downwards or
+// rightwards): pixel i (0 … dMaj−1) lies at major C0Maj + SMaj·i and minor C0Min + SMin·m(i)
+// with m(i) = floor((2·i·DMin + DMaj) / (2·DMaj)), which never decreases, so the pixels
+// whose runs are visible form one run of i, Lo … Hi, found without walking the invisible
+// ones. M is m(Lo); advance() moves it on to the next i. Backwards along the major axis the
+// line starts at the far side of its first block, so that either way it covers its first
+// block and stops before its end pixel's block.
+struct LineRun {
+    bool XMajor = true;
+    int SMaj = 1;
+    int SMin = 1;
+    std::int64_t C0Maj = 0;
+    std::int64_t C0Min = 0;
+    std::int64_t DMaj = 0;
+    std::int64_t DMin = 0;
+    std::int64_t Lo = 0;
+    std::int64_t Hi = 0;
+    std::int64_t M = 0;
+    std::int64_t Rest = 0;  // m's remainder, offset by DMaj
+
+    void advance()
+    {
+        Rest += 2 * DMin;
+        if (Rest >= 2 * DMaj) {
+            Rest -= 2 * DMaj;
+            ++M;
+        }
+    }
+};
+
+// The line's visible pixels in an image of width × height device pixels; none when no
+// pixel of it is visible.
+std::optional<LineRun> VisibleRun(int x0, int y0, int x1, int y1, std::int64_t k,
+                                  std::int64_t width, std::int64_t height)
+{
+    LineRun r;
+    const std::int64_t dxSigned = (std::int64_t{x1} - x0) * k;
+    const std::int64_t dySigned = (std::int64_t{y1} - y0) * k;
+    r.XMajor = std::abs(dxSigned) >= std::abs(dySigned);
+    r.DMaj = r.XMajor ? std::abs(dxSigned) : std::abs(dySigned);
+    r.DMin = r.XMajor ? std::abs(dySigned) : std::abs(dxSigned);
+    if (r.DMaj == 0)
+        return std::nullopt;
+    r.SMaj = (r.XMajor ? dxSigned : dySigned) < 0 ? -1 : 1;
+    r.SMin = (r.XMajor ? dySigned : dxSigned) < 0 ? -1 : 1;
+    r.C0Maj = std::int64_t{r.XMajor ? x0 : y0} * k + (r.SMaj < 0 ? k - 1 : 0);
+    r.C0Min = std::int64_t{r.XMajor ? y0 : x0} * k;
+    const std::int64_t sizeMaj = r.XMajor ? width : height;
+    const std::int64_t sizeMin = r.XMajor ? height : width;
+
+    // A run is visible when its first pixel's minor coordinate lies in −(k − 1) … sizeMin − 1.
+    std::int64_t lo = 0;
+    std::int64_t hi = r.DMaj - 1;
+    if (r.SMaj > 0) {
+        lo = std::max(lo, -r.C0Maj);
+        hi = std::min(hi, sizeMaj - 1 - r.C0Maj);
+    } else {
+        lo = std::max(lo, r.C0Maj - (sizeMaj - 1));
+        hi = std::min(hi, r.C0Maj);
+    }
+    const std::int64_t mLo = r.SMin > 0 ? -(k - 1) - r.C0Min : r.C0Min - (sizeMin - 1);
+    const std::int64_t mHi = r.SMin > 0 ? sizeMin - 1 - r.C0Min : r.C0Min + k - 1;
+    if (r.DMin == 0) {
+        if (mLo > 0 || mHi < 0)
+            return std::nullopt;
+    } else {
+        lo = std::max(lo, CeilMulDiv(2 * mLo - 1, r.DMaj, 2 * r.DMin));
+        hi = std::min(hi, CeilMulDiv(2 * mHi + 1, r.DMaj, 2 * r.DMin) - 1);
+    }
+    if (lo > hi)
+        return std::nullopt;
+    r.Lo = lo;
+    r.Hi = hi;
+
+    // m(lo) and the remainder of its division, from (2·lo·DMin) / (2·DMaj) plus DMaj.
+    std::uint64_t remainder = 0;
+    const WideUnsigned q = DivideWide(MultiplyWide(std::uint64_t(2 * lo), std::uint64_t(r.DMin)),
+                                      std::uint64_t(2 * r.DMaj), remainder);
+    r.M = std::int64_t(q.Low);
+    r.Rest = std::int64_t(remainder) + r.DMaj;
+    if (r.Rest >= 2 * r.DMaj) {
+        r.Rest -= 2 * r.DMaj;
+        ++r.M;
+    }
+    return r;
 }
 
 int Saturate(std::int64_t value)
@@ -256,69 +345,21 @@ void Canvas::rasterLine(int x0, int y0, int x1, int y1, std::int64_t phase)
 {
     if (bits_ == nullptr)
         return;
-    const std::int64_t dxSigned = std::int64_t{x1} - x0;
-    const std::int64_t dySigned = std::int64_t{y1} - y0;
-    const bool xMajor = std::abs(dxSigned) >= std::abs(dySigned);
-    const std::int64_t dMaj = xMajor ? std::abs(dxSigned) : std::abs(dySigned);
-    const std::int64_t dMin = xMajor ? std::abs(dySigned) : std::abs(dxSigned);
-    if (dMaj == 0)
+    std::optional<LineRun> run = VisibleRun(x0, y0, x1, y1, 1, width(), height());
+    if (!run)
         return;
-    const int sMaj = (xMajor ? dxSigned : dySigned) < 0 ? -1 : 1;
-    const int sMin = (xMajor ? dySigned : dxSigned) < 0 ? -1 : 1;
-    const std::int64_t c0Maj = xMajor ? x0 : y0;
-    const std::int64_t c0Min = xMajor ? y0 : x0;
-    const std::int64_t sizeMaj = xMajor ? width() : height();
-    const std::int64_t sizeMin = xMajor ? height() : width();
-
-    // Pixel i (0 … dMaj−1) lies at major c0Maj + sMaj·i and minor c0Min + sMin·m(i) with
-    // m(i) = floor((2·i·dMin + dMaj) / (2·dMaj)), which never decreases: the visible pixels
-    // form one run of i, found without walking the invisible ones.
-    std::int64_t lo = 0;
-    std::int64_t hi = dMaj - 1;
-    if (sMaj > 0) {
-        lo = std::max(lo, -c0Maj);
-        hi = std::min(hi, sizeMaj - 1 - c0Maj);
-    } else {
-        lo = std::max(lo, c0Maj - (sizeMaj - 1));
-        hi = std::min(hi, c0Maj);
-    }
-    const std::int64_t mLo = sMin > 0 ? -c0Min : c0Min - (sizeMin - 1);
-    const std::int64_t mHi = sMin > 0 ? sizeMin - 1 - c0Min : c0Min;
-    if (dMin == 0) {
-        if (mLo > 0 || mHi < 0)
-            return;
-    } else {
-        lo = std::max(lo, CeilMulDiv(2 * mLo - 1, dMaj, 2 * dMin));
-        hi = std::min(hi, CeilMulDiv(2 * mHi + 1, dMaj, 2 * dMin) - 1);
-    }
-    if (lo > hi)
-        return;
-
-    // m(lo) and the remainder of its division, from (2·lo·dMin) / (2·dMaj) plus dMaj.
-    std::uint64_t remainder = 0;
-    const WideUnsigned q = DivideWide(MultiplyWide(std::uint64_t(2 * lo), std::uint64_t(dMin)),
-                                      std::uint64_t(2 * dMaj), remainder);
-    std::int64_t m = std::int64_t(q.Low);
-    std::int64_t rest = std::int64_t(remainder) + dMaj;
-    if (rest >= 2 * dMaj) {
-        rest -= 2 * dMaj;
-        ++m;
-    }
+    LineRun& r = *run;
     const QRgb colour = pen.color.rgb();
     const bool dotted = pen.style == PenStyle::Dot;
-    for (std::int64_t i = lo; i <= hi; ++i) {
+    for (std::int64_t i = r.Lo; i <= r.Hi; ++i) {
         if (!dotted || (phase + i) % kDotPeriod < kDotOn) {
-            const std::int64_t major = c0Maj + sMaj * i;
-            const std::int64_t minor = c0Min + sMin * m;
-            const std::int64_t x = xMajor ? major : minor;
-            const std::int64_t y = xMajor ? minor : major;
+            const std::int64_t major = r.C0Maj + r.SMaj * i;
+            const std::int64_t minor = r.C0Min + r.SMin * r.M;
+            const std::int64_t x = r.XMajor ? major : minor;
+            const std::int64_t y = r.XMajor ? minor : major;
             reinterpret_cast<QRgb*>(bits_ + y * bytesPerLine_)[x] = colour;
         }
-        rest += 2 * dMin;
-        if (rest >= 2 * dMaj) {
-            rest -= 2 * dMaj;
-            ++m;
-        }
+        r.advance();
     }
 }
 
@@ -327,78 +368,31 @@ void Canvas::scaledLine(int x0, int y0, int x1, int y1, std::int64_t phase)
     if (bits_ == nullptr)
         return;
     const std::int64_t k = scale_;
-    const std::int64_t dxSigned = (std::int64_t{x1} - x0) * k;
-    const std::int64_t dySigned = (std::int64_t{y1} - y0) * k;
-    const bool xMajor = std::abs(dxSigned) >= std::abs(dySigned);
-    const std::int64_t dMaj = xMajor ? std::abs(dxSigned) : std::abs(dySigned);
-    const std::int64_t dMin = xMajor ? std::abs(dySigned) : std::abs(dxSigned);
-    if (dMaj == 0)
+    // As rasterLine at device resolution; each pixel of the line is the first of a run of k
+    // along the minor axis (downwards or rightwards), which keeps it inside the blocks of
+    // the logical pixels it joins.
+    std::optional<LineRun> run = VisibleRun(x0, y0, x1, y1, k, image_.width(), image_.height());
+    if (!run)
         return;
-    const int sMaj = (xMajor ? dxSigned : dySigned) < 0 ? -1 : 1;
-    const int sMin = (xMajor ? dySigned : dxSigned) < 0 ? -1 : 1;
-    // Backwards along the major axis the line starts at the far side of its first block, so
-    // that either way it covers its first block and stops before its end pixel's block.
-    const std::int64_t c0Maj = std::int64_t{xMajor ? x0 : y0} * k + (sMaj < 0 ? k - 1 : 0);
-    const std::int64_t c0Min = std::int64_t{xMajor ? y0 : x0} * k;
-    const std::int64_t sizeMaj = xMajor ? image_.width() : image_.height();
-    const std::int64_t sizeMin = xMajor ? image_.height() : image_.width();
-    const std::int64_t thick = k;
-
-    // As in rasterLine, at device resolution; each pixel of the line is the first of a run
-    // of `thick` along the minor axis (downwards or rightwards), which keeps it inside the
-    // blocks of the logical pixels it joins. A run is visible when its first pixel's minor
-    // coordinate lies in −(thick − 1) … sizeMin − 1.
-    std::int64_t lo = 0;
-    std::int64_t hi = dMaj - 1;
-    if (sMaj > 0) {
-        lo = std::max(lo, -c0Maj);
-        hi = std::min(hi, sizeMaj - 1 - c0Maj);
-    } else {
-        lo = std::max(lo, c0Maj - (sizeMaj - 1));
-        hi = std::min(hi, c0Maj);
-    }
-    const std::int64_t mLo = sMin > 0 ? -(thick - 1) - c0Min : c0Min - (sizeMin - 1);
-    const std::int64_t mHi = sMin > 0 ? sizeMin - 1 - c0Min : c0Min + thick - 1;
-    if (dMin == 0) {
-        if (mLo > 0 || mHi < 0)
-            return;
-    } else {
-        lo = std::max(lo, CeilMulDiv(2 * mLo - 1, dMaj, 2 * dMin));
-        hi = std::min(hi, CeilMulDiv(2 * mHi + 1, dMaj, 2 * dMin) - 1);
-    }
-    if (lo > hi)
-        return;
-
-    std::uint64_t remainder = 0;
-    const WideUnsigned q = DivideWide(MultiplyWide(std::uint64_t(2 * lo), std::uint64_t(dMin)),
-                                      std::uint64_t(2 * dMaj), remainder);
-    std::int64_t m = std::int64_t(q.Low);
-    std::int64_t rest = std::int64_t(remainder) + dMaj;
-    if (rest >= 2 * dMaj) {
-        rest -= 2 * dMaj;
-        ++m;
-    }
+    LineRun& r = *run;
+    const std::int64_t sizeMin = r.XMajor ? image_.height() : image_.width();
     const QRgb colour = pen.color.rgb();
     const bool dotted = pen.style == PenStyle::Dot;
     // The dot pattern in logical pixels: scale device pixels per pattern pixel.
     const std::int64_t dotStart = phase * k;
-    for (std::int64_t i = lo; i <= hi; ++i) {
+    for (std::int64_t i = r.Lo; i <= r.Hi; ++i) {
         if (!dotted || (dotStart + i) % (kDotPeriod * k) < kDotOn * k) {
-            const std::int64_t major = c0Maj + sMaj * i;
-            const std::int64_t minor = c0Min + sMin * m;
+            const std::int64_t major = r.C0Maj + r.SMaj * i;
+            const std::int64_t minor = r.C0Min + r.SMin * r.M;
             const std::int64_t from = std::max<std::int64_t>(minor, 0);
-            const std::int64_t to = std::min<std::int64_t>(minor + thick, sizeMin);
+            const std::int64_t to = std::min<std::int64_t>(minor + k, sizeMin);
             for (std::int64_t j = from; j < to; ++j) {
-                const std::int64_t x = xMajor ? major : j;
-                const std::int64_t y = xMajor ? j : major;
+                const std::int64_t x = r.XMajor ? major : j;
+                const std::int64_t y = r.XMajor ? j : major;
                 reinterpret_cast<QRgb*>(bits_ + y * bytesPerLine_)[x] = colour;
             }
         }
-        rest += 2 * dMin;
-        if (rest >= 2 * dMaj) {
-            rest -= 2 * dMaj;
-            ++m;
-        }
+        r.advance();
     }
 }
 
