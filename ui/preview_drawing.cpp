@@ -68,13 +68,18 @@ std::vector<QRectF> placeLabels(const std::vector<LabelRequest>& labels,
             }
         }
         if (!found) {
-            // Below every box and mark: nothing can be there.
+            // Below every box and mark in the label's own column: nothing can be there, and
+            // marks far off to the side (a Lagrange point off the view) don't push it away.
+            const double left = a.x() + FirstGap;
+            const double right = left + label.Size.width();
             double bottom = a.y();
-            for (const QRectF& r : placed)
-                bottom = std::max(bottom, r.bottom());
-            for (const QRectF& r : obstacles)
-                bottom = std::max(bottom, r.bottom());
-            found = QRectF(QPointF(a.x() + FirstGap, bottom + 2.0), label.Size);
+            const auto lower = [&](const QRectF& r) {
+                if (r.right() > left && r.left() < right)
+                    bottom = std::max(bottom, r.bottom());
+            };
+            std::for_each(placed.begin(), placed.end(), lower);
+            std::for_each(obstacles.begin(), obstacles.end(), lower);
+            found = QRectF(QPointF(left, bottom + 2.0), label.Size);
         }
         placed.push_back(*found);
     }

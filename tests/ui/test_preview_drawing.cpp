@@ -42,6 +42,12 @@ private slots:
                                    << Boxes{{0, 0, 400, 195}, {0, 205, 400, 195}, {0, 195, 195, 10},
                                             {205, 195, 195, 10}}
                                    << 1e9;
+        // The same with a Lagrange point's mark far off to the side: it doesn't push them away.
+        QTest::newRow("walled in, a mark far aside")
+            << Requests(2, {{200, 200}, caption})
+            << Boxes{{0, 0, 400, 195}, {0, 205, 400, 195}, {0, 195, 195, 10}, {205, 195, 195, 10},
+                     mark({2000, 5000})}
+            << 250.0;
     }
     void LabelsNeverOverlap()
     {
