@@ -543,6 +543,8 @@ void MainWindow::resetSettings()
         applyState(defaults_);
     // The Explorer stays where it is, as the window does; what it shows starts afresh.
     pendingExplorer_ = {};
+    // A place read back for an Explorer not shown since is forgotten too.
+    keptExplorerGeometry_.clear();
     if (explorer_) {
         explorer_->setCurrentTab(0);
         explorer_->setBurns({});

@@ -117,6 +117,21 @@ private slots:
         third.showExplorer();
         QCOMPARE(third.explorer()->geometry(), frame);
         QVERIFY(third.explorer()->burns().empty() && third.explorer()->currentTab() == 0);
+
+        // Burns planned in a closed Explorer make it again at start, hidden with its kept
+        // place; starting from the defaults then forgets that place too.
+        third.explorer()->setBurns(plan);
+        third.explorer()->close();
+        third.close();
+        auto fourth = std::make_unique<MainWindow>(false);
+        QCOMPARE(fourth->restoreSettings(&settings), QString());
+        QVERIFY(fourth->explorer() && !fourth->explorer()->isVisible());
+        fourth->resetSettings();
+        fourth->close();
+        MainWindow fifth(false);
+        QCOMPARE(fifth.restoreSettings(&settings), QString());
+        fifth.showExplorer();
+        QVERIFY(fifth.explorer()->geometry() != frame);
     }
 
     void NonsenseIsIgnoredWithOneLine_data()
